@@ -1,0 +1,59 @@
+// Lasers: virtual scan lines across the 640x480 frame, each with the run
+// table of bars and spaces that sensor analysis found along it, and the ten
+// starburst patterns of 37 lasers that the scanner turns through.
+#pragma once
+
+#include "toolbox/fourcc.h"
+#include "toolbox/str255.h"
+
+#include <cstdint>
+#include <span>
+
+struct ScannerInstance;
+
+constexpr int kFrameWidth = 640;
+constexpr int kFrameHeight = 480;
+constexpr int kMaxElements = 656; // room for the at most 640 runs of a 639-sample laser
+constexpr int kPatternCount = 10;
+
+// One bar or space run along a laser.
+struct Element {
+    double start = 0;         // first edge, in samples from the laser's first end
+    double width = 0;         // length of the run in samples (fractional)
+    std::uint32_t isBar = 0;  // 1 for a dark run, 0 for a light run
+};
+
+struct Laser {
+    ScannerInstance* owner = nullptr; // instance whose pattern list holds it
+    double startX = 0, startY = 0;    // first end point, frame pixels
+    double endX = 0, endY = 0;        // second end point (never sampled)
+    double stepX = 0, stepY = 0;      // advance per sample; the long axis moves by exactly 1
+    std::int32_t sampleCount = 0;     // samples taken along the laser, at most 639
+    Element elements[kMaxElements];   // run table, valid up to elementCount
+    std::int32_t elementCount = 0;
+    OSType symbology = 0;             // code of the last decode on this laser
+    Str255 text;                      // text of the last decode
+    std::int32_t lastBarWidth = 0;    // EAN/UPC digit matchers: width carried between digits,
+    std::int32_t lastSpaceWidth = 0;  //   in modules
+    Laser* prev = nullptr;            // neighbours in the pattern list
+    Laser* next = nullptr;
+
+    std::span<const Element> Runs() const { return {elements, std::size_t(elementCount)}; }
+};
+
+// Allocates a zero-filled laser; listIndex -1 leaves it in no list. Null when
+// memory is short.
+Laser* NewLaser(ScannerInstance* instance, std::int32_t listIndex, std::int32_t x1, std::int32_t y1,
+                std::int32_t x2, std::int32_t y2);
+
+// Clamps the end points to the frame and derives step and sample count.
+void SetLaserPosition(ScannerInstance* instance, Laser* laser, std::int32_t x1, std::int32_t y1,
+                      std::int32_t x2, std::int32_t y2);
+
+// Appends a laser to pattern list i; a null laser is ignored.
+void AddItem(ScannerInstance* instance, std::int32_t listIndex, Laser* laser);
+
+// Builds one starburst of lasers through the frame's centre turned by
+// -listIndex degrees; returns the last laser created.
+Laser* NewStarburstLaserPattern(ScannerInstance* instance, double centreOffsetX,
+                                double centreOffsetY, std::int32_t count, std::int32_t listIndex);

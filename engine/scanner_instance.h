@@ -1,0 +1,122 @@
+// The scanner instance: the camera connection, the frame buffer, the ten
+// laser patterns, read confirmation and the user's scanner settings, with
+// the accessors that read and write settings by four-character key.
+#pragma once
+
+#include "engine/laser.h"
+#include "toolbox/fourcc.h"
+#include "toolbox/str255.h"
+#include "toolbox/ticks.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+struct EventTarget;
+struct FrameWorld;   // the frame buffer's owner, provided by the video layer
+struct CaptureGrabber;
+struct CaptureChannel;
+struct IdleTimer;
+struct FrameExporter;
+struct Movie;
+struct ScannerView;
+
+// Settings keys.
+constexpr OSType kKeyPreview = "prev"_4cc;
+constexpr OSType kKeyScan = "scan"_4cc;
+constexpr OSType kKeyManualFocus = "focm"_4cc;
+constexpr OSType kKeyFocusDistance = "focd"_4cc;
+constexpr OSType kKeyFocusAdjust = "foca"_4cc;
+constexpr OSType kKeyShowTarget = "targ"_4cc;
+constexpr OSType kKeyEAN8 = "ean8"_4cc;
+constexpr OSType kKeyEAN13 = "ean1"_4cc;
+constexpr OSType kKeyUPCA = "upca"_4cc;
+constexpr OSType kKeyUPCE = "upce"_4cc;
+constexpr OSType kKeyCodabar = "coda"_4cc;
+constexpr OSType kKeyCode39 = "cd39"_4cc;
+constexpr OSType kKeyCode128 = "c128"_4cc;
+constexpr OSType kKeyInt2of5 = "i2o5"_4cc;
+constexpr OSType kKeySupplement = "supp"_4cc;
+constexpr OSType kKeyAppendKey = "appe"_4cc;
+constexpr OSType kKeyAppendKeyCode = "appc"_4cc;
+constexpr OSType kKeyBeep = "beep"_4cc;
+
+// Values of 'supp' and 'appc'.
+constexpr OSType kSupplementIgnore = "igno"_4cc;
+constexpr OSType kSupplementRequire = "requ"_4cc;
+constexpr OSType kSupplementOptional = "opti"_4cc; // any value but 'igno' and 'requ' is optional
+constexpr OSType kAppendReturn = "cret"_4cc;
+constexpr OSType kAppendEnter = "cent"_4cc;
+constexpr OSType kAppendTab = "ctab"_4cc;
+
+struct FrameRect {
+    std::int16_t top = 0, left = 0, bottom = 0, right = 0;
+};
+
+struct ScannerInstance {
+    // Run-time state.
+    ScannerView* view = nullptr;           // the view that shows the frame; may be null
+    EventTarget* eventTarget = nullptr;    // receives the Scan event; may be null
+    IdleTimer* idleTimer = nullptr;        // repeating capture timer; null while preview is off
+    FrameRect bounds;                      // 0, 0, 480, 640
+    CaptureGrabber* grabber = nullptr;     // open capture pipeline; null while closed
+    CaptureChannel* channel = nullptr;     // the camera; null while none is open
+    FrameWorld* frameWorld = nullptr;      // owner of the 640x480 frame buffer
+    std::uint8_t* frameBase = nullptr;     // top-left pixel: 0xAARRGGBB words
+    std::int32_t frameRowBytes = 0;        // bytes from one row to the next
+    std::vector<std::uint8_t> channelSettings; // the camera's own settings, flattened; empty if none
+    Ticks lastOpenAttemptTick = 0;         // last attempt to open the camera
+    FrameExporter* exporter = nullptr;     // kept after the first snapshot
+    Str255 candidateText;                  // read without check digit awaiting its repeat
+    std::int32_t candidateCount = 0;       // equal reads of candidateText so far
+    Ticks candidateTick = 0;               // when candidateText was first read
+    Laser* laserHeads[kPatternCount] = {}; // first laser of each pattern
+    Laser* laserTails[kPatternCount] = {}; // last laser of each pattern
+    std::int32_t patternIndex = 0;         // pattern analysed on the last frame, 0..9
+    Laser* acceptedLaser = nullptr;        // laser of the last accepted read, during the hold
+    Ticks acceptedTick = 0;                // when that read was accepted
+    Movie* beepMovie = nullptr;            // the confirmation sound; null plays nothing
+    bool inSettingsDialog = false;         // the camera settings dialog is open
+
+    // Settings.
+    std::uint8_t previewEnabled = 0; // 'prev'
+    std::uint8_t scanEnabled = 0;    // 'scan'
+    std::uint8_t manualFocus = 0;    // 'focm'
+    double focusDistance = 0;        // 'focd', 0.0 (near) .. 1.0 (far)
+    std::uint8_t showTarget = 0;     // 'targ'
+    std::uint8_t enableEAN8 = 0;     // 'ean8'
+    std::uint8_t enableEAN13 = 0;    // 'ean1'
+    std::uint8_t enableUPCA = 0;     // 'upca'
+    std::uint8_t enableUPCE = 0;     // 'upce'
+    std::uint8_t enableCodabar = 0;  // 'coda'
+    std::uint8_t enableCode39 = 0;   // 'cd39'
+    std::uint8_t enableCode128 = 0;  // 'c128'
+    std::uint8_t enableInt2of5 = 0;  // 'i2o5'
+    OSType supplementMode = 0;       // 'supp': 'igno', 'requ' or optional
+    std::uint8_t appendKey = 0;      // 'appe'
+    OSType appendKeyCode = 0;        // 'appc': 'cret', 'cent' or 'ctab'
+    std::uint8_t beepEnabled = 0;    // 'beep'
+};
+
+// Creates the instance with its defaults, frame buffer and laser patterns;
+// null when memory is short. The camera is not opened here.
+ScannerInstance* NewInstance(ScannerView* view, EventTarget* eventTarget);
+
+// Stops the preview and releases everything the instance owns, the record
+// itself included. A null instance is ignored.
+void DisposeInstance(ScannerInstance* instance);
+
+struct InstanceDeleter {
+    void operator()(ScannerInstance* instance) const { DisposeInstance(instance); }
+};
+using InstancePtr = std::unique_ptr<ScannerInstance, InstanceDeleter>;
+
+std::uint8_t GetBooleanInfo(const ScannerInstance* instance, OSType key);
+void SetBooleanInfo(ScannerInstance* instance, OSType key, std::int32_t value);
+double GetDoubleInfo(const ScannerInstance* instance, OSType key);
+void SetDoubleInfo(ScannerInstance* instance, OSType key, double value);
+OSType GetOSTypeInfo(const ScannerInstance* instance, OSType key);
+void SetOSTypeInfo(ScannerInstance* instance, OSType key, OSType value);
+
+void SetInstanceFocusDistance(ScannerInstance* instance, double distance);
+void SetInstanceManualFocus(ScannerInstance* instance, bool manual);

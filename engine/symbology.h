@@ -1,0 +1,19 @@
+// Symbology codes, their display names and whether they carry a check digit.
+#pragma once
+
+#include "toolbox/fourcc.h"
+#include "toolbox/str255.h"
+
+constexpr OSType kSymbologyEAN8 = "ean8"_4cc;
+constexpr OSType kSymbologyEAN13 = "ean1"_4cc;
+constexpr OSType kSymbologyUPCA = "upca"_4cc;
+constexpr OSType kSymbologyUPCE = "upce"_4cc;
+constexpr OSType kSymbologyCodabar = "coda"_4cc;
+constexpr OSType kSymbologyCode39 = "cd39"_4cc;
+constexpr OSType kSymbologyCode128 = "c128"_4cc;
+constexpr OSType kSymbologyInt2of5 = "i2o5"_4cc;
+
+// False for Codabar, Code 39 and Interleaved 2 of 5; true for anything else.
+bool SymbologyHasChecksum(OSType code);
+// "EAN-13", "2 of 5", ...; "Unknown" for a code not in the table.
+Str255 GetSymbologyName(OSType code);

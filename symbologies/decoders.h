@@ -1,0 +1,36 @@
+// The symbology decoders. Each reads one laser's run table in the laser's
+// own direction and, on success, writes the laser's symbology and text and
+// returns true. A failed attempt may leave characters in the text beyond its
+// length; nobody reads them.
+#pragma once
+
+#include "toolbox/str255.h"
+
+#include <cstdint>
+
+struct ScannerInstance;
+struct Laser;
+
+// EAN-13, UPC-A (with add-ons) and EAN-8.
+bool DecodeBarsEAN13(const ScannerInstance* instance, Laser* laser);
+bool DecodeBarsEAN8(Laser* laser);
+bool DetectLeftDigitAndParity(Laser* laser, std::int32_t first, std::uint8_t* parity,
+                              std::int32_t position);
+bool DetectRightDigit(Laser* laser, std::int32_t first, std::int32_t position);
+char DigitFromParityEncoding(std::int32_t pattern);
+bool VerifyChecksumEAN13(const Str255& text);
+bool VerifyChecksumEAN8(const Str255& text);
+
+// UPC-E and the 2- and 5-digit add-ons.
+bool DecodeBarsUPCE(const ScannerInstance* instance, Laser* laser);
+void CheckDigitAndNumberSystemFromParityEncoding(std::int32_t pattern, char* numberSystem,
+                                                 char* checkDigit);
+void ExpandUPCE(const Str255& source, Str255& destination, std::uint32_t form);
+bool DecodeExtension(Laser* laser, std::int32_t gap, std::int32_t* count);
+
+// Code 128, Code 39, Codabar, Interleaved 2 of 5.
+void InitializeCode128();
+bool DecodeBarsCode128(Laser* laser);
+bool DecodeBarsCode39(Laser* laser);
+bool DecodeBarsCodabar(Laser* laser);
+bool DecodeBarsInt2of5(Laser* laser);

@@ -1,0 +1,171 @@
+// EAN-13, UPC-A and EAN-8. No module width is estimated for the symbol:
+// every digit is normalised by its own width (7 modules) and recognised by
+// three edge-to-similar-edge distances, which survive the ink spread that
+// shifts single bar widths. Guards are only tested for alike widths and
+// quiet zones against a multiple of the neighbouring bar.
+#include "symbologies/decoders.h"
+
+#include "engine/laser.h"
+#include "engine/scanner_instance.h"
+#include "engine/sensor.h"
+#include "engine/symbology.h"
+#include "symbologies/ean_tables.h"
+
+namespace {
+
+constexpr double kQuietZoneRatio = 6.0; // quiet zone against the neighbouring guard bar
+constexpr double kDigitModules = 7.0;
+constexpr double kMinDigitScore = 2.55; // of 3.0
+
+// EAN-13 layout from the leading quiet zone q.
+constexpr int kEAN13MiddleBar = 29;
+constexpr int kEAN13EndGuard = 57;
+constexpr int kEAN13TrailingQuiet = 60;
+// EAN-8 layout.
+constexpr int kEAN8MiddleBar = 21;
+constexpr int kEAN8EndGuard = 41;
+constexpr int kEAN8TrailingQuiet = 44;
+
+inline double P(const Laser* laser, int k) { return laser->elements[k].start; }
+inline double W(const Laser* laser, int k) { return laser->elements[k].width; }
+
+// The quiet zone at q, the start guard after it, and a middle guard whose
+// bars are at m and m + 2; the end guard's bars at e and e + 2 with the
+// trailing quiet zone at t.
+bool GuardsFit(const Laser* laser, int q, int m, int e, int t) {
+    if (laser->elements[q].isBar || W(laser, q) < kQuietZoneRatio * W(laser, q + 1)) return false;
+    if (!Approx(W(laser, q + 1), W(laser, q + 3))) return false;
+    if (!Approx(W(laser, q + m), W(laser, q + m + 2))) return false;
+    if (W(laser, q + t) < kQuietZoneRatio * W(laser, q + e)) return false;
+    return Approx(W(laser, q + e), W(laser, q + e + 2));
+}
+
+} // namespace
+
+bool DetectLeftDigitAndParity(Laser* laser, std::int32_t i, std::uint8_t* parity,
+                              std::int32_t position) {
+    double s = kDigitModules / (P(laser, i + 4) - P(laser, i));
+    double a = (P(laser, i + 3) - P(laser, i + 1)) * s; // first bar + second space
+    double b = (P(laser, i + 4) - P(laser, i + 2)) * s; // second space + second bar
+    double c = (P(laser, i + 1) - P(laser, i - 1)) * s; // previous bar + first space
+
+    double best = 0.0;
+    int match = 0;
+    for (int k = 0; k < 20; ++k) {
+        double score = ApproxScore(a, ean::leftLeadingEdges[k]) +
+                       ApproxScore(b, ean::leftTrailingEdges[k]) +
+                       ApproxScore(c, ean::leftFirstSpace[k] + laser->lastBarWidth);
+        if (score > best) best = score, match = k;
+    }
+    if (best < kMinDigitScore) return false;
+    laser->lastBarWidth = ean::leftLastBar[match];
+    *parity = match >= 10 ? 1 : 0;
+    laser->text[position] = static_cast<unsigned char>('0' + match % 10);
+    return true;
+}
+
+bool DetectRightDigit(Laser* laser, std::int32_t i, std::int32_t position) {
+    double s = kDigitModules / (P(laser, i + 4) - P(laser, i));
+    double a = (P(laser, i + 2) - P(laser, i)) * s;     // first bar + first space
+    double b = (P(laser, i + 3) - P(laser, i + 1)) * s; // first space + second bar
+    double c = (P(laser, i + 1) - P(laser, i - 1)) * s; // previous space + first bar
+
+    double best = 0.0;
+    int match = 0;
+    for (int d = 0; d < 10; ++d) {
+        double score = ApproxScore(a, ean::rightLeadingEdges[d]) +
+                       ApproxScore(b, ean::rightTrailingEdges[d]) +
+                       ApproxScore(c, ean::rightFirstBar[d] + laser->lastSpaceWidth);
+        if (score > best) best = score, match = d;
+    }
+    if (best < kMinDigitScore) return false;
+    laser->lastSpaceWidth = ean::rightLastSpace[match];
+    laser->text[position] = static_cast<unsigned char>('0' + match);
+    return true;
+}
+
+char DigitFromParityEncoding(std::int32_t pattern) {
+    for (int d = 0; d < 10; ++d)
+        if (ean::firstDigitParity[d] == pattern) return char('0' + d);
+    return '-';
+}
+
+bool VerifyChecksumEAN13(const Str255& text) {
+    int sum = 0;
+    for (int p = 1; p <= 12; ++p) sum += (text[p] - '0') * (p % 2 ? 1 : 3);
+    return (10 - sum % 10) % 10 == text[13] - '0';
+}
+
+bool VerifyChecksumEAN8(const Str255& text) {
+    int sum = 0;
+    for (int p = 1; p <= 7; ++p) sum += (text[p] - '0') * (p % 2 ? 3 : 1);
+    return (10 - sum % 10) % 10 == text[8] - '0';
+}
+
+bool DecodeBarsEAN13(const ScannerInstance* instance, Laser* laser) {
+    for (int q = 0; q + kEAN13TrailingQuiet < laser->elementCount; ++q) {
+        if (!GuardsFit(laser, q, kEAN13MiddleBar, kEAN13EndGuard, kEAN13TrailingQuiet)) continue;
+
+        laser->lastBarWidth = 1;
+        std::int32_t pattern = 0;
+        bool ok = true;
+        for (int j = 1; j <= 6 && ok; ++j) {
+            std::uint8_t even = 0;
+            ok = DetectLeftDigitAndParity(laser, q + 4 * j, &even, j + 1);
+            if (even) pattern |= 1 << (6 - j);
+        }
+        if (!ok) continue;
+        if (!instance->enableEAN13 && pattern != 0) continue; // only UPC-A wanted
+
+        char first = DigitFromParityEncoding(pattern);
+        if (first == '-') continue;
+        laser->text[1] = static_cast<unsigned char>(first);
+
+        laser->lastSpaceWidth = 1;
+        for (int j = 1; j <= 6 && ok; ++j) ok = DetectRightDigit(laser, q + 29 + 4 * j, j + 7);
+        if (!ok || !VerifyChecksumEAN13(laser->text)) continue;
+
+        std::int32_t added = 0;
+        if (instance->supplementMode != kSupplementIgnore &&
+            !DecodeExtension(laser, q + kEAN13TrailingQuiet, &added)) {
+            if (instance->supplementMode == kSupplementRequire) continue;
+            added = 0;
+        }
+
+        laser->symbology = pattern ? kSymbologyEAN13 : kSymbologyUPCA;
+        laser->text.SetLength(13 + added);
+        if (laser->symbology == kSymbologyUPCA && !instance->enableEAN13) {
+            // The 12-digit UPC-A number: drop the leading "0".
+            for (int p = 1; p < 13 + added; ++p) laser->text[p] = laser->text[p + 1];
+            laser->text.SetLength(12 + added);
+        }
+        return true;
+    }
+    return false;
+}
+
+bool DecodeBarsEAN8(Laser* laser) {
+    for (int q = 0; q + kEAN8TrailingQuiet < laser->elementCount; ++q) {
+        if (!GuardsFit(laser, q, kEAN8MiddleBar, kEAN8EndGuard, kEAN8TrailingQuiet)) continue;
+
+        // Only odd parity in the left half: an EAN-8 read backwards turns
+        // into even-parity patterns and would otherwise pass as another
+        // number whenever its check digit happens to fit.
+        laser->lastBarWidth = 1;
+        bool ok = true;
+        for (int j = 1; j <= 4 && ok; ++j) {
+            std::uint8_t even = 0;
+            ok = DetectLeftDigitAndParity(laser, q + 4 * j, &even, j) && !even;
+        }
+        if (!ok) continue;
+
+        laser->lastSpaceWidth = 1;
+        for (int j = 1; j <= 4 && ok; ++j) ok = DetectRightDigit(laser, q + 21 + 4 * j, j + 4);
+        if (!ok || !VerifyChecksumEAN8(laser->text)) continue;
+
+        laser->text.SetLength(8);
+        laser->symbology = kSymbologyEAN8;
+        return true;
+    }
+    return false;
+}

@@ -1,0 +1,33 @@
+#include "run_tables.h"
+
+#include <algorithm>
+
+std::unique_ptr<Laser> MakeLaser() { return std::make_unique<Laser>(); }
+
+void LoadRuns(Laser& laser, std::span<const double> widths, bool firstIsBar) {
+    double start = 0;
+    std::uint32_t bar = firstIsBar ? 1 : 0;
+    int n = 0;
+    for (double w : widths) {
+        if (n == kMaxElements) break;
+        laser.elements[n++] = {start, w, bar};
+        start += w;
+        bar ^= 1;
+    }
+    laser.elementCount = n;
+    laser.sampleCount = static_cast<std::int32_t>(start);
+}
+
+void LoadRuns(Laser& laser, std::initializer_list<double> widths, bool firstIsBar) {
+    LoadRuns(laser, std::span<const double>(widths.begin(), widths.size()), firstIsBar);
+}
+
+std::vector<double> Scaled(std::span<const double> modules, double samplesPerModule) {
+    std::vector<double> out(modules.begin(), modules.end());
+    for (double& w : out) w *= samplesPerModule;
+    return out;
+}
+
+std::vector<double> Reversed(std::span<const double> widths) {
+    return {widths.rbegin(), widths.rend()};
+}

@@ -1,0 +1,24 @@
+// Hand-built run tables for decoder tests: a laser whose elements are the
+// given widths, alternating space and bar from the first (a space) on.
+#pragma once
+
+#include "engine/laser.h"
+
+#include <initializer_list>
+#include <memory>
+#include <span>
+#include <vector>
+
+// A zero-filled laser on the heap (it holds a 656-entry table).
+std::unique_ptr<Laser> MakeLaser();
+
+// Loads widths into the laser's run table, starting at 0.0 with a space
+// (or a bar when firstIsBar), alternating from there.
+void LoadRuns(Laser& laser, std::span<const double> widths, bool firstIsBar = false);
+void LoadRuns(Laser& laser, std::initializer_list<double> widths, bool firstIsBar = false);
+
+// Module widths scaled by a number of samples per module.
+std::vector<double> Scaled(std::span<const double> modules, double samplesPerModule);
+
+// Appends the reverse of a run table (a symbol read from the other side).
+std::vector<double> Reversed(std::span<const double> widths);
