@@ -1,0 +1,47 @@
+#include "bench/plain_sensor.h"
+
+#include "engine/laser.h"
+#include "engine/scanner_instance.h"
+
+#include <algorithm>
+#include <cstring>
+
+void AnalyzeSensorPlain(const ScannerInstance* instance, Laser* laser) {
+    int samples[kMaxElements];
+    laser->elementCount = 0;
+    int n = laser->sampleCount;
+    if (!instance->frameBase || n <= 0) return;
+
+    double x = laser->startX, y = laser->startY;
+    for (int k = 0; k < n; ++k) {
+        std::uint32_t v;
+        std::memcpy(&v, instance->frameBase + int(y) * instance->frameRowBytes + 4 * int(x), 4);
+        samples[k] = int((v >> 16) & 0xFF) + 2 * int((v >> 8) & 0xFF) + int(v & 0xFF);
+        x += laser->stepX;
+        y += laser->stepY;
+    }
+
+    int count = 0;
+    double lastEdge = 0.0, prevLevel = 0.5;
+    for (int i = 0; i < n; ++i) {
+        int min = 1020, max = 0;
+        for (int k = std::max(0, i - 32); k <= std::min(n - 1, i + 32); ++k) {
+            min = std::min(min, samples[k]);
+            max = std::max(max, samples[k]);
+        }
+        double level = max - min > 149 ? double(samples[i] - min) / double(max - min) : 0.5;
+        bool rising = prevLevel < 0.5 && level >= 0.5;
+        bool falling = prevLevel >= 0.5 && level < 0.5;
+        if (rising || falling) {
+            double edge = i + (0.5 - prevLevel) / (level - prevLevel);
+            laser->elements[count++] = {lastEdge, edge - lastEdge, rising ? 1u : 0u};
+            lastEdge = edge;
+        }
+        prevLevel = level;
+    }
+    if (count > 0) {
+        laser->elements[count] = {lastEdge, n - lastEdge, laser->elements[count - 1].isBar ^ 1u};
+        ++count;
+    }
+    laser->elementCount = count;
+}

@@ -1,0 +1,99 @@
+// The event model: handler order, passing events on, typed parameters.
+#include "toolbox/events.h"
+#include "toolbox/str255.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+constexpr EventTypeSpec kScan{"Kstx"_4cc, "scan"_4cc};
+constexpr EventTypeSpec kCommand{"cmds"_4cc, 1};
+} // namespace
+
+TEST(Events, HandlersRunNewestFirstAndPassEventsOn) {
+    EventTarget target;
+    std::string calls;
+    InstallEventHandler(target, std::span(&kScan, 1), [&](EventTarget&, Event&) {
+        calls += "old ";
+        return noErr;
+    });
+    EventHandlerRef passer = InstallEventHandler(target, std::span(&kScan, 1), [&](EventTarget&, Event&) {
+        calls += "new ";
+        return eventNotHandledErr;
+    });
+    InstallEventHandler(target, std::span(&kCommand, 1), [&](EventTarget&, Event&) {
+        calls += "command ";
+        return OSStatus(-1);
+    });
+
+    Event scan = CreateEvent(kScan.eventClass, kScan.kind);
+    EXPECT_EQ(SendEventToEventTarget(scan, &target), noErr);
+    EXPECT_EQ(calls, "new old ");
+
+    // A handler that takes the event stops the walk; its status comes back.
+    Event command = CreateEvent(kCommand.eventClass, kCommand.kind);
+    calls.clear();
+    EXPECT_EQ(SendEventToEventTarget(command, &target), -1);
+    EXPECT_EQ(calls, "command ");
+
+    // Nobody for this kind.
+    Event other = CreateEvent("Kstx"_4cc, "none"_4cc);
+    EXPECT_EQ(SendEventToEventTarget(other, &target), eventNotHandledErr);
+    EXPECT_EQ(SendEventToEventTarget(other, nullptr), paramErr);
+
+    RemoveEventHandler(target, passer);
+    calls.clear();
+    SendEventToEventTarget(scan, &target);
+    EXPECT_EQ(calls, "old ");
+}
+
+TEST(Events, AHandlerMayRemoveItselfWhileRunning) {
+    EventTarget target;
+    int runs = 0;
+    EventHandlerRef self = 0;
+    self = InstallEventHandler(target, std::span(&kScan, 1), [&](EventTarget& t, Event&) {
+        ++runs;
+        RemoveEventHandler(t, self);
+        return eventNotHandledErr;
+    });
+    Event scan = CreateEvent(kScan.eventClass, kScan.kind);
+    EXPECT_EQ(SendEventToEventTarget(scan, &target), eventNotHandledErr);
+    EXPECT_EQ(SendEventToEventTarget(scan, &target), eventNotHandledErr);
+    EXPECT_EQ(runs, 1);
+}
+
+TEST(Events, TypedParameters) {
+    Event event = CreateEvent(kScan.eventClass, kScan.kind);
+    Str255 text = Str255::From("4006381333931");
+    OSType symbology = "ean1"_4cc;
+    ASSERT_EQ(SetEventParameterValue(event, "text"_4cc, typePascalString, text.bytes), noErr);
+    ASSERT_EQ(SetEventParameterValue(event, "symb"_4cc, typeType, symbology), noErr);
+
+    Str255 gotText;
+    OSType gotSymbology = 0;
+    EXPECT_EQ(GetEventParameterValue(event, "text"_4cc, typePascalString, gotText.bytes), noErr);
+    EXPECT_EQ(GetEventParameterValue(event, "symb"_4cc, typeType, gotSymbology), noErr);
+    EXPECT_EQ(gotText, text);
+    EXPECT_EQ(gotSymbology, "ean1"_4cc);
+
+    // Absent, or asked for as another type.
+    EXPECT_EQ(GetEventParameterValue(event, "none"_4cc, typeType, gotSymbology),
+              eventParameterNotFoundErr);
+    EXPECT_EQ(GetEventParameterValue(event, "text"_4cc, typeType, gotSymbology),
+              eventParameterNotFoundErr);
+
+    // A short buffer gets what fits and learns the stored size.
+    std::byte small[4];
+    std::size_t size = 0;
+    EXPECT_EQ(GetEventParameter(event, "text"_4cc, typePascalString, small, &size), noErr);
+    EXPECT_EQ(size, 256u);
+    EXPECT_EQ(std::to_integer<int>(small[0]), 13);
+
+    // Setting again replaces.
+    OSType upc = "upca"_4cc;
+    SetEventParameterValue(event, "symb"_4cc, typeType, upc);
+    GetEventParameterValue(event, "symb"_4cc, typeType, gotSymbology);
+    EXPECT_EQ(gotSymbology, "upca"_4cc);
+    EXPECT_EQ(event.parameters.size(), 2u);
+}
