@@ -64,35 +64,46 @@ void AnalyzeSensor(const ScannerInstance* instance, Laser* laser) {
         }
     }
 
+    // Level of sample i against its window, as a fraction num / den; a flat
+    // window (den 0) reads as exactly one half. Whether a sample is light is
+    // decided on the integers: num / den >= 0.5 exactly when 2 num >= den,
+    // so the divisions are only made at the edges.
     Element* elements = laser->elements;
     int count = 0;
     double lastEdge = 0.0;
-    double prevLevel = kMidLevel;
-    for (int i = 0; i < n; ++i) {
-        int lo = std::max(0, i - kHalfWindow);
-        int hi = std::min(n - 1, i + kHalfWindow);
-        int lo1, hi1, lo2, hi2; // extremes of the parts of the window in each block
-        if (lo / kWindow != hi / kWindow) {
-            lo1 = suffixMin[lo], hi1 = suffixMax[lo];
-            lo2 = prefixMin[hi], hi2 = prefixMax[hi];
-        } else if (lo % kWindow == 0) {
-            lo1 = lo2 = prefixMin[hi], hi1 = hi2 = prefixMax[hi];
-        } else { // within one block that ends at the last sample
-            lo1 = lo2 = suffixMin[lo], hi1 = hi2 = suffixMax[lo];
-        }
-        int min = std::min(lo1, lo2), max = std::max(hi1, hi2);
-
-        double level = kMidLevel;
-        if (max - min > kMinContrast) level = double(samples[i] - min) / double(max - min);
-
-        bool rising = prevLevel < kMidLevel && level >= kMidLevel;  // a bar ends
-        bool falling = prevLevel >= kMidLevel && level < kMidLevel; // a space ends
-        if (rising || falling) {
+    int prevNum = 1, prevDen = 2; // the level before the first sample: one half, light
+    bool prevLight = true;
+    auto visit = [&](int i, int min, int max) {
+        int num = samples[i] - min, den = max - min;
+        if (den <= kMinContrast) num = 1, den = 2;
+        bool light = 2 * num >= den;
+        if (light != prevLight) {
+            double level = double(num) / double(den), prevLevel = double(prevNum) / double(prevDen);
             double edge = i + (kMidLevel - prevLevel) / (level - prevLevel);
-            elements[count++] = {lastEdge, edge - lastEdge, rising ? 1u : 0u};
+            elements[count++] = {lastEdge, edge - lastEdge, light ? 1u : 0u}; // light: a bar ended
             lastEdge = edge;
+            prevLight = light;
         }
-        prevLevel = level;
+        prevNum = num, prevDen = den;
+    };
+
+    // Windows cut by the start: [0, i + 32] lies within the first block.
+    int i = 0;
+    for (; i <= kHalfWindow && i < n; ++i) {
+        int hi = std::min(n - 1, i + kHalfWindow);
+        visit(i, prefixMin[hi], prefixMax[hi]);
+    }
+    // Full windows, and windows cut by the end: [lo, hi] spans the suffix of
+    // lo's block and the prefix of hi's, or is one whole block, or ends at
+    // the last sample within lo's block.
+    for (; i < n; ++i) {
+        int lo = i - kHalfWindow, hi = std::min(n - 1, i + kHalfWindow);
+        int min = suffixMin[lo], max = suffixMax[lo];
+        if (lo / kWindow != hi / kWindow) {
+            min = std::min(min, prefixMin[hi]);
+            max = std::max(max, prefixMax[hi]);
+        }
+        visit(i, min, max);
     }
     if (count > 0) {
         elements[count] = {lastEdge, laser->sampleCount - lastEdge, elements[count - 1].isBar ^ 1u};

@@ -1,0 +1,106 @@
+// Engine benchmarks. One frame's analysis is one pattern of 37 lasers; the
+// plain window scan sits beside the fast one on the same frames. The
+// allocation counter shows what a frame allocates (it should be nothing).
+#include "bench/plain_sensor.h"
+#include "tests/support/sample_frames.h"
+
+#include "engine/dispatch.h"
+#include "engine/scanner_instance.h"
+#include "engine/sensor.h"
+#include "toolbox/ticks.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <new>
+#include <random>
+
+namespace {
+
+std::atomic<long> allocations{0};
+
+} // namespace
+
+void* operator new(std::size_t size) {
+    ++allocations;
+    if (void* p = std::malloc(size ? size : 1)) return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+
+namespace {
+
+// Pure noise: an edge at nearly every sample, the worst case of analysis.
+Frame NoiseFrame() {
+    Frame frame;
+    std::mt19937 rng(1);
+    for (std::uint32_t& p : frame.pixels) p = 0xFF000000u | (rng() & 0xFFFFFFu);
+    return frame;
+}
+
+InstancePtr InstanceShowing(const Frame& frame) {
+    InstancePtr s(NewInstance(nullptr, nullptr));
+    std::copy(frame.pixels.begin(), frame.pixels.end(), reinterpret_cast<std::uint32_t*>(s->frameBase));
+    return s;
+}
+
+template <void (*Analyze)(const ScannerInstance*, Laser*)>
+void AnalyzePattern(benchmark::State& state, const Frame& frame) {
+    InstancePtr s = InstanceShowing(frame);
+    long runs = 0;
+    for (auto _ : state) {
+        for (Laser* l = s->laserHeads[0]; l; l = l->next) {
+            Analyze(s.get(), l);
+            runs += l->elementCount;
+        }
+        benchmark::ClobberMemory();
+    }
+    state.counters["runs/frame"] = double(runs) / double(state.iterations());
+}
+
+void BM_AnalyzeSensor_Noise(benchmark::State& state) { AnalyzePattern<AnalyzeSensor>(state, NoiseFrame()); }
+void BM_AnalyzeSensorPlain_Noise(benchmark::State& state) {
+    AnalyzePattern<AnalyzeSensorPlain>(state, NoiseFrame());
+}
+void BM_AnalyzeSensor_EAN13(benchmark::State& state) { AnalyzePattern<AnalyzeSensor>(state, FrameWithEAN13()); }
+void BM_AnalyzeSensorPlain_EAN13(benchmark::State& state) {
+    AnalyzePattern<AnalyzeSensorPlain>(state, FrameWithEAN13());
+}
+
+// VideoScan as the live loop runs it, one frame per iteration. An accepted
+// read would hold scanning for two seconds; the hold is lifted after each
+// frame so that every frame is analysed.
+void VideoScanFrames(benchmark::State& state, const Frame& frame) {
+    InstancePtr s = InstanceShowing(frame);
+    SetTickCount(0);
+    long reads = 0, frames = 0;
+    long before = allocations.load();
+    for (auto _ : state) {
+        AdvanceTickCount(2);
+        VideoScan(s.get());
+        ++frames;
+        if (s->acceptedLaser) {
+            ++reads;
+            s->acceptedLaser = nullptr;
+        }
+    }
+    state.counters["reads/frame"] = double(reads) / double(frames);
+    state.counters["allocs/frame"] = double(allocations.load() - before) / double(frames);
+}
+
+void BM_VideoScan_EAN13InView(benchmark::State& state) { VideoScanFrames(state, FrameWithEAN13()); }
+void BM_VideoScan_NoBarcode(benchmark::State& state) { VideoScanFrames(state, FrameWithoutBarcode()); }
+
+} // namespace
+
+BENCHMARK(BM_AnalyzeSensor_Noise)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_AnalyzeSensorPlain_Noise)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_AnalyzeSensor_EAN13)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_AnalyzeSensorPlain_EAN13)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_VideoScan_EAN13InView)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_VideoScan_NoBarcode)->Unit(benchmark::kMicrosecond);
+
+BENCHMARK_MAIN();
