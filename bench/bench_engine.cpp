@@ -28,8 +28,12 @@ void* operator new(std::size_t size) {
     if (void* p = std::malloc(size ? size : 1)) return p;
     throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
 
 namespace {
 
@@ -43,7 +47,8 @@ Frame NoiseFrame() {
 
 InstancePtr InstanceShowing(const Frame& frame) {
     InstancePtr s(NewInstance(nullptr, nullptr));
-    std::copy(frame.pixels.begin(), frame.pixels.end(), reinterpret_cast<std::uint32_t*>(s->frameBase));
+    std::copy(frame.pixels.begin(), frame.pixels.end(),
+              reinterpret_cast<std::uint32_t*>(s->frameBase));
     return s;
 }
 
@@ -61,11 +66,15 @@ void AnalyzePattern(benchmark::State& state, const Frame& frame) {
     state.counters["runs/frame"] = double(runs) / double(state.iterations());
 }
 
-void BM_AnalyzeSensor_Noise(benchmark::State& state) { AnalyzePattern<AnalyzeSensor>(state, NoiseFrame()); }
+void BM_AnalyzeSensor_Noise(benchmark::State& state) {
+    AnalyzePattern<AnalyzeSensor>(state, NoiseFrame());
+}
 void BM_AnalyzeSensorPlain_Noise(benchmark::State& state) {
     AnalyzePattern<AnalyzeSensorPlain>(state, NoiseFrame());
 }
-void BM_AnalyzeSensor_EAN13(benchmark::State& state) { AnalyzePattern<AnalyzeSensor>(state, FrameWithEAN13()); }
+void BM_AnalyzeSensor_EAN13(benchmark::State& state) {
+    AnalyzePattern<AnalyzeSensor>(state, FrameWithEAN13());
+}
 void BM_AnalyzeSensorPlain_EAN13(benchmark::State& state) {
     AnalyzePattern<AnalyzeSensorPlain>(state, FrameWithEAN13());
 }
@@ -91,8 +100,12 @@ void VideoScanFrames(benchmark::State& state, const Frame& frame) {
     state.counters["allocs/frame"] = double(allocations.load() - before) / double(frames);
 }
 
-void BM_VideoScan_EAN13InView(benchmark::State& state) { VideoScanFrames(state, FrameWithEAN13()); }
-void BM_VideoScan_NoBarcode(benchmark::State& state) { VideoScanFrames(state, FrameWithoutBarcode()); }
+void BM_VideoScan_EAN13InView(benchmark::State& state) {
+    VideoScanFrames(state, FrameWithEAN13());
+}
+void BM_VideoScan_NoBarcode(benchmark::State& state) {
+    VideoScanFrames(state, FrameWithoutBarcode());
+}
 
 } // namespace
 

@@ -12,7 +12,7 @@ struct Laser;
 // The Scan event and its parameters.
 constexpr OSType kEventClassKestrix = "Kstx"_4cc;
 constexpr OSType kEventKindScan = "scan"_4cc;
-constexpr OSType kParamText = "text"_4cc; // typePascalString, 256 bytes
+constexpr OSType kParamText = "text"_4cc;      // typePascalString, 256 bytes
 constexpr OSType kParamSymbology = "symb"_4cc; // typeType
 
 // Ticks a read without check digit waits for its repeat, and ticks scanning

@@ -6,18 +6,22 @@
 #include "engine/scanner_instance.h"
 
 #include <cmath>
-#include <numbers>
 #include <cstdlib>
 #include <new>
+#include <numbers>
 
 namespace {
 
 constexpr double kDegreesToRadians = 0.005555555555555556; // 1/180, times pi
 constexpr int kMaxRadius = 400;
 
-bool InFrame(int x, int y) { return x >= 0 && x < kFrameWidth && y >= 0 && y < kFrameHeight; }
+bool InFrame(int x, int y) {
+    return x >= 0 && x < kFrameWidth && y >= 0 && y < kFrameHeight;
+}
 
-int Clamp(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
+int Clamp(int v, int lo, int hi) {
+    return v < lo ? lo : (v > hi ? hi : v);
+}
 
 } // namespace
 

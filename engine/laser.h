@@ -18,9 +18,9 @@ constexpr int kPatternCount = 10;
 
 // One bar or space run along a laser.
 struct Element {
-    double start = 0;         // first edge, in samples from the laser's first end
-    double width = 0;         // length of the run in samples (fractional)
-    std::uint32_t isBar = 0;  // 1 for a dark run, 0 for a light run
+    double start = 0;        // first edge, in samples from the laser's first end
+    double width = 0;        // length of the run in samples (fractional)
+    std::uint32_t isBar = 0; // 1 for a dark run, 0 for a light run
 };
 
 struct Laser {
@@ -31,11 +31,11 @@ struct Laser {
     std::int32_t sampleCount = 0;     // samples taken along the laser, at most 639
     Element elements[kMaxElements];   // run table, valid up to elementCount
     std::int32_t elementCount = 0;
-    OSType symbology = 0;             // code of the last decode on this laser
-    Str255 text;                      // text of the last decode
-    std::int32_t lastBarWidth = 0;    // EAN/UPC digit matchers: width carried between digits,
-    std::int32_t lastSpaceWidth = 0;  //   in modules
-    Laser* prev = nullptr;            // neighbours in the pattern list
+    OSType symbology = 0;            // code of the last decode on this laser
+    Str255 text;                     // text of the last decode
+    std::int32_t lastBarWidth = 0;   // EAN/UPC digit matchers: width carried between digits,
+    std::int32_t lastSpaceWidth = 0; //   in modules
+    Laser* prev = nullptr;           // neighbours in the pattern list
     Laser* next = nullptr;
 
     std::span<const Element> Runs() const { return {elements, std::size_t(elementCount)}; }

@@ -60,21 +60,36 @@ namespace {
 // The Boolean settings and where they live.
 std::uint8_t* BooleanField(ScannerInstance* s, OSType key) {
     switch (key) {
-    case kKeyPreview: return &s->previewEnabled;
-    case kKeyScan: return &s->scanEnabled;
-    case kKeyManualFocus: return &s->manualFocus;
-    case kKeyShowTarget: return &s->showTarget;
-    case kKeyEAN8: return &s->enableEAN8;
-    case kKeyEAN13: return &s->enableEAN13;
-    case kKeyUPCA: return &s->enableUPCA;
-    case kKeyUPCE: return &s->enableUPCE;
-    case kKeyCodabar: return &s->enableCodabar;
-    case kKeyCode39: return &s->enableCode39;
-    case kKeyCode128: return &s->enableCode128;
-    case kKeyInt2of5: return &s->enableInt2of5;
-    case kKeyAppendKey: return &s->appendKey;
-    case kKeyBeep: return &s->beepEnabled;
-    default: return nullptr;
+    case kKeyPreview:
+        return &s->previewEnabled;
+    case kKeyScan:
+        return &s->scanEnabled;
+    case kKeyManualFocus:
+        return &s->manualFocus;
+    case kKeyShowTarget:
+        return &s->showTarget;
+    case kKeyEAN8:
+        return &s->enableEAN8;
+    case kKeyEAN13:
+        return &s->enableEAN13;
+    case kKeyUPCA:
+        return &s->enableUPCA;
+    case kKeyUPCE:
+        return &s->enableUPCE;
+    case kKeyCodabar:
+        return &s->enableCodabar;
+    case kKeyCode39:
+        return &s->enableCode39;
+    case kKeyCode128:
+        return &s->enableCode128;
+    case kKeyInt2of5:
+        return &s->enableInt2of5;
+    case kKeyAppendKey:
+        return &s->appendKey;
+    case kKeyBeep:
+        return &s->beepEnabled;
+    default:
+        return nullptr;
     }
 }
 
@@ -88,8 +103,12 @@ std::uint8_t GetBooleanInfo(const ScannerInstance* instance, OSType key) {
 void SetBooleanInfo(ScannerInstance* instance, OSType key, std::int32_t value) {
     auto byte = static_cast<std::uint8_t>(value & 0xFF);
     switch (key) {
-    case kKeyPreview: SetInstancePreviewEnabled(instance, byte != 0); return;
-    case kKeyManualFocus: SetInstanceManualFocus(instance, byte != 0); return;
+    case kKeyPreview:
+        SetInstancePreviewEnabled(instance, byte != 0);
+        return;
+    case kKeyManualFocus:
+        SetInstanceManualFocus(instance, byte != 0);
+        return;
     default:
         if (std::uint8_t* field = BooleanField(instance, key)) *field = byte;
     }
@@ -100,8 +119,10 @@ double GetDoubleInfo(const ScannerInstance* instance, OSType key) {
 }
 
 void SetDoubleInfo(ScannerInstance* instance, OSType key, double value) {
-    if (key == kKeyFocusDistance) SetInstanceFocusDistance(instance, value);
-    else if (key == kKeyFocusAdjust) SetInstanceFocusDistance(instance, instance->focusDistance + value);
+    if (key == kKeyFocusDistance)
+        SetInstanceFocusDistance(instance, value);
+    else if (key == kKeyFocusAdjust)
+        SetInstanceFocusDistance(instance, instance->focusDistance + value);
 }
 
 OSType GetOSTypeInfo(const ScannerInstance* instance, OSType key) {
@@ -111,13 +132,17 @@ OSType GetOSTypeInfo(const ScannerInstance* instance, OSType key) {
 }
 
 void SetOSTypeInfo(ScannerInstance* instance, OSType key, OSType value) {
-    if (key == kKeySupplement) instance->supplementMode = value;
-    else if (key == kKeyAppendKeyCode) instance->appendKeyCode = value;
+    if (key == kKeySupplement)
+        instance->supplementMode = value;
+    else if (key == kKeyAppendKeyCode)
+        instance->appendKeyCode = value;
 }
 
 void SetInstanceFocusDistance(ScannerInstance* instance, double distance) {
-    if (!(distance >= 0.0)) distance = 0.0; // NaN from a damaged value reads as near
-    else if (distance > 1.0) distance = 1.0;
+    if (!(distance >= 0.0))
+        distance = 0.0; // NaN from a damaged value reads as near
+    else if (distance > 1.0)
+        distance = 1.0;
     instance->focusDistance = distance;
     VideoSyncFocusSettings(instance);
 }

@@ -13,7 +13,7 @@
 #include <vector>
 
 struct EventTarget;
-struct FrameWorld;   // the frame buffer's owner, provided by the video layer
+struct FrameWorld; // the frame buffer's owner, provided by the video layer
 struct CaptureGrabber;
 struct CaptureChannel;
 struct IdleTimer;
@@ -55,16 +55,17 @@ struct FrameRect {
 
 struct ScannerInstance {
     // Run-time state.
-    ScannerView* view = nullptr;           // the view that shows the frame; may be null
-    EventTarget* eventTarget = nullptr;    // receives the Scan event; may be null
-    IdleTimer* idleTimer = nullptr;        // repeating capture timer; null while preview is off
-    FrameRect bounds;                      // 0, 0, 480, 640
-    CaptureGrabber* grabber = nullptr;     // open capture pipeline; null while closed
-    CaptureChannel* channel = nullptr;     // the camera; null while none is open
-    FrameWorld* frameWorld = nullptr;      // owner of the 640x480 frame buffer
-    std::uint8_t* frameBase = nullptr;     // top-left pixel: 0xAARRGGBB words
-    std::int32_t frameRowBytes = 0;        // bytes from one row to the next
-    std::vector<std::uint8_t> channelSettings; // the camera's own settings, flattened; empty if none
+    ScannerView* view = nullptr;        // the view that shows the frame; may be null
+    EventTarget* eventTarget = nullptr; // receives the Scan event; may be null
+    IdleTimer* idleTimer = nullptr;     // repeating capture timer; null while preview is off
+    FrameRect bounds;                   // 0, 0, 480, 640
+    CaptureGrabber* grabber = nullptr;  // open capture pipeline; null while closed
+    CaptureChannel* channel = nullptr;  // the camera; null while none is open
+    FrameWorld* frameWorld = nullptr;   // owner of the 640x480 frame buffer
+    std::uint8_t* frameBase = nullptr;  // top-left pixel: 0xAARRGGBB words
+    std::int32_t frameRowBytes = 0;     // bytes from one row to the next
+    std::vector<std::uint8_t>
+        channelSettings;                   // the camera's own settings, flattened; empty if none
     Ticks lastOpenAttemptTick = 0;         // last attempt to open the camera
     FrameExporter* exporter = nullptr;     // kept after the first snapshot
     Str255 candidateText;                  // read without check digit awaiting its repeat

@@ -18,9 +18,9 @@
 
 namespace {
 
-constexpr int kHalfWindow = 32;                   // samples on each side of the centre
-constexpr int kWindow = 2 * kHalfWindow + 1;      // 65
-constexpr int kMinContrast = 149;                 // a range of this or less is flat
+constexpr int kHalfWindow = 32;              // samples on each side of the centre
+constexpr int kWindow = 2 * kHalfWindow + 1; // 65
+constexpr int kMinContrast = 149;            // a range of this or less is flat
 constexpr double kMidLevel = 0.5;
 
 inline int Luminance(std::uint32_t pixel) {

@@ -26,8 +26,12 @@ constexpr int kEAN8MiddleBar = 21;
 constexpr int kEAN8EndGuard = 41;
 constexpr int kEAN8TrailingQuiet = 44;
 
-inline double P(const Laser* laser, int k) { return laser->elements[k].start; }
-inline double W(const Laser* laser, int k) { return laser->elements[k].width; }
+inline double P(const Laser* laser, int k) {
+    return laser->elements[k].start;
+}
+inline double W(const Laser* laser, int k) {
+    return laser->elements[k].width;
+}
 
 // The quiet zone at q, the start guard after it, and a middle guard whose
 // bars are at m and m + 2; the end guard's bars at e and e + 2 with the

@@ -17,16 +17,20 @@ constexpr int kQuietZoneRatio = 6;
 constexpr double kAddOnQuietZoneRatio = 6.0;
 
 // UPC-E layout from the leading quiet zone q.
-constexpr int kEndGuard = 29;     // bars at +29, +31, +33
+constexpr int kEndGuard = 29; // bars at +29, +31, +33
 constexpr int kTrailingQuiet = 34;
 
 // Add-on layout from the gap g after the main symbol.
-constexpr int kAddOnLastEntry = 14;    // at least the guard and two digits
-constexpr int kAddOnDigitStride = 6;   // a digit and its delineator
+constexpr int kAddOnLastEntry = 14;  // at least the guard and two digits
+constexpr int kAddOnDigitStride = 6; // a digit and its delineator
 
 // Widths in whole samples: UPC-E's guards are tested on truncated widths.
-inline int WholeWidth(const Laser* laser, int k) { return int(laser->elements[k].width); }
-inline double W(const Laser* laser, int k) { return laser->elements[k].width; }
+inline int WholeWidth(const Laser* laser, int k) {
+    return int(laser->elements[k].width);
+}
+inline double W(const Laser* laser, int k) {
+    return laser->elements[k].width;
+}
 
 bool GuardsFit(const Laser* laser, int q) {
     if (laser->elements[q].isBar) return false;
@@ -66,10 +70,18 @@ void ExpandUPCE(const Str255& source, Str255& destination, std::uint32_t form) {
     switch (d6) {
     case '0':
     case '1':
-    case '2': upca = {ns, d1, d2, d6, '0', '0', '0', '0', d3, d4, d5, c}; break;
-    case '3': upca = {ns, d1, d2, d3, '0', '0', '0', '0', '0', d4, d5, c}; break;
-    case '4': upca = {ns, d1, d2, d3, d4, '0', '0', '0', '0', '0', d5, c}; break;
-    default: upca = {ns, d1, d2, d3, d4, d5, '0', '0', '0', '0', d6, c}; break;
+    case '2':
+        upca = {ns, d1, d2, d6, '0', '0', '0', '0', d3, d4, d5, c};
+        break;
+    case '3':
+        upca = {ns, d1, d2, d3, '0', '0', '0', '0', '0', d4, d5, c};
+        break;
+    case '4':
+        upca = {ns, d1, d2, d3, d4, '0', '0', '0', '0', '0', d5, c};
+        break;
+    default:
+        upca = {ns, d1, d2, d3, d4, d5, '0', '0', '0', '0', d6, c};
+        break;
     }
     Str255 result;
     int n = 0;

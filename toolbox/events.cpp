@@ -11,7 +11,8 @@ Event CreateEvent(OSType eventClass, OSType kind) {
     return event;
 }
 
-OSStatus SetEventParameter(Event& event, OSType name, OSType type, std::span<const std::byte> data) {
+OSStatus SetEventParameter(Event& event, OSType name, OSType type,
+                           std::span<const std::byte> data) {
     if (data.empty()) return paramErr;
     auto it = std::find_if(event.parameters.begin(), event.parameters.end(),
                            [name](const EventParameter& p) { return p.name == name; });

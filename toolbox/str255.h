@@ -16,7 +16,9 @@ struct Str255 {
     unsigned char operator[](std::size_t i) const { return bytes[i]; }
 
     std::size_t Length() const { return bytes[0]; }
-    void SetLength(std::size_t n) { bytes[0] = static_cast<unsigned char>(std::min<std::size_t>(n, 255)); }
+    void SetLength(std::size_t n) {
+        bytes[0] = static_cast<unsigned char>(std::min<std::size_t>(n, 255));
+    }
     std::string_view View() const {
         return {reinterpret_cast<const char*>(bytes.data() + 1), Length()};
     }

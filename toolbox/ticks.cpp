@@ -17,7 +17,9 @@ Ticks SystemTicks() {
 
 } // namespace
 
-Ticks TickCount() { return manual ? manualNow : SystemTicks(); }
+Ticks TickCount() {
+    return manual ? manualNow : SystemTicks();
+}
 
 void SetTickCount(Ticks now) {
     manual = true;
@@ -29,4 +31,6 @@ void AdvanceTickCount(Ticks delta) {
     manualNow += delta;
 }
 
-void UseSystemTickClock() { manual = false; }
+void UseSystemTickClock() {
+    manual = false;
+}

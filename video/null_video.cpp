@@ -28,7 +28,9 @@ std::uint8_t* VideoFrameBase(const FrameWorld* world) {
                  : nullptr;
 }
 
-std::int32_t VideoFrameRowBytes(const FrameWorld* world) { return world ? kFrameWidth * 4 : 0; }
+std::int32_t VideoFrameRowBytes(const FrameWorld* world) {
+    return world ? kFrameWidth * 4 : 0;
+}
 
 void SetInstancePreviewEnabled(ScannerInstance* instance, bool enabled) {
     instance->previewEnabled = enabled;
@@ -37,6 +39,8 @@ void VideoSyncFocusSettings(ScannerInstance*) {}
 void VideoDrawOverlays(ScannerInstance*) {}
 void VideoDrawConfirmation(ScannerInstance*, Laser*) {}
 
-Movie* AppGetMovieFromBundle(const char*) { return nullptr; }
+Movie* AppGetMovieFromBundle(const char*) {
+    return nullptr;
+}
 void AppDisposeMovie(Movie*) {}
 void AppPlayMovieAsync(Movie*) {}

@@ -16,7 +16,9 @@ inline std::uint32_t PixelOfLuminance(int lum) {
     return 0xFF000000u | std::uint32_t(r) << 16 | std::uint32_t(g) << 8 | std::uint32_t(b);
 }
 
-inline std::uint32_t* Pixels(ScannerInstance* s) { return reinterpret_cast<std::uint32_t*>(s->frameBase); }
+inline std::uint32_t* Pixels(ScannerInstance* s) {
+    return reinterpret_cast<std::uint32_t*>(s->frameBase);
+}
 
 inline void Fill(ScannerInstance* s, std::uint32_t pixel) {
     std::fill_n(Pixels(s), kFrameWidth * kFrameHeight, pixel);

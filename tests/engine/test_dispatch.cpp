@@ -51,11 +51,13 @@ struct Scanner {
 
 // The module row of a symbol as libzint encodes it: "1" for a dark module.
 std::string ZintModules(int symbology, const char* data) {
-    std::unique_ptr<zint_symbol, decltype(&ZBarcode_Delete)> sym(ZBarcode_Create(), ZBarcode_Delete);
+    std::unique_ptr<zint_symbol, decltype(&ZBarcode_Delete)> sym(ZBarcode_Create(),
+                                                                 ZBarcode_Delete);
     sym->symbology = symbology;
     sym->show_hrt = 0;
     sym->scale = 0.5f; // one pixel a module
-    if (ZBarcode_Encode(sym.get(), reinterpret_cast<const unsigned char*>(data), int(std::strlen(data))) >= ZINT_ERROR ||
+    if (ZBarcode_Encode(sym.get(), reinterpret_cast<const unsigned char*>(data),
+                        int(std::strlen(data))) >= ZINT_ERROR ||
         ZBarcode_Buffer(sym.get(), 0) >= ZINT_ERROR)
         return {};
     std::string modules;
@@ -181,11 +183,16 @@ TEST(Dispatch, ReadsWithoutCheckDigitNeedTwoEqualReadsWithin180Ticks) {
 }
 
 TEST(Dispatch, SymbologyNamesAndChecks) {
-    const std::pair<OSType, const char*> names[] = {
-        {kSymbologyEAN8, "EAN-8"},     {kSymbologyEAN13, "EAN-13"},  {kSymbologyUPCA, "UPC-A"},
-        {kSymbologyUPCE, "UPC-E"},     {kSymbologyCodabar, "Codabar"}, {kSymbologyCode39, "Code 39"},
-        {kSymbologyCode128, "Code 128"}, {kSymbologyInt2of5, "2 of 5"}, {0, "Unknown"},
-        {"xxxx"_4cc, "Unknown"}};
+    const std::pair<OSType, const char*> names[] = {{kSymbologyEAN8, "EAN-8"},
+                                                    {kSymbologyEAN13, "EAN-13"},
+                                                    {kSymbologyUPCA, "UPC-A"},
+                                                    {kSymbologyUPCE, "UPC-E"},
+                                                    {kSymbologyCodabar, "Codabar"},
+                                                    {kSymbologyCode39, "Code 39"},
+                                                    {kSymbologyCode128, "Code 128"},
+                                                    {kSymbologyInt2of5, "2 of 5"},
+                                                    {0, "Unknown"},
+                                                    {"xxxx"_4cc, "Unknown"}};
     for (auto [code, name] : names) EXPECT_EQ(GetSymbologyName(code).ToString(), name);
     EXPECT_FALSE(SymbologyHasChecksum(kSymbologyCodabar));
     EXPECT_FALSE(SymbologyHasChecksum(kSymbologyCode39));

@@ -6,18 +6,21 @@
 #include <cmath>
 
 namespace {
-InstancePtr Instance() { return InstancePtr(NewInstance(nullptr, nullptr)); }
+InstancePtr Instance() {
+    return InstancePtr(NewInstance(nullptr, nullptr));
+}
 } // namespace
 
 TEST(Instance, FreshInstanceDefaults) {
     auto s = Instance();
     ASSERT_TRUE(s);
     const std::pair<OSType, int> booleans[] = {
-        {kKeyPreview, 1}, {kKeyScan, 1},     {kKeyManualFocus, 1}, {kKeyShowTarget, 0},
-        {kKeyEAN8, 1},    {kKeyEAN13, 1},    {kKeyUPCA, 1},        {kKeyUPCE, 1},
-        {kKeyCodabar, 0}, {kKeyCode39, 0},   {kKeyCode128, 0},     {kKeyInt2of5, 0},
+        {kKeyPreview, 1},   {kKeyScan, 1},   {kKeyManualFocus, 1}, {kKeyShowTarget, 0},
+        {kKeyEAN8, 1},      {kKeyEAN13, 1},  {kKeyUPCA, 1},        {kKeyUPCE, 1},
+        {kKeyCodabar, 0},   {kKeyCode39, 0}, {kKeyCode128, 0},     {kKeyInt2of5, 0},
         {kKeyAppendKey, 1}, {kKeyBeep, 1}};
-    for (auto [key, value] : booleans) EXPECT_EQ(GetBooleanInfo(s.get(), key), value) << FourCCToString(key);
+    for (auto [key, value] : booleans)
+        EXPECT_EQ(GetBooleanInfo(s.get(), key), value) << FourCCToString(key);
     EXPECT_DOUBLE_EQ(GetDoubleInfo(s.get(), kKeyFocusDistance), 0.2);
     EXPECT_EQ(GetOSTypeInfo(s.get(), kKeySupplement), "igno"_4cc);
     EXPECT_EQ(GetOSTypeInfo(s.get(), kKeyAppendKeyCode), "cret"_4cc);

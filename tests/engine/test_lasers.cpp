@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 namespace {
-InstancePtr Instance() { return InstancePtr(NewInstance(nullptr, nullptr)); }
+InstancePtr Instance() {
+    return InstancePtr(NewInstance(nullptr, nullptr));
+}
 
 struct Row {
     int startX, startY, endX, endY, samples;
@@ -46,11 +48,15 @@ TEST(Lasers, StarburstGeometry) {
     std::vector<Laser*> pattern0;
     for (Laser* l = s->laserHeads[0]; l; l = l->next) pattern0.push_back(l);
     // Angles 0, 10, ..., 170, then 175, 185, ..., 355.
-    auto at = [&](int angle) { return pattern0[angle < 175 ? angle / 10 : 18 + (angle - 175) / 10]; };
+    auto at = [&](int angle) {
+        return pattern0[angle < 175 ? angle / 10 : 18 + (angle - 175) / 10];
+    };
     const std::pair<int, Row> rows[] = {
-        {0, {0, 240, 639, 240, 639}},   {10, {0, 297, 639, 184, 639}}, {40, {35, 479, 607, 0, 572}},
-        {90, {320, 479, 320, 0, 479}},  {170, {639, 296, 0, 183, 639}}, {175, {639, 268, 0, 212, 639}},
-        {185, {639, 212, 0, 268, 639}}, {225, {561, 0, 81, 479, 480}},  {355, {0, 212, 639, 268, 639}}};
+        {0, {0, 240, 639, 240, 639}},   {10, {0, 297, 639, 184, 639}},
+        {40, {35, 479, 607, 0, 572}},   {90, {320, 479, 320, 0, 479}},
+        {170, {639, 296, 0, 183, 639}}, {175, {639, 268, 0, 212, 639}},
+        {185, {639, 212, 0, 268, 639}}, {225, {561, 0, 81, 479, 480}},
+        {355, {0, 212, 639, 268, 639}}};
     for (const auto& [angle, row] : rows) EXPECT_EQ(RowOf(at(angle)), row) << "angle " << angle;
     EXPECT_EQ(RowOf(s->laserHeads[1]), (Row{0, 234, 639, 246, 639}));
 }

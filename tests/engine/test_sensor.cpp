@@ -12,7 +12,9 @@
 
 namespace {
 
-InstancePtr Instance() { return InstancePtr(NewInstance(nullptr, nullptr)); }
+InstancePtr Instance() {
+    return InstancePtr(NewInstance(nullptr, nullptr));
+}
 
 struct Run {
     double start, width;
@@ -88,10 +90,17 @@ TEST(Sensor, FastWindowMatchesThePlainScan) {
             for (int x = 0; x < kFrameWidth; ++x) {
                 int lum = 0;
                 switch (kind) {
-                case 0: lum = int(rng() % (amplitude + 1)); break;                   // noise
-                case 1: lum = ((x / (1 + (x * 7 + y) % 9)) % 2) * amplitude; break; // bars
-                case 2: lum = (x * 3 + y) % 300 / 2 + int(rng() % 3); break;         // ramps at 149/150
-                default: lum = (rng() % 50 == 0) ? 1020 : 300;                       // sparse spikes
+                case 0:
+                    lum = int(rng() % (amplitude + 1));
+                    break; // noise
+                case 1:
+                    lum = ((x / (1 + (x * 7 + y) % 9)) % 2) * amplitude;
+                    break; // bars
+                case 2:
+                    lum = (x * 3 + y) % 300 / 2 + int(rng() % 3);
+                    break; // ramps at 149/150
+                default:
+                    lum = (rng() % 50 == 0) ? 1020 : 300; // sparse spikes
                 }
                 px[y * kFrameWidth + x] = PixelOfLuminance(std::min(lum, 1020));
             }

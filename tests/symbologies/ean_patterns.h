@@ -19,15 +19,19 @@ inline constexpr std::array<const char*, 10> kR = {"1110010", "1100110", "110110
                                                    "1001000", "1110100"};
 // Left-half parity of an EAN-13 by its first digit.
 inline constexpr std::array<const char*, 10> kFirstDigitParity = {
-    "LLLLLL", "LLGLGG", "LLGGLG", "LLGGGL", "LGLLGG", "LGGLLG", "LGGGLL", "LGLGLG", "LGLGGL", "LGGLGL"};
+    "LLLLLL", "LLGLGG", "LLGGLG", "LLGGGL", "LGLLGG",
+    "LGGLLG", "LGGGLL", "LGLGLG", "LGLGGL", "LGGLGL"};
 // UPC-E parity for number system 0 by check digit (number system 1 swaps L and G).
-inline constexpr std::array<const char*, 10> kUPCEParity = {
-    "GGGLLL", "GGLGLL", "GGLLGL", "GGLLLG", "GLGGLL", "GLLGGL", "GLLLGG", "GLGLGL", "GLGLLG", "GLLGLG"};
+inline constexpr std::array<const char*, 10> kUPCEParity = {"GGGLLL", "GGLGLL", "GGLLGL", "GGLLLG",
+                                                            "GLGGLL", "GLLGGL", "GLLLGG", "GLGLGL",
+                                                            "GLGLLG", "GLLGLG"};
 // Five-digit add-on parity by check value.
 inline constexpr std::array<const char*, 10> kAddOn5Parity = {
     "GGLLL", "GLGLL", "GLLGL", "GLLLG", "LGGLL", "LLGGL", "LLLGG", "LGLGL", "LGLLG", "LLGLG"};
 
-inline int D(char c) { return c - '0'; }
+inline int D(char c) {
+    return c - '0';
+}
 
 // The check digit of the digits given (EAN rule: weights 3 and 1 from the right).
 inline char CheckDigit(const std::string& digits) {
@@ -73,7 +77,9 @@ inline std::string AddOnModules(const std::string& digits) {
         int v = (10 * D(digits[0]) + D(digits[1])) % 4;
         parity = {v & 2 ? 'G' : 'L', v & 1 ? 'G' : 'L'};
     } else {
-        int c = (3 * (D(digits[0]) + D(digits[2]) + D(digits[4])) + 9 * (D(digits[1]) + D(digits[3]))) % 10;
+        int c =
+            (3 * (D(digits[0]) + D(digits[2]) + D(digits[4])) + 9 * (D(digits[1]) + D(digits[3]))) %
+            10;
         parity = kAddOn5Parity[c];
     }
     std::string m = "1011";
@@ -98,8 +104,10 @@ inline std::vector<double> Runs(const std::string& modules, double leadingQuiet 
             current = m;
         }
     }
-    if (current == '1') runs.push_back(trailingQuiet);
-    else runs.back() += trailingQuiet;
+    if (current == '1')
+        runs.push_back(trailingQuiet);
+    else
+        runs.back() += trailingQuiet;
     if (runs.back() == 0) runs.pop_back();
     return runs;
 }

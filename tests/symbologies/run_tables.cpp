@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
-std::unique_ptr<Laser> MakeLaser() { return std::make_unique<Laser>(); }
+std::unique_ptr<Laser> MakeLaser() {
+    return std::make_unique<Laser>();
+}
 
 void LoadRuns(Laser& laser, std::span<const double> widths, bool firstIsBar) {
     double start = 0;

@@ -21,7 +21,9 @@ struct Decoded {
     std::string text;
 };
 
-InstancePtr Instance() { return InstancePtr(NewInstance(nullptr, nullptr)); }
+InstancePtr Instance() {
+    return InstancePtr(NewInstance(nullptr, nullptr));
+}
 
 Decoded RunEAN13(const ScannerInstance* instance, const std::vector<double>& modules,
                  double samplesPerModule = 3) {
@@ -38,7 +40,9 @@ Decoded RunEAN8(const std::vector<double>& modules, double samplesPerModule = 3)
     return {ok, laser->symbology, ok ? laser->text.ToString() : ""};
 }
 
-std::string WithCheck(std::string digits) { return digits + CheckDigit(digits); }
+std::string WithCheck(std::string digits) {
+    return digits + CheckDigit(digits);
+}
 
 } // namespace
 
@@ -132,7 +136,8 @@ TEST(EAN13, ParityAndCheckDigitTables) {
     const std::pair<int, char> parity[] = {{0, '0'},  {11, '1'}, {13, '2'}, {14, '3'}, {19, '4'},
                                            {25, '5'}, {28, '6'}, {21, '7'}, {22, '8'}, {26, '9'},
                                            {1, '-'},  {63, '-'}, {32, '-'}};
-    for (auto [pattern, digit] : parity) EXPECT_EQ(DigitFromParityEncoding(pattern), digit) << pattern;
+    for (auto [pattern, digit] : parity)
+        EXPECT_EQ(DigitFromParityEncoding(pattern), digit) << pattern;
 
     EXPECT_TRUE(VerifyChecksumEAN13(Str255::From("4006381333931")));
     EXPECT_FALSE(VerifyChecksumEAN13(Str255::From("4006381333930")));
@@ -192,10 +197,11 @@ TEST(EAN, RandomSymbolsWithJitterRoundTrip) {
         for (std::size_t k = 0; k < runs.size(); ++k) runs[k] = (edges[k + 1] - edges[k]) * s;
         auto laser = MakeLaser();
         LoadRuns(*laser, runs);
-        bool ok = eight ? DecodeBarsEAN8(laser.get()) : DecodeBarsEAN13(instance.get(), laser.get());
+        bool ok =
+            eight ? DecodeBarsEAN8(laser.get()) : DecodeBarsEAN13(instance.get(), laser.get());
         ASSERT_TRUE(ok) << digits << " at " << s;
         EXPECT_EQ(laser->text.ToString(), digits);
-        EXPECT_EQ(laser->symbology, eight ? kSymbologyEAN8
-                                          : (digits[0] == '0' ? kSymbologyUPCA : kSymbologyEAN13));
+        EXPECT_EQ(laser->symbology,
+                  eight ? kSymbologyEAN8 : (digits[0] == '0' ? kSymbologyUPCA : kSymbologyEAN13));
     }
 }

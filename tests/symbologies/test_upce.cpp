@@ -14,7 +14,9 @@ using namespace ean_test;
 
 namespace {
 
-InstancePtr Instance() { return InstancePtr(NewInstance(nullptr, nullptr)); }
+InstancePtr Instance() {
+    return InstancePtr(NewInstance(nullptr, nullptr));
+}
 
 struct Decoded {
     bool ok;
@@ -23,7 +25,7 @@ struct Decoded {
 };
 
 Decoded Decode(bool (*decode)(const ScannerInstance*, Laser*), const ScannerInstance* instance,
-            const std::vector<double>& modules, double samplesPerModule = 3) {
+               const std::vector<double>& modules, double samplesPerModule = 3) {
     auto laser = MakeLaser();
     LoadRuns(*laser, Scaled(modules, samplesPerModule));
     bool ok = decode(instance, laser.get());
@@ -50,15 +52,19 @@ TEST(UPCE, ExpandsToUPCAOrEAN13) {
     EXPECT_EQ(Decode(DecodeBarsUPCE, instance.get(), runs).text, "012345000058");
 
     // Number system 1 swaps the parities.
-    std::string upca = "1980" "0000" "765"; // NS d1 d2 d6 0000 d3 d4 d5 of 987650
+    std::string upca = "1980"
+                       "0000"
+                       "765"; // NS d1 d2 d6 0000 d3 d4 d5 of 987650
     char check = CheckDigit(upca);
-    EXPECT_EQ(Decode(DecodeBarsUPCE, instance.get(), Runs(UPCEModules('1', "987650", check), 9, 9)).text,
-              upca + check);
+    EXPECT_EQ(
+        Decode(DecodeBarsUPCE, instance.get(), Runs(UPCEModules('1', "987650", check), 9, 9)).text,
+        upca + check);
 
     // A wrong check digit changes the parity pattern to another, valid one,
     // but the expansion's own check digit no longer fits.
     char other = check == '9' ? '0' : char(check + 1);
-    EXPECT_FALSE(Decode(DecodeBarsUPCE, instance.get(), Runs(UPCEModules('1', "987650", other), 9, 9)).ok);
+    EXPECT_FALSE(
+        Decode(DecodeBarsUPCE, instance.get(), Runs(UPCEModules('1', "987650", other), 9, 9)).ok);
 }
 
 TEST(UPCE, ExpansionRules) {
@@ -94,8 +100,10 @@ TEST(UPCE, ExpansionRules) {
 
 TEST(UPCE, TrailingQuietZoneMayBeTheLastRun) {
     auto instance = Instance();
-    EXPECT_TRUE(Decode(DecodeBarsUPCE, instance.get(), Runs(UPCEModules('0', "123455", '8'), 9, 6.5)).ok);
-    EXPECT_FALSE(Decode(DecodeBarsUPCE, instance.get(), Runs(UPCEModules('0', "123455", '8'), 9, 5)).ok);
+    EXPECT_TRUE(
+        Decode(DecodeBarsUPCE, instance.get(), Runs(UPCEModules('0', "123455", '8'), 9, 6.5)).ok);
+    EXPECT_FALSE(
+        Decode(DecodeBarsUPCE, instance.get(), Runs(UPCEModules('0', "123455", '8'), 9, 5)).ok);
 }
 
 TEST(UPCE, GuardBarsNarrowerThanOneSampleRejectTheStart) {
@@ -166,7 +174,8 @@ TEST(AddOn, DigitCountsAndQuietZones) {
     // are never an add-on.
     for (std::string digits : {"3", "345", "3456"}) {
         std::string m = "1011";
-        for (std::size_t i = 0; i < digits.size(); ++i) m += (i ? "01" : "") + std::string(kL[D(digits[i])]);
+        for (std::size_t i = 0; i < digits.size(); ++i)
+            m += (i ? "01" : "") + std::string(kL[D(digits[i])]);
         EXPECT_FALSE(Decode(DecodeBarsEAN13, instance.get(), Runs(main + m, 11, 9)).ok) << digits;
     }
 

@@ -18,10 +18,11 @@ TEST(Events, HandlersRunNewestFirstAndPassEventsOn) {
         calls += "old ";
         return noErr;
     });
-    EventHandlerRef passer = InstallEventHandler(target, std::span(&kScan, 1), [&](EventTarget&, Event&) {
-        calls += "new ";
-        return eventNotHandledErr;
-    });
+    EventHandlerRef passer =
+        InstallEventHandler(target, std::span(&kScan, 1), [&](EventTarget&, Event&) {
+            calls += "new ";
+            return eventNotHandledErr;
+        });
     InstallEventHandler(target, std::span(&kCommand, 1), [&](EventTarget&, Event&) {
         calls += "command ";
         return OSStatus(-1);
