@@ -1,0 +1,92 @@
+// Runs a fresh scanner instance over the frames of one file. A stream that
+// ends after its first frame is a still image and is shown kStillImageFrames
+// times; any other stream is shown frame by frame.
+#include "cli/file_scan.h"
+
+#include "engine/dispatch.h"
+#include "engine/scanner_instance.h"
+#include "toolbox/events.h"
+#include "toolbox/ticks.h"
+#include "video/gst_frames.h"
+
+#include <algorithm>
+#include <array>
+#include <span>
+#include <vector>
+
+namespace {
+
+constexpr std::array kScanEvents = {EventTypeSpec{kEventClassKestrix, kEventKindScan}};
+
+using Frame = std::vector<std::uint32_t>;
+
+void ApplyOptions(ScannerInstance* instance, const ScanOptions& options) {
+    for (const SymbologySwitch& s : options.switches)
+        SetBooleanInfo(instance, s.key, s.enabled ? 1 : 0);
+    if (options.supplement) SetOSTypeInfo(instance, kKeySupplement, *options.supplement);
+}
+
+// Shows one frame to the engine as the idle loop would: into the frame
+// buffer, one scan, then the clock moves on by one frame.
+void ShowFrame(ScannerInstance* instance, const Frame& frame) {
+    const std::size_t rowPixels = std::size_t(instance->frameRowBytes) / sizeof(std::uint32_t);
+    auto* base = reinterpret_cast<std::uint32_t*>(instance->frameBase);
+    for (int y = 0; y < kFrameHeight; ++y)
+        std::copy_n(frame.begin() + std::ptrdiff_t(y) * kFrameWidth, kFrameWidth,
+                    base + y * rowPixels);
+    VideoScan(instance);
+    AdvanceTickCount(kTicksPerFrame);
+}
+
+} // namespace
+
+bool ScanFile(const std::string& path, const ScanOptions& options, const ReadCallback& onRead,
+              std::string& error) {
+    auto reader = GstFrameReader::OpenFile(path, {}, error);
+    if (!reader) return false;
+
+    EventTarget target;
+    std::size_t frameIndex = 0;
+    InstallEventHandler(target, kScanEvents, [&](EventTarget&, Event& event) {
+        Str255 text;
+        OSType symbology = 0;
+        GetEventParameter(event, kParamText, typePascalString,
+                          std::as_writable_bytes(std::span(text.bytes)));
+        GetEventParameterValue(event, kParamSymbology, typeType, symbology);
+        onRead({frameIndex, symbology, text.ToString()});
+        return noErr;
+    });
+
+    InstancePtr instance(NewInstance(nullptr, &target));
+    if (!instance || !instance->frameBase) {
+        error = "not enough memory for the scanner";
+        return false;
+    }
+    ApplyOptions(instance.get(), options);
+    SetTickCount(0);
+
+    Frame current(std::size_t(kFrameWidth) * kFrameHeight);
+    Frame next(current.size());
+    GstPullResult result = reader->PullFrame(current);
+    if (result == GstPullResult::kEndOfStream) {
+        error = "no picture could be decoded from it";
+        return false;
+    }
+    if (result == GstPullResult::kFrame) {
+        result = reader->PullFrame(next);
+        if (result == GstPullResult::kEndOfStream) {
+            for (int i = 0; i < kStillImageFrames; ++i) ShowFrame(instance.get(), current);
+            return true;
+        }
+        ShowFrame(instance.get(), current);
+        for (; result == GstPullResult::kFrame; result = reader->PullFrame(next)) {
+            ++frameIndex;
+            ShowFrame(instance.get(), next);
+        }
+    }
+    if (result == GstPullResult::kError) {
+        error = reader->Error();
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,21 @@
+// Scans one file with the engine as the live loop runs it: one VideoScan per
+// frame, the tick clock advancing 2 ticks a frame (30 frames a second).
+#pragma once
+
+#include "cli/options.h"
+#include "cli/read_output.h"
+
+#include <functional>
+#include <string>
+
+constexpr unsigned kTicksPerFrame = 2;
+// A still image is shown for one full turn of the laser patterns.
+constexpr int kStillImageFrames = 10;
+
+using ReadCallback = std::function<void(const ScanRead&)>;
+
+// Calls onRead for every accepted read, as it happens. False when the file
+// could not be opened or decoded, with the reason in error; reads of frames
+// before a failure have been reported all the same.
+bool ScanFile(const std::string& path, const ScanOptions& options, const ReadCallback& onRead,
+              std::string& error);

@@ -1,0 +1,60 @@
+// The text of kestrix-scan --help.
+#include "cli/options.h"
+
+std::string_view HelpText() {
+    return R"(Usage: kestrix-scan [OPTION]... FILE...
+Reads the barcodes in image and video files with the Kestrix scan engine.
+
+Each file is decoded with GStreamer (PNG, JPEG and any other image or video
+format it has a decoder for) and every frame is stretched to 640x480, as the
+camera's picture is. The engine sees the frames as it sees a live camera at
+30 frames a second: one scan per frame, a turn of its ten laser patterns every
+ten frames. A still image is shown for one full turn (ten frames). Each file
+is scanned by a fresh scanner, so one file's reads never affect the next.
+
+Every accepted read is printed on its own line as NAME:TEXT, for example
+  EAN-13:4006381333931
+A barcode that stays in view of a video is read again about every 2 seconds,
+as the desktop scanner reads it again.
+
+Options:
+  --enable KEYS       turn on the symbologies named by KEYS
+  --disable KEYS      turn them off
+                      KEYS is a comma-separated list of settings keys:
+                        ean8  EAN-8     (on by default)
+                        ean1  EAN-13    (on)
+                        upca  UPC-A     (on)
+                        upce  UPC-E     (on)
+                        coda  Codabar   (off)
+                        cd39  Code 39   (off)
+                        c128  Code 128  (off)
+                        i2o5  2 of 5    (off; Interleaved 2 of 5)
+                        all   all of them
+                      Switches apply in order: --disable all --enable c128
+                      reads Code 128 only.
+  --supplement MODE   two- and five-digit add-ons of EAN-13 and UPC-A:
+                        igno  ignore them (default)
+                        requ  require one: a symbol without an add-on is
+                              not reported
+                        opti  report an add-on when there is one
+                      An add-on follows the main digits after one space.
+  --json              print one JSON object per read instead of NAME:TEXT:
+                        {"file":"a.png","frame":0,"symbology":"ean1",
+                         "name":"EAN-13","text":"4006381333931"}
+                      file: the file as given; frame: the file's frame in
+                      which the read was accepted, counted from 0 (0 for a
+                      still image); symbology: the symbology's code (the
+                      settings key); name: its display name; text: the code.
+  -h, --help          show this help and exit
+  --version           show the version and exit
+  --                  end of options: every later argument is a file
+
+A file that cannot be opened or decoded is reported on standard error, on one
+line naming the file and the reason, and the other files are still scanned.
+
+Exit status:
+  0  at least one barcode was read
+  4  nothing was read (this includes files that could not be decoded)
+  2  the command line was wrong
+)";
+}

@@ -1,0 +1,37 @@
+// kestrix-scan's command line: the files to scan, the symbology switches
+// and add-on mode to set on the scanner, and the output form.
+#pragma once
+
+#include "toolbox/fourcc.h"
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct SymbologySwitch {
+    OSType key;   // settings key: 'ean8', 'c128', ...
+    bool enabled; // --enable or --disable
+};
+
+struct ScanOptions {
+    std::vector<std::string> files;
+    std::vector<SymbologySwitch> switches; // in command-line order
+    std::optional<OSType> supplement;      // 'igno', 'requ' or 'opti'; unset keeps the default
+    bool json = false;                     // one JSON object per read instead of NAME:TEXT
+};
+
+enum class CommandAction { kScan, kHelp, kVersion, kUsageError };
+
+struct ParsedCommand {
+    CommandAction action = CommandAction::kScan;
+    ScanOptions options;
+    std::string error; // for kUsageError: what was wrong with the command line
+};
+
+// Parses the arguments after the program name.
+ParsedCommand ParseCommandLine(std::span<const char* const> args);
+
+// The text that --help prints.
+std::string_view HelpText();

@@ -1,0 +1,62 @@
+// Formats reads for standard output.
+#include "cli/read_output.h"
+
+#include "engine/symbology.h"
+
+#include <cstdio>
+
+namespace {
+
+// Length of the UTF-8 sequence starting at text[i], or 0 if it is not one.
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t i) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    std::size_t length = lead >= 0xF0 && lead <= 0xF4   ? 4
+                         : lead >= 0xE0                 ? 3
+                         : lead >= 0xC2 && lead <= 0xDF ? 2
+                                                        : 0;
+    if (lead >= 0xF5) length = 0;
+    if (length == 0 || i + length > text.size()) return 0;
+    for (std::size_t k = 1; k < length; ++k)
+        if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return 0;
+    return length;
+}
+
+void AppendEscape(std::string& out, unsigned code) {
+    char escape[8];
+    std::snprintf(escape, sizeof escape, "\\u%04x", code);
+    out += escape;
+}
+
+} // namespace
+
+std::string FormatReadLine(const ScanRead& read) {
+    return GetSymbologyName(read.symbology).ToString() + ":" + read.text;
+}
+
+std::string JsonString(std::string_view text) {
+    std::string out = "\"";
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += char(c);
+        } else if (c < 0x20 || c == 0x7F) {
+            AppendEscape(out, c);
+        } else if (c < 0x80) {
+            out += char(c);
+        } else if (const std::size_t n = Utf8SequenceLength(text, i); n > 0) {
+            out.append(text.substr(i, n));
+            i += n - 1;
+        } else {
+            AppendEscape(out, c);
+        }
+    }
+    return out + "\"";
+}
+
+std::string FormatReadJson(std::string_view file, const ScanRead& read) {
+    return "{\"file\":" + JsonString(file) + ",\"frame\":" + std::to_string(read.frame) +
+           ",\"symbology\":" + JsonString(FourCCToString(read.symbology)) +
+           ",\"name\":" + JsonString(GetSymbologyName(read.symbology).View()) +
+           ",\"text\":" + JsonString(read.text) + "}";
+}

@@ -1,0 +1,255 @@
+// kestrix-scan end to end: the built program over PNG and JPEG pictures and
+// an AVI video made here by libzint and GStreamer, with its options, its
+// JSON output, its messages for files it cannot read and its exit status.
+#include "run_program.h"
+#include "test_media.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <zint.h>
+
+#include <fstream>
+#include <map>
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+
+namespace {
+
+constexpr int kExitRead = 0;
+constexpr int kExitUsage = 2;
+constexpr int kExitNothingRead = 4;
+constexpr std::uint32_t kPhotoSeed = 20240611;
+
+// The expected texts are worked out by hand from the data given to libzint:
+// its check digits, the UPC-E expansion 0-12345-00006-5, and the 13-digit
+// form in which UPC-A and UPC-E are reported while EAN-13 is enabled.
+constexpr const char* kEan13Line = "EAN-13:4006381333931";
+constexpr const char* kEan8Line = "EAN-8:55123457";
+constexpr const char* kUpcaLine = "UPC-A:0012345678905";
+constexpr const char* kUpceLine = "UPC-E:0012345000065";
+
+// The value of a field of one flat JSON object, quotes taken off; empty
+// when the field is missing.
+std::string JsonField(const std::string& object, const std::string& name) {
+    const std::string key = "\"" + name + "\":";
+    const auto at = object.find(key);
+    if (at == std::string::npos) return "";
+    const auto begin = at + key.size();
+    if (object[begin] == '"')
+        return object.substr(begin + 1, object.find('"', begin + 1) - begin - 1);
+    return object.substr(begin, object.find_first_of(",}", begin) - begin);
+}
+
+// Each test makes only the files it names; they live in one scratch folder.
+class KestrixScan : public ::testing::Test {
+  protected:
+    std::string Png(const std::string& name, int symbology, const std::string& data,
+                    const BarcodeLook& look = {}) {
+        const std::string path = dir_.File(name);
+        EXPECT_EQ(WriteZintPng(symbology, data, path, look), "") << name;
+        return path;
+    }
+    std::string PhotoFile(const std::string& name, int symbology, const std::string& data,
+                          const BarcodeLook& barcode, const PhotoLook& look) {
+        const std::string path = dir_.File(name);
+        const RgbImage label = RenderBarcode(symbology, data, barcode);
+        EXPECT_GT(label.width, 0) << name;
+        EXPECT_EQ(EncodePicture(Photo(label, look), path), "") << name << " seed " << look.seed;
+        return path;
+    }
+    std::string TextFile(const std::string& name, const std::string& content) {
+        const std::string path = dir_.File(name);
+        std::ofstream(path) << content;
+        return path;
+    }
+    std::string Ean13() { return Png("ean13.png", BARCODE_EANX, "400638133393"); }
+    std::string Ean8() { return Png("ean8.png", BARCODE_EANX, "5512345"); }
+    std::string Upca() { return Png("upca.png", BARCODE_UPCA, "01234567890"); }
+    std::string Upce() { return Png("upce.png", BARCODE_UPCE, "0123456"); }
+    std::string UpcaWithAddOn() { return Png("upca-12.png", BARCODE_UPCA, "01234567890+12"); }
+    std::string Code128() { return Png("c128.png", BARCODE_CODE128, "Kestrix-128"); }
+    std::string Blank() {
+        const std::string path = dir_.File("blank.png");
+        EXPECT_EQ(EncodePicture(RgbImage::Filled(800, 600, 255), path), "");
+        return path;
+    }
+
+    ProgramRun Run(const std::vector<std::string>& args) {
+        return RunKestrixScan(args, dir_.Path());
+    }
+
+    TempDir dir_;
+};
+
+// ---- Reading pictures ----------------------------------------------------
+
+TEST_F(KestrixScan, ReadsEachEanUpcPngWithDefaultSettings) {
+    const ProgramRun run = Run({Ean13(), Ean8(), Upca(), Upce()});
+    EXPECT_EQ(run.status, kExitRead);
+    EXPECT_THAT(run.OutLines(), ElementsAre(kEan13Line, kEan8Line, kUpcaLine, kUpceLine));
+    EXPECT_EQ(run.err, "");
+}
+
+TEST_F(KestrixScan, ReadsJpegPhotographsOfBarcodes) {
+    // Large photographs shrink to 640x480. In the second one a module ends
+    // up 1.2 pixels wide: only a shrink that averages keeps those bars
+    // (picking the nearest pixel loses them).
+    const std::string plain = PhotoFile("ean8-photo.jpg", BARCODE_EANX, "5512345", {2},
+                                        {2400, 1800, 9, 3, 6, kPhotoSeed});
+    const std::string fine = PhotoFile("ean13-photo.jpg", BARCODE_EANX, "400638133393", {1},
+                                       {3200, 2400, -4, 3.2, 6, kPhotoSeed});
+    const ProgramRun run = Run({plain, fine});
+    EXPECT_EQ(run.status, kExitRead) << "seed " << kPhotoSeed;
+    EXPECT_THAT(run.OutLines(), ElementsAre(kEan8Line, kEan13Line)) << "seed " << kPhotoSeed;
+}
+
+TEST_F(KestrixScan, ReadsAVideoFrameByFrame) {
+    // 10 blank frames, then an EAN-13 for 90 frames, then an EAN-8 for 80.
+    // At 2 ticks a frame the hold of 120 ticks after an accepted read ends 61
+    // frames later; the EAN-13 still in view is then read again.
+    PhotoLook look{800, 600, 4, 1.5, 3, kPhotoSeed};
+    const RgbImage blank = RgbImage::Filled(look.width, look.height, 200);
+    const RgbImage first = Photo(RenderBarcode(BARCODE_EANX, "400638133393"), look);
+    const RgbImage second = Photo(RenderBarcode(BARCODE_EANX, "5512345"), look);
+    const std::string video = dir_.File("two-codes.avi");
+    ASSERT_EQ(EncodeVideo(
+                  180,
+                  [&](int i) -> const RgbImage& {
+                      return i < 10 ? blank : i < 100 ? first : second;
+                  },
+                  video),
+              "");
+
+    const ProgramRun run = Run({"--json", video});
+    EXPECT_EQ(run.status, kExitRead);
+    std::vector<std::string> texts;
+    std::vector<int> frames;
+    for (const std::string& l : run.OutLines()) {
+        texts.push_back(JsonField(l, "symbology") + ":" + JsonField(l, "text"));
+        frames.push_back(std::stoi(JsonField(l, "frame")));
+    }
+    ASSERT_THAT(texts, ElementsAre("ean1:4006381333931", "ean1:4006381333931", "ean8:55123457"));
+    EXPECT_GE(frames[0], 10);
+    EXPECT_LT(frames[0], 20); // within one turn of the patterns
+    EXPECT_GE(frames[1] - frames[0], 61);
+    EXPECT_LT(frames[1] - frames[0], 71);
+    EXPECT_GE(frames[2], 100);
+}
+
+// ---- Files that cannot be read -------------------------------------------
+
+TEST_F(KestrixScan, BlankPictureReadsNothing) {
+    const ProgramRun run = Run({Blank()});
+    EXPECT_EQ(run.status, kExitNothingRead);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "");
+}
+
+TEST_F(KestrixScan, UnreadableFilesAreReportedAndTheOthersStillScanned) {
+    const std::string missing = dir_.File("missing.png");
+    const std::string notes = TextFile("notes.txt", "shopping list: milk, eggs\n");
+    const std::string empty = TextFile("empty.jpg", "");
+    const ProgramRun run = Run({missing, Ean13(), notes, empty, Ean8()});
+    EXPECT_EQ(run.status, kExitRead);
+    EXPECT_THAT(run.OutLines(), ElementsAre(kEan13Line, kEan8Line));
+    const auto errors = run.ErrLines();
+    ASSERT_EQ(errors.size(), 3u) << run.err;
+    EXPECT_THAT(errors[0], HasSubstr(missing + ": file not found"));
+    EXPECT_THAT(errors[1], HasSubstr(notes + ": not an image or video file"));
+    EXPECT_THAT(errors[2], HasSubstr(empty + ": the file is empty"));
+}
+
+TEST_F(KestrixScan, OnlyUnreadableFilesReadNothing) {
+    const ProgramRun run = Run({dir_.File("missing.png"), dir_.Path()});
+    EXPECT_EQ(run.status, kExitNothingRead);
+    EXPECT_EQ(run.out, "");
+    const auto errors = run.ErrLines();
+    ASSERT_EQ(errors.size(), 2u) << run.err;
+    EXPECT_THAT(errors[1], HasSubstr(dir_.Path() + ": is a folder, not a file"));
+}
+
+// ---- Command line ----------------------------------------------------------
+
+TEST_F(KestrixScan, BadUsageExitsWithStatus2AndPointsToHelp) {
+    const std::vector<std::vector<std::string>> commands = {
+        {},
+        {"--frobnicate", "a.png"},
+        {"--enable", "qr", "a.png"},
+        {"--disable"},
+        {"--supplement", "maybe", "a.png"},
+        {"--json"},
+    };
+    for (const auto& args : commands) {
+        const ProgramRun run = Run(args);
+        EXPECT_EQ(run.status, kExitUsage) << ::testing::PrintToString(args);
+        EXPECT_EQ(run.out, "");
+        EXPECT_THAT(run.err, HasSubstr("--help"));
+    }
+}
+
+TEST_F(KestrixScan, HelpDocumentsOptionsOutputAndExitStatus) {
+    const ProgramRun run = Run({"--help"});
+    EXPECT_EQ(run.status, 0);
+    for (const char* topic : {"--enable", "--disable", "--supplement", "igno", "requ", "opti",
+                              "--json", "\"frame\"", "c128", "i2o5", "Exit status"})
+        EXPECT_THAT(run.out, HasSubstr(topic));
+}
+
+TEST_F(KestrixScan, JsonPrintsOneObjectPerRead) {
+    const std::string quoted = Png("odd \"name\".png", BARCODE_EANX, "5512345");
+    const ProgramRun run = Run({"--json", Ean13(), quoted});
+    EXPECT_EQ(run.status, kExitRead);
+    EXPECT_THAT(run.OutLines(),
+                ElementsAre("{\"file\":\"" + Ean13() +
+                                "\",\"frame\":0,\"symbology\":\"ean1\",\"name\":\"EAN-13\","
+                                "\"text\":\"4006381333931\"}",
+                            "{\"file\":\"" + dir_.File("odd \\\"name\\\".png") +
+                                "\",\"frame\":0,\"symbology\":\"ean8\",\"name\":\"EAN-8\","
+                                "\"text\":\"55123457\"}"));
+}
+
+// ---- Scanner settings from the command line ------------------------------
+
+TEST_F(KestrixScan, DisableTurnsSymbologiesOff) {
+    EXPECT_EQ(Run({"--disable", "upce", Upce()}).status, kExitNothingRead);
+    EXPECT_EQ(Run({"--disable=ean1,upca", Ean13(), Upca()}).status, kExitNothingRead);
+    const ProgramRun run = Run({"--disable", "ean8", Ean8(), Ean13()});
+    EXPECT_THAT(run.OutLines(), ElementsAre(kEan13Line));
+}
+
+TEST_F(KestrixScan, EnableTurnsSymbologiesOn) {
+    const std::string code128 = Code128();
+    EXPECT_EQ(Run({code128}).status, kExitNothingRead); // off by default
+    const ProgramRun run = Run({"--disable", "all", "--enable", "c128", Ean13(), code128});
+    EXPECT_EQ(run.status, kExitRead);
+    EXPECT_THAT(run.OutLines(), ElementsAre("Code 128:Kestrix-128"));
+}
+
+TEST_F(KestrixScan, SymbologiesWithoutCheckDigitAreConfirmedWithinOneStillImage) {
+    // A read without check digit must repeat before it is accepted; a still
+    // image is shown long enough for that.
+    const ProgramRun run =
+        Run({"--enable", "cd39,coda,i2o5", Png("c39.png", BARCODE_CODE39, "KESTRIX-39"),
+             Png("coda.png", BARCODE_CODABAR, "A40156B"),
+             Png("i25.png", BARCODE_C25INTER, "12345678")});
+    EXPECT_EQ(run.status, kExitRead);
+    EXPECT_THAT(run.OutLines(),
+                ElementsAre("Code 39:KESTRIX-39", "Codabar:A40156B", "2 of 5:12345678"));
+}
+
+TEST_F(KestrixScan, SupplementModeDecidesAboutAddOns) {
+    const std::string withAddOn = UpcaWithAddOn();
+    const std::string without = Ean13();
+    EXPECT_THAT(Run({withAddOn, without}).OutLines(), ElementsAre(kUpcaLine, kEan13Line));
+    EXPECT_THAT(Run({"--supplement", "igno", withAddOn}).OutLines(), ElementsAre(kUpcaLine));
+    EXPECT_THAT(Run({"--supplement", "opti", withAddOn, without}).OutLines(),
+                ElementsAre(std::string(kUpcaLine) + " 12", kEan13Line));
+    const ProgramRun required = Run({"--supplement=requ", withAddOn, without});
+    EXPECT_EQ(required.status, kExitRead);
+    EXPECT_THAT(required.OutLines(), ElementsAre(std::string(kUpcaLine) + " 12"));
+    EXPECT_EQ(Run({"--supplement", "requ", without}).status, kExitNothingRead);
+}
+
+} // namespace

@@ -1,0 +1,294 @@
+// GStreamer frame reader. Every GStreamer object is held by a unique_ptr
+// with its own deleter; the pipeline's deleter stops it before the last
+// reference goes. Errors come from the pipeline's bus and are turned into
+// one line that says what went wrong with the source.
+#include "video/gst_frames.h"
+
+#include <gst/app/gstappsink.h>
+#include <gst/gst.h>
+#include <gst/video/video.h>
+
+#include <bit>
+#include <cstring>
+#include <string>
+
+namespace {
+
+struct ObjectDeleter {
+    void operator()(gpointer object) const { gst_object_unref(object); }
+};
+struct PipelineDeleter {
+    void operator()(GstElement* pipeline) const {
+        gst_element_set_state(pipeline, GST_STATE_NULL);
+        gst_object_unref(pipeline);
+    }
+};
+struct SampleDeleter {
+    void operator()(GstSample* sample) const { gst_sample_unref(sample); }
+};
+struct MessageDeleter {
+    void operator()(GstMessage* message) const { gst_message_unref(message); }
+};
+struct ErrorDeleter {
+    void operator()(GError* error) const { g_error_free(error); }
+};
+struct GFreeDeleter {
+    void operator()(gchar* text) const { g_free(text); }
+};
+
+using PipelinePtr = std::unique_ptr<GstElement, PipelineDeleter>;
+using ElementPtr = std::unique_ptr<GstElement, ObjectDeleter>;
+using BusPtr = std::unique_ptr<GstBus, ObjectDeleter>;
+using SamplePtr = std::unique_ptr<GstSample, SampleDeleter>;
+using MessagePtr = std::unique_ptr<GstMessage, MessageDeleter>;
+using ErrorPtr = std::unique_ptr<GError, ErrorDeleter>;
+using GStringPtr = std::unique_ptr<gchar, GFreeDeleter>;
+
+// A mapped video frame, unmapped when it goes out of scope.
+class MappedFrame {
+  public:
+    MappedFrame(GstVideoInfo* info, GstBuffer* buffer)
+        : mapped_(gst_video_frame_map(&frame_, info, buffer, GST_MAP_READ)) {}
+    ~MappedFrame() {
+        if (mapped_) gst_video_frame_unmap(&frame_);
+    }
+    MappedFrame(const MappedFrame&) = delete;
+    MappedFrame& operator=(const MappedFrame&) = delete;
+
+    bool Mapped() const { return mapped_; }
+    const std::uint8_t* Row(int y) const {
+        return static_cast<const std::uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&frame_, 0)) +
+               std::ptrdiff_t(y) * GST_VIDEO_FRAME_PLANE_STRIDE(&frame_, 0);
+    }
+
+  private:
+    GstVideoFrame frame_{};
+    bool mapped_;
+};
+
+constexpr const char* kSinkName = "kestrix_sink";
+constexpr const char* kUriSourceName = "kestrix_source";
+constexpr std::uint32_t kOpaque = 0xFF000000u;
+// How long one wait for a sample lasts before the bus is looked at again.
+constexpr GstClockTime kPollInterval = 50 * GST_MSECOND;
+
+// The memory order whose 32-bit words read as 0x..RRGGBB on this host.
+constexpr const char* NativeRgbFormat() {
+    return std::endian::native == std::endian::little ? "BGRx" : "xRGB";
+}
+
+std::string PipelineDescription(std::string_view source, const GstFrameReaderOptions& options) {
+    const bool latestOnly = options.delivery == GstFrameDelivery::kLatestOnly;
+    // bilinear2 widens its taps when it shrinks, so thin bars of a large
+    // photograph are averaged rather than skipped; no borders: stretch.
+    return std::string(source) +
+           " ! videoconvert ! videoscale method=bilinear2 add-borders=false"
+           " ! video/x-raw,format=" +
+           NativeRgbFormat() + ",width=" + std::to_string(kFrameWidth) +
+           ",height=" + std::to_string(kFrameHeight) + " ! appsink name=" + kSinkName +
+           " sync=false enable-last-sample=false" +
+           (latestOnly ? " max-buffers=1 drop=true" : " max-buffers=2 drop=false");
+}
+
+std::string OneLine(std::string text) {
+    for (char& c : text)
+        if (c == '\n' || c == '\r') c = ' ';
+    while (!text.empty() && (text.back() == ' ' || text.back() == '.')) text.pop_back();
+    return text;
+}
+
+// The bus error as one line that names the trouble in the source's terms;
+// fromUri when the source is a URI (a file) rather than a device.
+std::string DescribeError(const GError* error, std::string_view debug, bool fromUri) {
+    if (fromUri && error->domain == GST_RESOURCE_ERROR) {
+        // filesrc names the file in its own message; the caller names it already.
+        if (error->code == GST_RESOURCE_ERROR_NOT_FOUND) return "file not found";
+        if (std::string_view(error->message).find("is a directory") != std::string_view::npos)
+            return "is a folder, not a file";
+        if (error->code == GST_RESOURCE_ERROR_OPEN_READ) {
+            constexpr std::string_view kSystem = "system error: ";
+            const auto at = debug.find(kSystem);
+            return at == std::string_view::npos
+                       ? "cannot be opened for reading"
+                       : "cannot be opened for reading (" +
+                             OneLine(std::string(debug.substr(at + kSystem.size()))) + ")";
+        }
+    }
+    if (debug.find("empty stream") != std::string_view::npos) return "the file is empty";
+    if (error->domain == GST_STREAM_ERROR && error->code == GST_STREAM_ERROR_TYPE_NOT_FOUND)
+        return "not an image or video file (could not determine type of stream)";
+    if (error->domain == GST_CORE_ERROR && error->code == GST_CORE_ERROR_MISSING_PLUGIN) {
+        constexpr std::string_view kMissing = "Missing decoder: ";
+        if (auto at = debug.find(kMissing); at != std::string_view::npos) {
+            auto type = debug.substr(at + kMissing.size());
+            type = type.substr(0, type.find_first_of(" \n"));
+            return "no GStreamer decoder for " + std::string(type) + " is installed";
+        }
+        return "no GStreamer decoder for this format is installed";
+    }
+    if (debug.find("not-linked") != std::string_view::npos)
+        return "holds no picture or video stream";
+    return OneLine(error->message);
+}
+
+} // namespace
+
+struct GstFrameReader::Pipeline {
+    PipelinePtr pipeline; // declared first: stopped and released last
+    ElementPtr sink;
+    BusPtr bus;
+    std::chrono::milliseconds stallTimeout{};
+    bool fromUri = false; // the source is uridecodebin
+    std::string error;
+
+    // Takes the first error waiting on the bus into error; false if none.
+    bool TakeBusError() {
+        MessagePtr message(gst_bus_pop_filtered(bus.get(), GST_MESSAGE_ERROR));
+        if (!message) return false;
+        GError* raw = nullptr;
+        gchar* rawDebug = nullptr;
+        gst_message_parse_error(message.get(), &raw, &rawDebug);
+        ErrorPtr gerror(raw);
+        GStringPtr debug(rawDebug);
+        error = gerror ? DescribeError(gerror.get(), debug ? debug.get() : "", fromUri)
+                       : "unknown error";
+        return true;
+    }
+};
+
+GstFrameReader::GstFrameReader(std::unique_ptr<Pipeline> pipeline)
+    : pipeline_(std::move(pipeline)) {}
+
+GstFrameReader::~GstFrameReader() = default;
+
+std::unique_ptr<GstFrameReader> GstFrameReader::Start(std::string_view source,
+                                                      const GstFrameReaderOptions& options,
+                                                      const char* uri, std::string& error) {
+    GError* rawInitError = nullptr;
+    if (!gst_init_check(nullptr, nullptr, &rawInitError)) {
+        ErrorPtr initError(rawInitError);
+        error = std::string("GStreamer could not start: ") +
+                (initError ? initError->message : "unknown error");
+        return nullptr;
+    }
+
+    const std::string description = PipelineDescription(source, options);
+    GError* rawParseError = nullptr;
+    PipelinePtr pipeline(gst_parse_launch(description.c_str(), &rawParseError));
+    ErrorPtr parseError(rawParseError);
+    if (!pipeline || parseError) {
+        error = "cannot build the GStreamer pipeline \"" + description +
+                "\": " + (parseError ? OneLine(parseError->message) : "unknown error");
+        return nullptr;
+    }
+
+    auto result = std::make_unique<Pipeline>();
+    result->stallTimeout = options.stallTimeout;
+    result->sink.reset(gst_bin_get_by_name(GST_BIN(pipeline.get()), kSinkName));
+    result->bus.reset(gst_element_get_bus(pipeline.get()));
+    result->fromUri = uri != nullptr;
+    if (!result->sink || !result->bus) {
+        error = "the GStreamer pipeline \"" + description + "\" has no frame sink";
+        return nullptr;
+    }
+    if (uri) {
+        ElementPtr decoder(gst_bin_get_by_name(GST_BIN(pipeline.get()), kUriSourceName));
+        if (decoder) g_object_set(decoder.get(), "uri", uri, nullptr);
+    }
+    result->pipeline = std::move(pipeline);
+
+    if (gst_element_set_state(result->pipeline.get(), GST_STATE_PLAYING) ==
+        GST_STATE_CHANGE_FAILURE) {
+        if (!result->TakeBusError()) result->error = "the GStreamer pipeline did not start";
+        error = result->error;
+        return nullptr;
+    }
+    return std::unique_ptr<GstFrameReader>(new GstFrameReader(std::move(result)));
+}
+
+std::unique_ptr<GstFrameReader> GstFrameReader::OpenFile(const std::string& path,
+                                                         const GstFrameReaderOptions& options,
+                                                         std::string& error) {
+    GError* rawError = nullptr;
+    GStringPtr uri(gst_filename_to_uri(path.c_str(), &rawError));
+    ErrorPtr uriError(rawError);
+    if (!uri) {
+        error = std::string("not a usable file name: ") +
+                (uriError ? uriError->message : "unknown error");
+        return nullptr;
+    }
+    return OpenUri(uri.get(), options, error);
+}
+
+std::unique_ptr<GstFrameReader> GstFrameReader::OpenUri(const std::string& uri,
+                                                        const GstFrameReaderOptions& options,
+                                                        std::string& error) {
+    const std::string source = std::string("uridecodebin name=") + kUriSourceName;
+    return Start(source, options, uri.c_str(), error);
+}
+
+std::unique_ptr<GstFrameReader> GstFrameReader::OpenSource(std::string_view sourceDescription,
+                                                           const GstFrameReaderOptions& options,
+                                                           std::string& error) {
+    return Start(sourceDescription, options, nullptr, error);
+}
+
+GstPullResult GstFrameReader::PullFrame(std::span<std::uint32_t> pixels, std::size_t rowPixels) {
+    return Pull(pixels, rowPixels, true);
+}
+
+GstPullResult GstFrameReader::TryPullFrame(std::span<std::uint32_t> pixels, std::size_t rowPixels) {
+    return Pull(pixels, rowPixels, false);
+}
+
+const std::string& GstFrameReader::Error() const {
+    return pipeline_->error;
+}
+
+GstPullResult GstFrameReader::Pull(std::span<std::uint32_t> pixels, std::size_t rowPixels,
+                                   bool wait) {
+    Pipeline& p = *pipeline_;
+    if (!p.error.empty()) return GstPullResult::kError;
+    if (rowPixels < std::size_t(kFrameWidth) ||
+        pixels.size() < (kFrameHeight - 1) * rowPixels + kFrameWidth) {
+        p.error = "the frame buffer is smaller than 640x480";
+        return GstPullResult::kError;
+    }
+
+    auto* sink = GST_APP_SINK(p.sink.get());
+    const auto giveUp = std::chrono::steady_clock::now() + p.stallTimeout;
+    SamplePtr sample;
+    while (!sample) {
+        if (p.TakeBusError()) return GstPullResult::kError;
+        sample.reset(gst_app_sink_try_pull_sample(sink, wait ? kPollInterval : 0));
+        if (sample) break;
+        if (gst_app_sink_is_eos(sink))
+            return p.TakeBusError() ? GstPullResult::kError : GstPullResult::kEndOfStream;
+        if (!wait) return GstPullResult::kNoFrame;
+        if (std::chrono::steady_clock::now() > giveUp) {
+            const auto seconds =
+                std::chrono::duration_cast<std::chrono::seconds>(p.stallTimeout).count();
+            p.error = "no frame arrived for " + std::to_string(seconds) + " seconds";
+            return GstPullResult::kError;
+        }
+    }
+
+    GstVideoInfo info;
+    GstBuffer* buffer = gst_sample_get_buffer(sample.get());
+    if (!buffer || !gst_video_info_from_caps(&info, gst_sample_get_caps(sample.get()))) {
+        p.error = "a frame came without its format";
+        return GstPullResult::kError;
+    }
+    MappedFrame frame(&info, buffer);
+    if (!frame.Mapped() || GST_VIDEO_INFO_WIDTH(&info) != kFrameWidth ||
+        GST_VIDEO_INFO_HEIGHT(&info) != kFrameHeight) {
+        p.error = "a frame could not be read as 640x480 pixels";
+        return GstPullResult::kError;
+    }
+    for (int y = 0; y < kFrameHeight; ++y) {
+        std::uint32_t* out = pixels.data() + y * rowPixels;
+        std::memcpy(out, frame.Row(y), kFrameWidth * sizeof(std::uint32_t));
+        for (int x = 0; x < kFrameWidth; ++x) out[x] |= kOpaque;
+    }
+    return GstPullResult::kFrame;
+}

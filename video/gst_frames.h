@@ -1,0 +1,80 @@
+// GStreamer frame reader: runs "<source> ! videoconvert ! videoscale !
+// 640x480 ! appsink" and hands out each frame stretched to 640x480 as
+// 0xAARRGGBB words, the layout of the scanner's frame buffer. Files, demo
+// sources and cameras all go through it; only the source differs.
+#pragma once
+
+#include "engine/laser.h"
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+// How the appsink treats frames that the reader has not taken yet.
+enum class GstFrameDelivery {
+    kEveryFrame, // files: the pipeline waits for the reader, no frame is lost
+    kLatestOnly, // live sources: keep only the newest frame, drop the rest
+};
+
+struct GstFrameReaderOptions {
+    GstFrameDelivery delivery = GstFrameDelivery::kEveryFrame;
+    // A blocking pull gives up when no frame, end or error comes for this long.
+    std::chrono::milliseconds stallTimeout{20000};
+};
+
+enum class GstPullResult {
+    kFrame,       // a frame was copied out
+    kNoFrame,     // non-blocking pull: nothing pending yet
+    kEndOfStream, // the source has no more frames
+    kError,       // the pipeline failed; Error() says why
+};
+
+class GstFrameReader {
+  public:
+    // Opens a local file (any image or video format that GStreamer decodes).
+    // Null on failure, with the reason in error.
+    static std::unique_ptr<GstFrameReader>
+    OpenFile(const std::string& path, const GstFrameReaderOptions& options, std::string& error);
+
+    // Opens a URI through uridecodebin.
+    static std::unique_ptr<GstFrameReader>
+    OpenUri(const std::string& uri, const GstFrameReaderOptions& options, std::string& error);
+
+    // Opens a pipeline whose source part is given as a gst-launch description
+    // ("videotestsrc", "v4l2src device=/dev/video0"); the conversion to 640x480
+    // and the sink are appended.
+    static std::unique_ptr<GstFrameReader> OpenSource(std::string_view sourceDescription,
+                                                      const GstFrameReaderOptions& options,
+                                                      std::string& error);
+
+    ~GstFrameReader();
+    GstFrameReader(const GstFrameReader&) = delete;
+    GstFrameReader& operator=(const GstFrameReader&) = delete;
+
+    // Waits for the next frame and copies it into pixels: 480 rows of 640
+    // words, rowPixels words apart (at least 640). Never returns kNoFrame.
+    GstPullResult PullFrame(std::span<std::uint32_t> pixels, std::size_t rowPixels = kFrameWidth);
+
+    // As PullFrame, without waiting: kNoFrame when no frame is pending.
+    GstPullResult TryPullFrame(std::span<std::uint32_t> pixels,
+                               std::size_t rowPixels = kFrameWidth);
+
+    // Why the last open or pull failed; empty while all is well.
+    const std::string& Error() const;
+
+  private:
+    struct Pipeline;
+    explicit GstFrameReader(std::unique_ptr<Pipeline> pipeline);
+    // Builds the pipeline over source (setting uri on the URI decoder when
+    // given) and starts it; null with the reason in error.
+    static std::unique_ptr<GstFrameReader> Start(std::string_view source,
+                                                 const GstFrameReaderOptions& options,
+                                                 const char* uri, std::string& error);
+    GstPullResult Pull(std::span<std::uint32_t> pixels, std::size_t rowPixels, bool wait);
+
+    std::unique_ptr<Pipeline> pipeline_;
+};
