@@ -1,0 +1,149 @@
+// Codabar decoder. Every element of a character is judged wide or narrow
+// against the others of its kind, with a wider tolerance than Code 39, and
+// the module text is looked up in the standard's table. The start and stop
+// letters A to D stay in the text.
+#include "engine/laser.h"
+#include "engine/symbology.h"
+#include "symbologies/decoders.h"
+
+#include <algorithm>
+#include <array>
+#include <string_view>
+
+namespace {
+
+struct CodabarDigit {
+    char pattern[13]; // "1"/"11" a narrow/wide bar, "0"/"00" a narrow/wide space
+    char character;
+};
+
+// The standard's characters; the elements of each, bar first, in the comment.
+constexpr std::array<CodabarDigit, 20> codabarDigit = {{
+    {"101010011", '0'},  // n n n n n w w
+    {"101011001", '1'},  // n n n n w w n
+    {"101001011", '2'},  // n n n w n n w
+    {"110010101", '3'},  // w w n n n n n
+    {"101101001", '4'},  // n n w n n w n
+    {"110101001", '5'},  // w n n n n w n
+    {"100101011", '6'},  // n w n n n n w
+    {"100101101", '7'},  // n w n n w n n
+    {"100110101", '8'},  // n w w n n n n
+    {"110100101", '9'},  // w n n w n n n
+    {"101001101", '-'},  // n n n w w n n
+    {"101100101", '$'},  // n n w w n n n
+    {"1101011011", ':'}, // w n n n w n w
+    {"1101101011", '/'}, // w n w n n n w
+    {"1101101101", '.'}, // w n w n w n n
+    {"1011011011", '+'}, // n n w n w n w
+    {"1011001001", 'A'}, // n n w w n w n
+    {"1001001011", 'B'}, // n w n w n n w
+    {"1010010011", 'C'}, // n n n w n w w
+    {"1010011001", 'D'}, // n n n w w w n
+}};
+
+constexpr int kElementsPerCharacter = 7; // four bars and three spaces
+constexpr int kRunsPerCharacter = 8;     // and the gap after them
+constexpr int kFirstLetter = 16;         // records 16 to 19 are the start/stop letters A to D
+constexpr double kQuietZoneRatio = 6.0;  // against the neighbouring character's first bar
+constexpr double kMinWideRatio = 1.5;    // a wide element against a narrow one of its kind
+constexpr double kMaxWideRatio = 5.0;
+
+// Bar first, seven elements alternating, two or three of them two modules wide.
+constexpr bool IsWellFormed(const CodabarDigit& digit) {
+    std::string_view pattern = digit.pattern;
+    int elements = 0, wide = 0;
+    for (std::size_t i = 0; i < pattern.size();) {
+        char kind = elements % 2 == 0 ? '1' : '0';
+        if (pattern[i] != kind) return false;
+        bool isWide = i + 1 < pattern.size() && pattern[i + 1] == kind;
+        i += isWide ? 2 : 1;
+        ++elements;
+        wide += isWide ? 1 : 0;
+    }
+    return elements == kElementsPerCharacter && (wide == 2 || wide == 3);
+}
+
+constexpr bool IsDistinct() {
+    for (std::size_t i = 0; i < codabarDigit.size(); ++i)
+        for (std::size_t j = i + 1; j < codabarDigit.size(); ++j)
+            if (std::string_view(codabarDigit[i].pattern) == codabarDigit[j].pattern ||
+                codabarDigit[i].character == codabarDigit[j].character)
+                return false;
+    return true;
+}
+
+constexpr bool LettersAreLast() {
+    for (std::size_t i = 0; i < codabarDigit.size(); ++i) {
+        char c = codabarDigit[i].character;
+        if ((c >= 'A' && c <= 'D') != (i >= kFirstLetter)) return false;
+    }
+    return true;
+}
+
+static_assert(std::ranges::all_of(codabarDigit, IsWellFormed));
+static_assert(IsDistinct());
+static_assert(LettersAreLast());
+
+bool IsWider(double a, double b) {
+    double ratio = a / b;
+    return ratio >= kMinWideRatio && ratio <= kMaxWideRatio;
+}
+
+// The record of the character whose first bar is entry c[0], or -1 when its
+// module text is not in the table.
+int ReadCharacter(const Element* c) {
+    char modules[2 * kElementsPerCharacter + 1]; // room for seven wide elements
+    int length = 0;
+    for (int i = 0; i < kElementsPerCharacter; ++i) {
+        bool wide = false;
+        for (int j = i % 2; j < kElementsPerCharacter; j += 2)
+            if (j != i && IsWider(c[i].width, c[j].width)) wide = true;
+        char mark = i % 2 == 0 ? '1' : '0';
+        modules[length++] = mark;
+        if (wide) modules[length++] = mark;
+    }
+    std::string_view text(modules, length);
+    for (std::size_t r = 0; r < codabarDigit.size(); ++r)
+        if (text == codabarDigit[r].pattern) return int(r);
+    return -1;
+}
+
+// Reads the symbol whose leading quiet zone is entry q, from its start
+// letter to the first letter after it.
+bool ReadSymbol(const Element* e, int count, int q, Str255& text) {
+    for (int k = 1;; ++k) {
+        int b = q + kRunsPerCharacter * (k - 1);
+        if (b + 9 > count) return false;
+        int record = ReadCharacter(e + b + 1);
+        if (record < 0) return false;
+        text[k] = codabarDigit[record].character;
+
+        bool isLetter = record >= kFirstLetter;
+        if (k == 1) {
+            if (!isLetter) return false;
+            continue;
+        }
+        if (!isLetter) continue;
+
+        if (e[b + 8].width < kQuietZoneRatio * e[b + 1].width) return false;
+        if (k == 2) return false;
+        text.SetLength(k);
+        return true;
+    }
+}
+
+} // namespace
+
+bool DecodeBarsCodabar(Laser* laser) {
+    const Element* e = laser->elements;
+    const int count = laser->elementCount;
+    // Past this q not even the start letter with the run after it fits.
+    for (int q = 0; q + 9 <= count; ++q) {
+        if (e[q].isBar || e[q].width < kQuietZoneRatio * e[q + 1].width) continue;
+        if (ReadSymbol(e, count, q, laser->text)) {
+            laser->symbology = kSymbologyCodabar;
+            return true;
+        }
+    }
+    return false;
+}

@@ -1,0 +1,132 @@
+// Code 39 decoder. Every element of a character is judged wide or narrow
+// against the others of its kind, and the resulting module text is looked up
+// in the standard's table. The "*" that starts and stops a symbol is dropped.
+#include "engine/laser.h"
+#include "engine/symbology.h"
+#include "symbologies/decoders.h"
+
+#include <algorithm>
+#include <array>
+#include <string_view>
+
+namespace {
+
+struct Code39Digit {
+    char pattern[13]; // "1"/"11" a narrow/wide bar, "0"/"00" a narrow/wide space
+    char character;
+};
+
+// The standard's characters; the one it encodes as a space reads as "_".
+constexpr std::array<Code39Digit, 44> code39Digit = {{
+    {"101001101101", '0'}, {"110100101011", '1'}, {"101100101011", '2'}, {"110110010101", '3'},
+    {"101001101011", '4'}, {"110100110101", '5'}, {"101100110101", '6'}, {"101001011011", '7'},
+    {"110100101101", '8'}, {"101100101101", '9'}, {"110101001011", 'A'}, {"101101001011", 'B'},
+    {"110110100101", 'C'}, {"101011001011", 'D'}, {"110101100101", 'E'}, {"101101100101", 'F'},
+    {"101010011011", 'G'}, {"110101001101", 'H'}, {"101101001101", 'I'}, {"101011001101", 'J'},
+    {"110101010011", 'K'}, {"101101010011", 'L'}, {"110110101001", 'M'}, {"101011010011", 'N'},
+    {"110101101001", 'O'}, {"101101101001", 'P'}, {"101010110011", 'Q'}, {"110101011001", 'R'},
+    {"101101011001", 'S'}, {"101011011001", 'T'}, {"110010101011", 'U'}, {"100110101011", 'V'},
+    {"110011010101", 'W'}, {"100101101011", 'X'}, {"110010110101", 'Y'}, {"100110110101", 'Z'},
+    {"100101011011", '-'}, {"110010101101", '.'}, {"100110101101", '_'}, {"100100100101", '$'},
+    {"100100101001", '/'}, {"100101001001", '+'}, {"101001001001", '%'}, {"100101101101", '*'},
+}};
+
+constexpr int kElementsPerCharacter = 9; // five bars and four spaces
+constexpr int kRunsPerCharacter = 10;    // and the gap after them
+constexpr int kWideElements = 3;
+constexpr double kQuietZoneRatio = 6.0; // against the neighbouring character's first bar
+constexpr double kMinWideRatio = 1.5;   // a wide element against a narrow one of its kind
+constexpr double kMaxWideRatio = 4.0;
+constexpr char kStartStop = '*';
+
+// Bar first, nine elements alternating, three of them two modules wide.
+constexpr bool IsWellFormed(const Code39Digit& digit) {
+    std::string_view pattern = digit.pattern;
+    int elements = 0, wide = 0;
+    for (std::size_t i = 0; i < pattern.size();) {
+        char kind = elements % 2 == 0 ? '1' : '0';
+        if (pattern[i] != kind) return false;
+        bool isWide = i + 1 < pattern.size() && pattern[i + 1] == kind;
+        i += isWide ? 2 : 1;
+        ++elements;
+        wide += isWide ? 1 : 0;
+    }
+    return elements == kElementsPerCharacter && wide == kWideElements;
+}
+
+constexpr bool IsDistinct() {
+    for (std::size_t i = 0; i < code39Digit.size(); ++i)
+        for (std::size_t j = i + 1; j < code39Digit.size(); ++j)
+            if (std::string_view(code39Digit[i].pattern) == code39Digit[j].pattern ||
+                code39Digit[i].character == code39Digit[j].character)
+                return false;
+    return true;
+}
+
+static_assert(std::ranges::all_of(code39Digit, IsWellFormed));
+static_assert(IsDistinct());
+static_assert(code39Digit.back().character == kStartStop);
+
+bool IsWider(double a, double b) {
+    double ratio = a / b;
+    return ratio >= kMinWideRatio && ratio <= kMaxWideRatio;
+}
+
+// The character whose first bar is entry c[0], or 0 when its module text is
+// not in the table.
+char ReadCharacter(const Element* c) {
+    char modules[2 * kElementsPerCharacter + 1]; // room for nine wide elements
+    int length = 0;
+    for (int i = 0; i < kElementsPerCharacter; ++i) {
+        bool wide = false;
+        for (int j = i % 2; j < kElementsPerCharacter; j += 2)
+            if (j != i && IsWider(c[i].width, c[j].width)) wide = true;
+        char mark = i % 2 == 0 ? '1' : '0';
+        modules[length++] = mark;
+        if (wide) modules[length++] = mark;
+    }
+    std::string_view text(modules, length);
+    for (const Code39Digit& digit : code39Digit)
+        if (text == digit.pattern) return digit.character;
+    return 0;
+}
+
+// Reads the symbol whose leading quiet zone is entry q, from its start "*"
+// to the first "*" after it.
+bool ReadSymbol(const Element* e, int count, int q, Str255& text) {
+    for (int k = 1;; ++k) {
+        int b = q + kRunsPerCharacter * (k - 1);
+        if (q + kRunsPerCharacter * k > count) return false;
+        char character = ReadCharacter(e + b + 1);
+        if (character == 0) return false;
+        text[k] = character;
+
+        if (k == 1) {
+            if (character != kStartStop) return false;
+            continue;
+        }
+        if (character != kStartStop) continue;
+
+        if (b + 10 >= count || e[b + 10].width < kQuietZoneRatio * e[b + 1].width) return false;
+        if (k == 2) return false;
+        std::copy(&text[2], &text[k], &text[1]);
+        text.SetLength(k - 2);
+        return true;
+    }
+}
+
+} // namespace
+
+bool DecodeBarsCode39(Laser* laser) {
+    const Element* e = laser->elements;
+    const int count = laser->elementCount;
+    // Past this q not even the start character fits.
+    for (int q = 0; q + kRunsPerCharacter <= count; ++q) {
+        if (e[q].isBar || e[q].width < kQuietZoneRatio * e[q + 1].width) continue;
+        if (ReadSymbol(e, count, q, laser->text)) {
+            laser->symbology = kSymbologyCode39;
+            return true;
+        }
+    }
+    return false;
+}
