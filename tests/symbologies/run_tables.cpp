@@ -1,6 +1,7 @@
 #include "run_tables.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 std::unique_ptr<Laser> MakeLaser() {
     return std::make_unique<Laser>();
@@ -32,4 +33,21 @@ std::vector<double> Scaled(std::span<const double> modules, double samplesPerMod
 
 std::vector<double> Reversed(std::span<const double> widths) {
     return {widths.rbegin(), widths.rend()};
+}
+
+std::vector<double> Jittered(const std::vector<double>& modules, double samplesPerModule,
+                             double jitter, std::mt19937& rng) {
+    std::uniform_real_distribution<double> shift(-jitter, jitter);
+    std::vector<double> edges{0.0};
+    for (double m : modules) edges.push_back(edges.back() + m);
+    for (std::size_t i = 1; i + 1 < edges.size(); ++i) edges[i] += shift(rng);
+    std::vector<double> widths;
+    for (std::size_t i = 0; i + 1 < edges.size(); ++i)
+        widths.push_back((edges[i + 1] - edges[i]) * samplesPerModule);
+    return widths;
+}
+
+unsigned TestSeed(unsigned fallback) {
+    const char* fromEnvironment = std::getenv("KESTRIX_TEST_SEED");
+    return fromEnvironment ? unsigned(std::strtoul(fromEnvironment, nullptr, 10)) : fallback;
 }

@@ -6,6 +6,7 @@
 
 #include <initializer_list>
 #include <memory>
+#include <random>
 #include <span>
 #include <vector>
 
@@ -20,5 +21,13 @@ void LoadRuns(Laser& laser, std::initializer_list<double> widths, bool firstIsBa
 // Module widths scaled by a number of samples per module.
 std::vector<double> Scaled(std::span<const double> modules, double samplesPerModule);
 
-// Appends the reverse of a run table (a symbol read from the other side).
+// Module widths in samples, every inner edge moved by up to +-jitter modules.
+std::vector<double> Jittered(const std::vector<double>& modules, double samplesPerModule,
+                             double jitter, std::mt19937& rng);
+
+// The seed of a random test: KESTRIX_TEST_SEED when set, to replay a run,
+// else the given one.
+unsigned TestSeed(unsigned fallback);
+
+// The reverse of a run table: a symbol read from the other side.
 std::vector<double> Reversed(std::span<const double> widths);

@@ -167,23 +167,8 @@ TEST(Code39, WideElementTolerance) {
     EXPECT_EQ(DecodeModules(modules), "$/+%");
 }
 
-// Module widths in samples, every inner edge moved by up to +-jitter modules.
-std::vector<double> Jittered(const std::vector<double>& modules, double samplesPerModule,
-                             double jitter, std::mt19937& rng) {
-    std::uniform_real_distribution<double> shift(-jitter, jitter);
-    std::vector<double> edges{0.0};
-    for (double m : modules) edges.push_back(edges.back() + m);
-    for (std::size_t i = 1; i + 1 < edges.size(); ++i) edges[i] += shift(rng);
-    std::vector<double> widths;
-    for (std::size_t i = 0; i + 1 < edges.size(); ++i)
-        widths.push_back((edges[i + 1] - edges[i]) * samplesPerModule);
-    return widths;
-}
-
 TEST(Code39, RandomRoundTrip) {
-    const char* fromEnvironment = std::getenv("KESTRIX_TEST_SEED");
-    const unsigned seed =
-        fromEnvironment ? unsigned(std::strtoul(fromEnvironment, nullptr, 10)) : 20240611u;
+    const unsigned seed = TestSeed(20240611u);
     SCOPED_TRACE("seed " + std::to_string(seed) + " (set KESTRIX_TEST_SEED to replay)");
     std::mt19937 rng(seed);
     auto uniform = [&rng](int lo, int hi) {

@@ -169,8 +169,8 @@ TEST(EAN8, ReadsOnlyOddParityLeftHalves) {
 }
 
 TEST(EAN, RandomSymbolsWithJitterRoundTrip) {
-    unsigned seed = std::random_device{}();
-    SCOPED_TRACE("seed " + std::to_string(seed));
+    const unsigned seed = TestSeed(std::random_device{}());
+    SCOPED_TRACE("seed " + std::to_string(seed) + " (set KESTRIX_TEST_SEED to replay)");
     std::mt19937 rng(seed);
     // Each edge moves by up to a tenth of a module, and ink spread widens
     // every bar at the expense of its spaces.
