@@ -1,0 +1,245 @@
+// Procedural scenes without a barcode.
+#include "tests/support/clutter.h"
+
+#include "tests/support/random.h"
+#include "tests/support/text_lines.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr double kPi = 3.141592653589793;
+
+double Radians(double degrees) {
+    return degrees * kPi / 180.0;
+}
+
+// White noise smoothed to blobs of about `size` pixels, scaled to unit spread.
+GrayImage SmoothNoise(TestRandom& random, double size) {
+    GrayImage field(kFrameWidth, kFrameHeight, 0.0f);
+    for (float& v : field.values) v = float(random.Normal());
+    GaussianBlur(field, size);
+    double sum2 = 0;
+    for (float v : field.values) sum2 += double(v) * v;
+    float norm = float(1.0 / std::sqrt(sum2 / double(field.values.size()) + 1e-12));
+    for (float& v : field.values) v *= norm;
+    return field;
+}
+
+GrayImage Flat(double level) {
+    return GrayImage(kFrameWidth, kFrameHeight, float(level));
+}
+
+GrayImage Blobs(TestRandom& random) {
+    GrayImage field = SmoothNoise(random, random.Uniform(2, 10));
+    double mid = random.Uniform(80, 170), spread = random.Uniform(20, 60);
+    bool spots = random.Chance(0.5); // hard-edged spots rather than mottling
+    for (float& v : field.values) {
+        double t = spots ? std::tanh(3 * v) : v;
+        v = float(mid + spread * t);
+    }
+    return field;
+}
+
+// Stripes along direction angle inside a band of the frame (or all of it).
+GrayImage Stripes(TestRandom& random, bool regular) {
+    double angle = random.Uniform(0, 360);
+    double dx = std::cos(Radians(angle)), dy = -std::sin(Radians(angle));
+    double light = random.Uniform(150, 230), dark = light * random.Uniform(0.15, 0.6);
+    std::vector<double> edges; // positions where light and dark alternate, pixels along (dx, dy)
+    double reach = 420;
+    if (regular) {
+        double period = random.Uniform(3, 40), duty = random.Uniform(0.2, 0.8);
+        for (double p = -reach; p < reach; p += period)
+            edges.insert(edges.end(), {p, p + duty * period});
+    } else {
+        double narrow = random.Uniform(1.5, 5), broad = narrow * random.Uniform(1.5, 5);
+        for (double p = -reach; p < reach;) {
+            edges.push_back(p);
+            p += random.Uniform(narrow, broad);
+        }
+    }
+    bool sine = regular && random.Chance(0.3);
+    double bandHalf = random.Chance(0.5) ? 1e9 : random.Uniform(40, 200); // across the stripes
+    GrayImage scene = Flat(light);
+    for (int y = 0; y < kFrameHeight; ++y) {
+        for (int x = 0; x < kFrameWidth; ++x) {
+            double rx = x + 0.5 - kFrameWidth / 2.0, ry = y + 0.5 - kFrameHeight / 2.0;
+            double along = rx * dx + ry * dy, across = -rx * dy + ry * dx;
+            if (std::abs(across) > bandHalf) continue;
+            double darkness;
+            if (sine) {
+                darkness = 0.5 + 0.5 * std::sin(2 * kPi * along / (edges[2] - edges[0]));
+            } else {
+                auto it = std::upper_bound(edges.begin(), edges.end(), along);
+                darkness = (it - edges.begin()) % 2 == 1 ? 1.0 : 0.0;
+            }
+            scene.At(x, y) = float(light + (dark - light) * darkness);
+        }
+    }
+    return scene;
+}
+
+constexpr std::array<const char*, 24> kWords = {
+    "Invoice",    "total",       "12.50", "Delivery",     "address",   "Kestrel Road 41",
+    "qty",        "item",        "III",   "lllll",        "1/11/2011", "Illinois",
+    "milliliter", "the",         "and",   "of",           "WWW",       "order",
+    "#000111",    "page 1 of 1", "||||",  "Hello, world", "MIII",      "ill 111",
+};
+
+GrayImage TextPage(TestRandom& random) {
+    GrayImage scene = Flat(random.Uniform(190, 235));
+    double angle = random.Chance(0.5) ? random.Uniform(-4, 4) : random.Uniform(0, 360);
+    double scale = random.Uniform(1.2, 3.5);
+    double lineStep = scale * random.Uniform(12, 18);
+    double a = Radians(angle);
+    double dx = std::cos(a), dy = -std::sin(a), nx = std::sin(a), ny = std::cos(a);
+    for (double across = -360; across < 360; across += lineStep) {
+        std::string line;
+        while (line.size() < std::size_t(random.Int(20, 60)))
+            line += std::string(kWords[std::size_t(random.Int(0, int(kWords.size()) - 1))]) + " ";
+        GrayImage glyphs = TextLineGlyphs(line);
+        double start = -400 + random.Uniform(0, 60);
+        TextPlacement where;
+        where.x = kFrameWidth / 2.0 + start * dx + across * nx;
+        where.y = kFrameHeight / 2.0 + start * dy + across * ny;
+        where.scale = scale;
+        where.angleDegrees = angle;
+        where.ink = random.Uniform(0.6, 0.9);
+        DrawTextLine(scene, glyphs, where);
+    }
+    return scene;
+}
+
+GrayImage Gradient(TestRandom& random) {
+    double a = Radians(random.Uniform(0, 360));
+    double from = random.Uniform(40, 230), to = random.Uniform(40, 230);
+    double cx = random.Uniform(0, kFrameWidth), cy = random.Uniform(0, kFrameHeight);
+    double radius = random.Uniform(100, 500), shadow = random.Uniform(0, 0.5);
+    double edgeAt = random.Uniform(-200, 200), edgeSoftness = random.Uniform(3, 30);
+    GrayImage scene = Flat(0);
+    for (int y = 0; y < kFrameHeight; ++y) {
+        for (int x = 0; x < kFrameWidth; ++x) {
+            double t =
+                ((x - kFrameWidth / 2.0) * std::cos(a) + (y - kFrameHeight / 2.0) * std::sin(a)) /
+                    800 +
+                0.5;
+            double v = from + (to - from) * t;
+            double r = std::hypot(x - cx, y - cy) / radius;
+            v *= 1 - shadow * std::exp(-r * r);
+            double s = ((x - kFrameWidth / 2.0) * std::sin(a) -
+                        (y - kFrameHeight / 2.0) * std::cos(a) - edgeAt);
+            v *= 1 - 0.3 / (1 + std::exp(-s / edgeSoftness)); // a soft shadow edge
+            scene.At(x, y) = float(v);
+        }
+    }
+    return scene;
+}
+
+GrayImage Wood(TestRandom& random) {
+    GrayImage turbulence = SmoothNoise(random, random.Uniform(8, 20));
+    double cx = random.Uniform(-800, 1400), cy = random.Uniform(-800, 1200);
+    double ringSpacing = random.Uniform(6, 25), stretch = random.Uniform(2, 8);
+    double a = Radians(random.Uniform(0, 180));
+    double light = random.Uniform(150, 210), dark = light * random.Uniform(0.45, 0.75);
+    GrayImage scene = Flat(0);
+    for (int y = 0; y < kFrameHeight; ++y) {
+        for (int x = 0; x < kFrameWidth; ++x) {
+            double rx = x - cx, ry = y - cy;
+            double u = rx * std::cos(a) + ry * std::sin(a),
+                   v = (-rx * std::sin(a) + ry * std::cos(a)) * stretch;
+            double r = std::hypot(u, v) / stretch + 4 * turbulence.At(x, y);
+            double ring = std::pow(0.5 + 0.5 * std::sin(2 * kPi * r / ringSpacing), 3);
+            scene.At(x, y) = float(light + (dark - light) * ring);
+        }
+    }
+    return scene;
+}
+
+GrayImage Fabric(TestRandom& random) {
+    double period = random.Uniform(3, 12);
+    double a = Radians(random.Uniform(0, 90));
+    double light = random.Uniform(120, 220), depth = random.Uniform(0.2, 0.6);
+    GrayImage fibres = SmoothNoise(random, 1.0);
+    GrayImage scene = Flat(0);
+    for (int y = 0; y < kFrameHeight; ++y) {
+        for (int x = 0; x < kFrameWidth; ++x) {
+            double u = (x * std::cos(a) + y * std::sin(a)) / period;
+            double v = (-x * std::sin(a) + y * std::cos(a)) / period;
+            bool warpOnTop = (int(std::floor(u)) + int(std::floor(v))) % 2 == 0;
+            double thread = warpOnTop ? std::sin(kPi * (u - std::floor(u)))
+                                      : std::sin(kPi * (v - std::floor(v)));
+            double shade = 1 - depth * (1 - thread) + 0.05 * fibres.At(x, y);
+            scene.At(x, y) = float(light * shade);
+        }
+    }
+    return scene;
+}
+
+} // namespace
+
+const char* ClutterName(ClutterKind kind) {
+    switch (kind) {
+    case ClutterKind::Noise:
+        return "noise";
+    case ClutterKind::Blobs:
+        return "blobs";
+    case ClutterKind::RegularStripes:
+        return "regular stripes";
+    case ClutterKind::RandomStripes:
+        return "random stripes";
+    case ClutterKind::Text:
+        return "text";
+    case ClutterKind::Gradient:
+        return "gradient";
+    case ClutterKind::Wood:
+        return "wood";
+    case ClutterKind::Fabric:
+        return "fabric";
+    }
+    return "?";
+}
+
+ClutterScene MakeClutterScene(ClutterKind kind, std::uint64_t seed) {
+    TestRandom random(seed);
+    ClutterScene out;
+    out.noiseSigma = random.Uniform(1, 6);
+    switch (kind) {
+    case ClutterKind::Noise:
+        out.scene = Flat(random.Uniform(60, 190));
+        out.noiseSigma = random.Uniform(8, 40);
+        break;
+    case ClutterKind::Blobs:
+        out.scene = Blobs(random);
+        break;
+    case ClutterKind::RegularStripes:
+        out.scene = Stripes(random, true);
+        break;
+    case ClutterKind::RandomStripes:
+        out.scene = Stripes(random, false);
+        break;
+    case ClutterKind::Text:
+        out.scene = TextPage(random);
+        break;
+    case ClutterKind::Gradient:
+        out.scene = Gradient(random);
+        break;
+    case ClutterKind::Wood:
+        out.scene = Wood(random);
+        break;
+    case ClutterKind::Fabric:
+        out.scene = Fabric(random);
+        break;
+    }
+    ApplyLighting(out.scene, random.Uniform(0, 0.3), random.Uniform(0, 360));
+    GaussianBlur(out.scene, random.Uniform(0.3, 1.5));
+    return out;
+}
+
+Frame ClutterFrame(const ClutterScene& scene, std::uint64_t frameSeed) {
+    return ToFrame(scene.scene, {scene.noiseSigma, frameSeed});
+}

@@ -1,0 +1,91 @@
+// The engine harness for image tests.
+#include "tests/support/scan_harness.h"
+
+#include "engine/dispatch.h"
+#include "engine/laser.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr Ticks kStartTick = 1000; // the clock when a harness starts
+constexpr OSType kSymbologyKeys[] = {kKeyEAN8,    kKeyEAN13,  kKeyUPCA,    kKeyUPCE,
+                                     kKeyCodabar, kKeyCode39, kKeyCode128, kKeyInt2of5};
+
+} // namespace
+
+std::string CodeName(OSType code) {
+    return FourCCToString(code);
+}
+
+ScanHarness::ScanHarness() {
+    const EventTypeSpec types[] = {{kEventClassKestrix, kEventKindScan}};
+    InstallEventHandler(target_, types, [this](EventTarget&, Event& event) -> OSStatus {
+        Str255 text;
+        OSType symbology = 0;
+        GetEventParameter(event, kParamText, typePascalString,
+                          std::as_writable_bytes(std::span(text.bytes)));
+        GetEventParameterValue(event, kParamSymbology, typeType, symbology);
+        reads_.push_back({text.ToString(), symbology, framesFed_});
+        return noErr;
+    });
+    SetTickCount(kStartTick);
+    instance_.reset(NewInstance(nullptr, &target_));
+}
+
+void ScanHarness::SetBoolean(OSType key, bool on) {
+    SetBooleanInfo(instance_.get(), key, on);
+}
+
+void ScanHarness::SetSupplementMode(OSType mode) {
+    SetOSTypeInfo(instance_.get(), kKeySupplement, mode);
+}
+
+void ScanHarness::SetAllSymbologies(bool on) {
+    for (OSType key : kSymbologyKeys) SetBoolean(key, on);
+}
+
+std::vector<ScanRead> ScanHarness::Feed(const Frame& frame) {
+    ScannerInstance* in = instance_.get();
+    for (int y = 0; y < kFrameHeight; ++y) {
+        std::memcpy(in->frameBase + std::size_t(y) * std::size_t(in->frameRowBytes),
+                    frame.pixels.data() + std::size_t(y) * kFrameWidth, kFrameWidth * 4);
+    }
+    AdvanceTickCount(kTicksPerFrame);
+    ++framesFed_;
+    bool holding = in->acceptedLaser && TickCount() <= in->acceptedTick + kHoldTicks;
+    std::size_t before = reads_.size();
+    VideoScan(in);
+    if (in->scanEnabled && !holding) RecordRawDecode();
+    return {reads_.begin() + long(before), reads_.end()};
+}
+
+// After an analysed frame the lasers of the current pattern up to the one
+// that decoded have been cleared by the dispatcher, so the first laser with
+// a symbology code is this frame's decode (lasers after it were not reached).
+void ScanHarness::RecordRawDecode() {
+    const ScannerInstance* in = instance_.get();
+    for (const Laser* l = in->laserHeads[in->patternIndex]; l; l = l->next) {
+        if (l->symbology != 0) {
+            rawDecodes_.push_back({l->text.ToString(), l->symbology, framesFed_});
+            return;
+        }
+    }
+}
+
+std::vector<ScanRead> ScanHarness::Run(const Frame& frame, int frames) {
+    std::vector<ScanRead> out;
+    for (int i = 0; i < frames; ++i) {
+        std::vector<ScanRead> got = Feed(frame);
+        out.insert(out.end(), got.begin(), got.end());
+    }
+    return out;
+}
+
+std::vector<ScanRead> ScanHarness::RunUntilRead(const Frame& frame, int frames) {
+    for (int i = 0; i < frames; ++i) {
+        std::vector<ScanRead> got = Feed(frame);
+        if (!got.empty()) return got;
+    }
+    return {};
+}
