@@ -96,8 +96,13 @@ int ReadCharacter(const Element* c) {
     int length = 0;
     for (int i = 0; i < kElementsPerCharacter; ++i) {
         bool wide = false;
-        for (int j = i % 2; j < kElementsPerCharacter; j += 2)
-            if (j != i && IsWider(c[i].width, c[j].width)) wide = true;
+        for (int j = i % 2; j < kElementsPerCharacter; j += 2) {
+            if (j == i) continue;
+            // Wider than any wide element may be: a blot or a quiet zone, not
+            // an element, even where the pattern would still match.
+            if (c[i].width > kMaxWideRatio * c[j].width) return -1;
+            if (IsWider(c[i].width, c[j].width)) wide = true;
+        }
         char mark = i % 2 == 0 ? '1' : '0';
         modules[length++] = mark;
         if (wide) modules[length++] = mark;

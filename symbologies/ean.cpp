@@ -9,7 +9,10 @@
 #include "engine/scanner_instance.h"
 #include "engine/sensor.h"
 #include "engine/symbology.h"
+#include "symbologies/ean_proportions.h"
 #include "symbologies/ean_tables.h"
+
+#include <array>
 
 namespace {
 
@@ -109,6 +112,11 @@ bool VerifyChecksumEAN8(const Str255& text) {
 bool DecodeBarsEAN13(const ScannerInstance* instance, Laser* laser) {
     for (int q = 0; q + kEAN13TrailingQuiet < laser->elementCount; ++q) {
         if (!GuardsFit(laser, q, kEAN13MiddleBar, kEAN13EndGuard, kEAN13TrailingQuiet)) continue;
+        const std::array<int, 12> digits = {q + 4,  q + 8,  q + 12, q + 16, q + 20, q + 24,
+                                            q + 33, q + 37, q + 41, q + 45, q + 49, q + 53};
+        const std::array<int, 4> guards = {q + 1, q + kEAN13MiddleBar, q + kEAN13MiddleBar - 1,
+                                           q + kEAN13EndGuard};
+        if (!ean::ProportionsFit(laser, digits, guards, q, q + kEAN13TrailingQuiet)) continue;
 
         laser->lastBarWidth = 1;
         std::int32_t pattern = 0;
@@ -151,6 +159,11 @@ bool DecodeBarsEAN13(const ScannerInstance* instance, Laser* laser) {
 bool DecodeBarsEAN8(Laser* laser) {
     for (int q = 0; q + kEAN8TrailingQuiet < laser->elementCount; ++q) {
         if (!GuardsFit(laser, q, kEAN8MiddleBar, kEAN8EndGuard, kEAN8TrailingQuiet)) continue;
+        const std::array<int, 8> digits = {q + 4,  q + 8,  q + 12, q + 16,
+                                           q + 25, q + 29, q + 33, q + 37};
+        const std::array<int, 4> guards = {q + 1, q + kEAN8MiddleBar, q + kEAN8MiddleBar - 1,
+                                           q + kEAN8EndGuard};
+        if (!ean::ProportionsFit(laser, digits, guards, q, q + kEAN8TrailingQuiet)) continue;
 
         // Only odd parity in the left half: an EAN-8 read backwards turns
         // into even-parity patterns and would otherwise pass as another

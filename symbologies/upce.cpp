@@ -7,6 +7,7 @@
 #include "engine/scanner_instance.h"
 #include "engine/sensor.h"
 #include "engine/symbology.h"
+#include "symbologies/ean_proportions.h"
 #include "symbologies/ean_tables.h"
 
 #include <array>
@@ -94,6 +95,10 @@ void ExpandUPCE(const Str255& source, Str255& destination, std::uint32_t form) {
 bool DecodeBarsUPCE(const ScannerInstance* instance, Laser* laser) {
     for (int q = 0; q + kTrailingQuiet < laser->elementCount; ++q) {
         if (!GuardsFit(laser, q)) continue;
+        const std::array<int, 6> digits = {q + 4, q + 8, q + 12, q + 16, q + 20, q + 24};
+        const std::array<int, 4> guards = {q + 1, q + kEndGuard - 1, q + kEndGuard,
+                                           q + kEndGuard + 2};
+        if (!ean::ProportionsFit(laser, digits, guards, q, q + kTrailingQuiet)) continue;
 
         laser->lastBarWidth = 1;
         std::int32_t pattern = 0;
