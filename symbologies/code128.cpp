@@ -28,6 +28,12 @@ constexpr int kCheckModulus = 103;
 constexpr int kMinCharacters = 4;       // start, one data character, check, stop
 constexpr double kQuietZoneRatio = 3.0; // against the start's first and the stop's last bar
 constexpr double kMinScore = 3.4;       // of 4.0, one point per matching distance
+// A symbol's proportions against its module, measured over all of its
+// characters: each character 11 modules, and quiet zones of 6 modules at
+// least (the standard asks for 10). Texture read as characters rarely keeps
+// them, a printed symbol always does.
+constexpr double kCharacterWidthRatio = 0.85;
+constexpr double kMinQuietModules = 6.0;
 
 struct Code128Digit {
     char pattern[12];       // 11 modules, '1' for a bar and '0' for a space
@@ -244,6 +250,23 @@ int MatchCharacter(const Element* c, bool firstCharacter) {
     return bestScore < kMinScore ? -1 : best;
 }
 
+// The characters 1 to k of the symbol after the quiet zone q, the stop
+// last, against the module measured over all of them.
+bool ProportionsFit(const Element* e, int q, int k) {
+    double module =
+        (e[q + kRunsPerCharacter * k + 1].start - e[q + 1].start) / (kModulesPerCharacter * k);
+    for (int c = 0; c < k; ++c) {
+        const Element* first = e + q + kRunsPerCharacter * c + 1;
+        double width = first[kRunsPerCharacter].start - first[0].start;
+        if (width < kCharacterWidthRatio * kModulesPerCharacter * module ||
+            kCharacterWidthRatio * width > kModulesPerCharacter * module)
+            return false;
+    }
+    int stopEnd = q + kRunsPerCharacter * k + 1; // the stop's final bar
+    return e[q].width >= kMinQuietModules * module &&
+           e[stopEnd + 1].width >= kMinQuietModules * module;
+}
+
 enum class CodeSet { A, B, C };
 
 // Reads the symbol whose leading quiet zone is entry q. True when a stop
@@ -273,6 +296,7 @@ bool ReadSymbol(const Element* e, int count, int q, Str255& text) {
             if (e[b + 8].width < kQuietZoneRatio * e[b + 7].width) return false;
             if (k < kMinCharacters) return false;
             if ((sum - lastTerm) % kCheckModulus != lastValue) return false;
+            if (!ProportionsFit(e, q, k)) return false;
             text.SetLength(lengthBeforeLast);
             return true;
         }

@@ -71,7 +71,15 @@ static_assert(kMaxElements / 10 * 2 <= 255);
 
 constexpr int kElementsPerPair = 10;
 constexpr double kQuietZoneRatio = 6.0; // against the start's first bar and the stop's last
-constexpr double kMinWideRatio = 1.5;   // a wide element against a narrow one of its kind
+// A symbol's proportions against its narrow module, measured over the four
+// narrow elements of the start: quiet zones of 9 at least (the standard asks
+// for 10; a narrower gap inside a longer symbol or beside a smudge is what
+// makes a piece of one look like a whole symbol), and pairs of 6 narrow and
+// 4 wide elements.
+constexpr double kMinQuietNarrows = 9.0;
+constexpr double kMinPairNarrows = 12.0;
+constexpr double kMaxPairNarrows = 22.0;
+constexpr double kMinWideRatio = 1.5; // a wide element against a narrow one of its kind
 constexpr double kMaxWideRatio = 4.0;
 
 bool IsWider(double a, double b) {
@@ -109,8 +117,13 @@ int ReadPair(const Element* c) {
 bool ReadSymbol(const Element* e, int count, int q, Str255& text) {
     int length = 0;
     text.SetLength(0);
+    const double narrow = (e[q + 5].start - e[q + 1].start) / 4.0;
+    if (e[q].width < kMinQuietNarrows * narrow) return false;
     for (int b = q;; b += kElementsPerPair) {
         if (b + 18 >= count) return false;
+        double pairWidth = e[b + 15].start - e[b + 5].start;
+        if (pairWidth < kMinPairNarrows * narrow || pairWidth > kMaxPairNarrows * narrow)
+            return false;
         int pair = ReadPair(e + b + 5);
         if (pair < 0) return false;
         text[++length] = '0' + pair / 10;
@@ -120,6 +133,7 @@ bool ReadSymbol(const Element* e, int count, int q, Str255& text) {
         // has been read, so the text always has its two digits at least.
         if (e[b + 18].width > kQuietZoneRatio * e[b + 17].width &&
             IsWider(e[b + 15].width, e[b + 17].width)) {
+            if (e[b + 18].width < kMinQuietNarrows * narrow) return false;
             text.SetLength(length);
             return true;
         }

@@ -77,7 +77,8 @@ double MaxPixelsPerModule(const BarPattern& pattern, double span) {
 
 RenderedSymbol RenderSymbol(int symbology, std::string_view data, const RenderOptions& options) {
     RenderedSymbol out;
-    out.pattern = EncodeBars(symbology, data, {options.wideRatio, options.barHeight});
+    out.pattern =
+        EncodeBars(symbology, data, {options.wideRatio, options.barHeight, options.addOnGap});
     if (!out.Ok()) return out;
     out.placement = PlaceSymbol(out.pattern, options);
 

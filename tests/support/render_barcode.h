@@ -25,6 +25,7 @@ struct RenderOptions {
     std::uint64_t seed = 1;  // paper shade, lighting direction and noise
     double wideRatio = 0;    // wide-to-narrow ratio (Code 39, Codabar, I2of5); 0 keeps libzint's
     double barHeight = 0;    // bar height in modules; 0 keeps libzint's
+    int addOnGap = 0;        // modules before an EAN/UPC add-on; 0 keeps libzint's
     std::vector<Damage> damage;
 };
 

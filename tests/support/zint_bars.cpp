@@ -76,6 +76,7 @@ BarPattern EncodeBars(int symbology, std::string_view data, const EncodeOptions&
     symbol->symbology = symbology;
     symbol->show_hrt = 0;
     symbol->scale = kModuleScale;
+    if (options.addOnGap > 0) symbol->option_2 = options.addOnGap;
     int status = ZBarcode_Encode(symbol.get(), reinterpret_cast<const unsigned char*>(data.data()),
                                  int(data.size()));
     if (status >= ZINT_ERROR || ZBarcode_Buffer_Vector(symbol.get(), 0) >= ZINT_ERROR) {

@@ -39,6 +39,7 @@ struct BarPattern {
 struct EncodeOptions {
     double wideRatio = 0; // wide-to-narrow ratio for Code 39, Codabar, I2of5; 0 keeps libzint's
     double barHeight = 0; // height of the main bars in modules; 0 keeps libzint's
+    int addOnGap = 0;     // modules between an EAN/UPC symbol and its add-on; 0 keeps libzint's
 };
 
 // Encodes data with the libzint symbology (BARCODE_*), human-readable text

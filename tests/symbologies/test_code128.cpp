@@ -127,10 +127,13 @@ TEST_F(Code128, QuietZonesAtTheirLimits) {
     EXPECT_EQ(DecodeModules(Modules(values, kQuiet, 5.75), 4.0), std::nullopt);
 
     // The stop is recognised by its first six runs; the trailing quiet zone
-    // is measured against its final bar alone.
-    std::vector<double> thinFinalBar = Modules(values, kQuiet, 5.0);
+    // is measured against its final bar, and against 6 of the symbol's
+    // modules as well.
+    std::vector<double> thinFinalBar = Modules(values, kQuiet, 6.0);
     thinFinalBar[thinFinalBar.size() - 2] = 1.5;
     EXPECT_EQ(DecodeModules(thinFinalBar, 4.0), "Q1");
+    thinFinalBar.back() = 5.5;
+    EXPECT_EQ(DecodeModules(thinFinalBar, 4.0), std::nullopt);
     std::vector<double> thickFinalBar = Modules(values, kQuiet, 7.0);
     thickFinalBar[thickFinalBar.size() - 2] = 2.5;
     EXPECT_EQ(DecodeModules(thickFinalBar, 4.0), std::nullopt);

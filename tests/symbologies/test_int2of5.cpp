@@ -94,12 +94,19 @@ TEST(Int2of5, OnePairAndEveryPairRoundTrip) {
 }
 
 TEST(Int2of5, QuietZonesAtTheirLimits) {
-    // Trailing: strictly more than six times the stop's last (narrow) bar.
-    EXPECT_EQ(DecodeModules(Modules("1234", {.trailingQuiet = 6.0})), std::nullopt);
-    EXPECT_EQ(DecodeModules(Modules("1234", {.trailingQuiet = 6.25})), "1234");
-    // Leading: six times the start's first bar is enough.
-    EXPECT_EQ(DecodeModules(Modules("1234", {.leadingQuiet = 6.0})), "1234");
-    EXPECT_EQ(DecodeModules(Modules("1234", {.leadingQuiet = 5.75})), std::nullopt);
+    // Trailing: strictly more than six times the stop's last bar...
+    auto thinStopBar = [](double quiet) {
+        std::vector<double> modules = Modules("1234", {.trailingQuiet = quiet});
+        modules[modules.size() - 2] = 1.5;
+        return modules;
+    };
+    EXPECT_EQ(DecodeModules(thinStopBar(9.0)), std::nullopt);
+    EXPECT_EQ(DecodeModules(thinStopBar(9.25)), "1234");
+    // ...and both quiet zones at least 9 narrow modules, measured over the
+    // start's four narrow elements.
+    EXPECT_EQ(DecodeModules(Modules("1234", {.trailingQuiet = 8.75})), std::nullopt);
+    EXPECT_EQ(DecodeModules(Modules("1234", {.leadingQuiet = 9.0})), "1234");
+    EXPECT_EQ(DecodeModules(Modules("1234", {.leadingQuiet = 8.75})), std::nullopt);
     // A symbol whose trailing quiet zone would lie beyond the table, even
     // when an older, longer table left one there.
     EXPECT_EQ(DecodeModules(Modules("1234", {.trailingQuiet = 0})), std::nullopt);
