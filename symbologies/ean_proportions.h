@@ -15,7 +15,7 @@
 
 namespace ean {
 
-constexpr double kMinQuietModules = 5.0;  // the standard asks for 7 or more
+constexpr double kMinQuietModules = 6.0;  // the standard asks for 7 or more
 constexpr double kDigitWidthRatio = 0.85; // a digit against 7 average modules
 
 // digitStarts: the first entry of each digit; guardBars: the guard bars

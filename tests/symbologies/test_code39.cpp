@@ -165,6 +165,13 @@ TEST(Code39, WideElementTolerance) {
     modules = Modules("*$/+%*");
     for (std::size_t i = 11; i < 11 + 4 * 10; i += 2) modules[i] = i % 4 == 1 ? 1.0 : 1.45;
     EXPECT_EQ(DecodeModules(modules), "$/+%");
+
+    // A blot merged into the last bar of "/" (whose bars are all narrow) is
+    // far beyond any wide bar: the character fails rather than reading as
+    // "/" and dropping the characters under the blot.
+    modules = Modules("*K/Q*"); // "/" is runs 21 to 29
+    modules[29] = 9.0;
+    EXPECT_EQ(DecodeModules(modules), std::nullopt);
 }
 
 TEST(Code39, RandomRoundTrip) {

@@ -97,6 +97,31 @@ TEST(EAN13, RejectsBadCheckDigitAndDamagedDigits) {
     EXPECT_FALSE(RunEAN13(instance.get(), runs).ok);
 }
 
+TEST(EAN13, ReadsMustKeepThePrintedProportions) {
+    auto instance = Instance();
+    const auto runs = Runs(EAN13Modules("4006381333931"));
+    ASSERT_TRUE(RunEAN13(instance.get(), runs).ok);
+
+    // A start guard whose space is 4 modules: its bars alike, but 2 modules
+    // apart no longer (a laser entering the bars from their side sees this).
+    auto wideGuard = runs;
+    wideGuard[2] = 4;
+    EXPECT_FALSE(RunEAN13(instance.get(), wideGuard).ok);
+
+    // A quiet zone of 5.5 modules, though six times the thinned guard bar.
+    auto thinBar = Runs(EAN13Modules("4006381333931"), 5.5, 7);
+    thinBar[1] = thinBar[3] = 0.9;
+    thinBar[2] = 1.1;
+    EXPECT_FALSE(RunEAN13(instance.get(), thinBar).ok);
+    thinBar[0] = 6;
+    EXPECT_TRUE(RunEAN13(instance.get(), thinBar).ok);
+
+    // One digit a module and a half wider than the others.
+    auto wideDigit = runs;
+    wideDigit[4 * 3 + 2] += 1.5;
+    EXPECT_FALSE(RunEAN13(instance.get(), wideDigit).ok);
+}
+
 TEST(EAN13, DigitMatcherScoresAndThreshold) {
     auto laser = MakeLaser();
     // Guard bar, then digit 0 in odd parity: space 3, bar 2, space 1, bar 1.

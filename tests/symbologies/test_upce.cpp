@@ -132,6 +132,26 @@ TEST(UPCE, GuardBarsNarrowerThanOneSampleRejectTheStart) {
     EXPECT_EQ(reads, 0);
 }
 
+TEST(UPCE, ReadBackwardsNeverAnotherNumber) {
+    auto instance = Instance();
+    std::mt19937 rng(6);
+    int read = 0, wrong = 0;
+    for (int n = 0; n < 20000; ++n) {
+        std::string six;
+        for (int i = 0; i < 6; ++i) six += char('0' + rng() % 10);
+        char ns = n % 2 ? '1' : '0';
+        Str255 upce = Str255::From(std::string(1, ns) + six + "0"), upca;
+        ExpandUPCE(upce, upca, kSymbologyUPCA);
+        std::string digits = upca.ToString().substr(0, 11);
+        auto runs = Runs(UPCEModules(ns, six, CheckDigit(digits)), 9, 9);
+        if (Decode(DecodeBarsUPCE, instance.get(), runs).ok) ++read;
+        Decoded r = Decode(DecodeBarsUPCE, instance.get(), Reversed(runs));
+        if (r.ok) ++wrong;
+    }
+    EXPECT_EQ(read, 20000);
+    EXPECT_EQ(wrong, 0);
+}
+
 TEST(AddOn, SupplementModes) {
     auto instance = Instance();
     auto five = WithAddOn("4006381333931", "12345");
