@@ -93,15 +93,22 @@ void AnalyzeSensor(const ScannerInstance* instance, Laser* laser) {
         int hi = std::min(n - 1, i + kHalfWindow);
         visit(i, prefixMin[hi], prefixMax[hi]);
     }
-    // Full windows, and windows cut by the end: [lo, hi] spans the suffix of
-    // lo's block and the prefix of hi's, or is one whole block, or ends at
-    // the last sample within lo's block.
+    // Full windows: [lo, hi] spans the suffix of lo's block and the prefix of
+    // the next, or is one whole block, where both give the block's extremes.
+    for (; i + kHalfWindow < n; ++i) {
+        int lo = i - kHalfWindow, hi = i + kHalfWindow;
+        visit(i, std::min(suffixMin[lo], prefixMin[hi]), std::max(suffixMax[lo], prefixMax[hi]));
+    }
+    // Windows cut by the end: the last block's prefix is all of it up to the
+    // last sample, so it only adds when the window reaches into that block
+    // from the one before.
+    const int lastBlock = (n - 1) / kWindow;
     for (; i < n; ++i) {
-        int lo = i - kHalfWindow, hi = std::min(n - 1, i + kHalfWindow);
+        int lo = i - kHalfWindow;
         int min = suffixMin[lo], max = suffixMax[lo];
-        if (lo / kWindow != hi / kWindow) {
-            min = std::min(min, prefixMin[hi]);
-            max = std::max(max, prefixMax[hi]);
+        if (lo / kWindow != lastBlock) {
+            min = std::min(min, prefixMin[n - 1]);
+            max = std::max(max, prefixMax[n - 1]);
         }
         visit(i, min, max);
     }
