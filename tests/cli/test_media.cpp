@@ -1,6 +1,8 @@
 // Makes the pictures and videos of the kestrix-scan tests.
 #include "test_media.h"
 
+#include "video/gst_ptr.h"
+
 #include <gst/app/gstappsrc.h>
 #include <gst/gst.h>
 #include <zint.h>
@@ -18,27 +20,8 @@ namespace {
 struct ZintDeleter {
     void operator()(zint_symbol* symbol) const { ZBarcode_Delete(symbol); }
 };
-struct PipelineDeleter {
-    void operator()(GstElement* pipeline) const {
-        gst_element_set_state(pipeline, GST_STATE_NULL);
-        gst_object_unref(pipeline);
-    }
-};
-struct ObjectDeleter {
-    void operator()(gpointer object) const { gst_object_unref(object); }
-};
-struct MessageDeleter {
-    void operator()(GstMessage* message) const { gst_message_unref(message); }
-};
-struct ErrorDeleter {
-    void operator()(GError* error) const { g_error_free(error); }
-};
 using ZintPtr = std::unique_ptr<zint_symbol, ZintDeleter>;
-using PipelinePtr = std::unique_ptr<GstElement, PipelineDeleter>;
-using ElementPtr = std::unique_ptr<GstElement, ObjectDeleter>;
-using BusPtr = std::unique_ptr<GstBus, ObjectDeleter>;
-using MessagePtr = std::unique_ptr<GstMessage, MessageDeleter>;
-using ErrorPtr = std::unique_ptr<GError, ErrorDeleter>;
+using namespace gst;
 
 constexpr GstClockTime kEncodeTimeout = 60 * GST_SECOND;
 constexpr int kVideoFps = 30;
