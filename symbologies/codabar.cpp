@@ -5,6 +5,7 @@
 #include "engine/laser.h"
 #include "engine/symbology.h"
 #include "symbologies/decoders.h"
+#include "symbologies/module_marks.h"
 
 #include <algorithm>
 #include <array>
@@ -92,22 +93,9 @@ bool IsWider(double a, double b) {
 // The record of the character whose first bar is entry c[0], or -1 when its
 // module text is not in the table.
 int ReadCharacter(const Element* c) {
-    char modules[2 * kElementsPerCharacter + 1]; // room for seven wide elements
-    int length = 0;
-    for (int i = 0; i < kElementsPerCharacter; ++i) {
-        bool wide = false;
-        for (int j = i % 2; j < kElementsPerCharacter; j += 2) {
-            if (j == i) continue;
-            // Wider than any wide element may be: a blot or a quiet zone, not
-            // an element, even where the pattern would still match.
-            if (c[i].width > kMaxWideRatio * c[j].width) return -1;
-            if (IsWider(c[i].width, c[j].width)) wide = true;
-        }
-        char mark = i % 2 == 0 ? '1' : '0';
-        modules[length++] = mark;
-        if (wide) modules[length++] = mark;
-    }
-    std::string_view text(modules, length);
+    char marks[2 * kElementsPerCharacter];
+    std::string_view text = ModuleMarks<kElementsPerCharacter>(c, kMaxWideRatio, IsWider, marks);
+    if (text.empty()) return -1;
     for (std::size_t r = 0; r < codabarDigit.size(); ++r)
         if (text == codabarDigit[r].pattern) return int(r);
     return -1;

@@ -6,6 +6,7 @@
 #include "engine/sensor.h"
 #include "engine/symbology.h"
 #include "symbologies/decoders.h"
+#include "symbologies/module_marks.h"
 
 #include <algorithm>
 #include <array>
@@ -90,23 +91,9 @@ bool IsWider(double a, double b) {
 // The pair (0 to 99) whose first bar is entry c[0], or -1 when its elements
 // do not have four wide ones or match no pattern.
 int ReadPair(const Element* c) {
-    char modules[2 * kElementsPerPair + 1]; // room for ten wide elements
-    int length = 0;
-    for (int i = 0; i < kElementsPerPair; ++i) {
-        bool wide = false;
-        for (int j = i % 2; j < kElementsPerPair; j += 2) {
-            if (j == i) continue;
-            // Wider than any wide element may be: a blot or a quiet zone, not
-            // an element, even where the pattern would still match.
-            if (c[i].width > kMaxWideRatio * c[j].width) return -1;
-            if (IsWider(c[i].width, c[j].width)) wide = true;
-        }
-        char mark = i % 2 == 0 ? '1' : '0';
-        modules[length++] = mark;
-        if (wide) modules[length++] = mark;
-    }
-    if (length != kPairTextLength) return -1;
-    std::string_view text(modules, length);
+    char marks[2 * kElementsPerPair];
+    std::string_view text = ModuleMarks<kElementsPerPair>(c, kMaxWideRatio, IsWider, marks);
+    if (text.size() != kPairTextLength) return -1;
     for (int n = 0; n < 100; ++n)
         if (text == int2of5Digit[n].pattern) return n;
     return -1;
