@@ -17,6 +17,10 @@ bool DecodeBarsEAN8(Laser* laser);
 bool DetectLeftDigitAndParity(Laser* laser, std::int32_t first, std::uint8_t* parity,
                               std::int32_t position);
 bool DetectRightDigit(Laser* laser, std::int32_t first, std::int32_t position);
+// The six left-half digits of an EAN-13 or a UPC-E from entry first on, at
+// text positions 2 to 7, and their parity pattern (bit 5 the first digit,
+// set for even parity). False at the first digit that matches nothing.
+bool DetectSixLeftDigits(Laser* laser, std::int32_t first, std::int32_t* pattern);
 char DigitFromParityEncoding(std::int32_t pattern);
 bool VerifyChecksumEAN13(const Str255& text);
 bool VerifyChecksumEAN8(const Str255& text);

@@ -91,6 +91,17 @@ bool DetectRightDigit(Laser* laser, std::int32_t i, std::int32_t position) {
     return true;
 }
 
+bool DetectSixLeftDigits(Laser* laser, std::int32_t first, std::int32_t* pattern) {
+    laser->lastBarWidth = 1;
+    *pattern = 0;
+    for (int j = 0; j < 6; ++j) {
+        std::uint8_t even = 0;
+        if (!DetectLeftDigitAndParity(laser, first + 4 * j, &even, j + 2)) return false;
+        if (even) *pattern |= 1 << (5 - j);
+    }
+    return true;
+}
+
 char DigitFromParityEncoding(std::int32_t pattern) {
     for (int d = 0; d < 10; ++d)
         if (ean::firstDigitParity[d] == pattern) return char('0' + d);
@@ -118,15 +129,8 @@ bool DecodeBarsEAN13(const ScannerInstance* instance, Laser* laser) {
                                            q + kEAN13EndGuard};
         if (!ean::ProportionsFit(laser, digits, guards, q, q + kEAN13TrailingQuiet)) continue;
 
-        laser->lastBarWidth = 1;
         std::int32_t pattern = 0;
-        bool ok = true;
-        for (int j = 1; j <= 6 && ok; ++j) {
-            std::uint8_t even = 0;
-            ok = DetectLeftDigitAndParity(laser, q + 4 * j, &even, j + 1);
-            if (even) pattern |= 1 << (6 - j);
-        }
-        if (!ok) continue;
+        if (!DetectSixLeftDigits(laser, q + 4, &pattern)) continue;
         if (!instance->enableEAN13 && pattern != 0) continue; // only UPC-A wanted
 
         char first = DigitFromParityEncoding(pattern);
@@ -134,6 +138,7 @@ bool DecodeBarsEAN13(const ScannerInstance* instance, Laser* laser) {
         laser->text[1] = static_cast<unsigned char>(first);
 
         laser->lastSpaceWidth = 1;
+        bool ok = true;
         for (int j = 1; j <= 6 && ok; ++j) ok = DetectRightDigit(laser, q + 29 + 4 * j, j + 7);
         if (!ok || !VerifyChecksumEAN13(laser->text)) continue;
 

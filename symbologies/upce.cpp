@@ -100,15 +100,8 @@ bool DecodeBarsUPCE(const ScannerInstance* instance, Laser* laser) {
                                            q + kEndGuard + 2};
         if (!ean::ProportionsFit(laser, digits, guards, q, q + kTrailingQuiet)) continue;
 
-        laser->lastBarWidth = 1;
         std::int32_t pattern = 0;
-        bool ok = true;
-        for (int j = 1; j <= 6 && ok; ++j) {
-            std::uint8_t even = 0;
-            ok = DetectLeftDigitAndParity(laser, q + 4 * j, &even, j + 1);
-            if (even) pattern |= 1 << (6 - j);
-        }
-        if (!ok) continue;
+        if (!DetectSixLeftDigits(laser, q + 4, &pattern)) continue;
 
         char numberSystem, check;
         CheckDigitAndNumberSystemFromParityEncoding(pattern, &numberSystem, &check);
