@@ -1,5 +1,7 @@
 #include "run_tables.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -50,4 +52,13 @@ std::vector<double> Jittered(const std::vector<double>& modules, double samplesP
 unsigned TestSeed(unsigned fallback) {
     const char* fromEnvironment = std::getenv("KESTRIX_TEST_SEED");
     return fromEnvironment ? unsigned(std::strtoul(fromEnvironment, nullptr, 10)) : fallback;
+}
+
+std::optional<std::string> DecodeText(bool (*decode)(Laser*), OSType symbology,
+                                      std::span<const double> widths) {
+    auto laser = MakeLaser();
+    LoadRuns(*laser, widths);
+    if (!decode(laser.get())) return std::nullopt;
+    EXPECT_EQ(laser->symbology, symbology);
+    return laser->text.ToString();
 }

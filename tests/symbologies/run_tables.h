@@ -3,11 +3,14 @@
 #pragma once
 
 #include "engine/laser.h"
+#include "toolbox/fourcc.h"
 
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <random>
 #include <span>
+#include <string>
 #include <vector>
 
 // A zero-filled laser on the heap (it holds a 656-entry table).
@@ -20,6 +23,11 @@ void LoadRuns(Laser& laser, std::initializer_list<double> widths, bool firstIsBa
 
 // Module widths scaled by a number of samples per module.
 std::vector<double> Scaled(std::span<const double> modules, double samplesPerModule);
+
+// Runs a decoder over a laser loaded with the widths: its text, the
+// symbology checked, or nullopt when it reads nothing.
+std::optional<std::string> DecodeText(bool (*decode)(Laser*), OSType symbology,
+                                      std::span<const double> widths);
 
 // Module widths in samples, every inner edge moved by up to +-jitter modules.
 std::vector<double> Jittered(const std::vector<double>& modules, double samplesPerModule,

@@ -60,11 +60,7 @@ std::vector<double> Modules(std::string_view characters, const Layout& layout = 
 }
 
 std::optional<std::string> Decode(const std::vector<double>& widths) {
-    auto laser = MakeLaser();
-    LoadRuns(*laser, widths);
-    if (!DecodeBarsCodabar(laser.get())) return std::nullopt;
-    EXPECT_EQ(laser->symbology, kSymbologyCodabar);
-    return laser->text.ToString();
+    return DecodeText(DecodeBarsCodabar, kSymbologyCodabar, widths);
 }
 
 std::optional<std::string> DecodeModules(const std::vector<double>& modules,

@@ -79,11 +79,7 @@ std::vector<int> SetB(int start, std::string_view text) {
 
 // The decoded text, or nothing when the decoder fails.
 std::optional<std::string> Decode(const std::vector<double>& widths) {
-    auto laser = MakeLaser();
-    LoadRuns(*laser, widths);
-    if (!DecodeBarsCode128(laser.get())) return std::nullopt;
-    EXPECT_EQ(laser->symbology, kSymbologyCode128);
-    return laser->text.ToString();
+    return DecodeText(DecodeBarsCode128, kSymbologyCode128, widths);
 }
 
 std::optional<std::string> DecodeModules(const std::vector<double>& modules,

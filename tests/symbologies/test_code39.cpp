@@ -66,11 +66,7 @@ std::vector<double> Modules(std::string_view characters, const Layout& layout = 
 }
 
 std::optional<std::string> Decode(const std::vector<double>& widths) {
-    auto laser = MakeLaser();
-    LoadRuns(*laser, widths);
-    if (!DecodeBarsCode39(laser.get())) return std::nullopt;
-    EXPECT_EQ(laser->symbology, kSymbologyCode39);
-    return laser->text.ToString();
+    return DecodeText(DecodeBarsCode39, kSymbologyCode39, widths);
 }
 
 std::optional<std::string> DecodeModules(const std::vector<double>& modules,

@@ -62,11 +62,7 @@ std::vector<double> Modules(std::string_view digits, const Layout& layout = {}) 
 }
 
 std::optional<std::string> Decode(const std::vector<double>& widths) {
-    auto laser = MakeLaser();
-    LoadRuns(*laser, widths);
-    if (!DecodeBarsInt2of5(laser.get())) return std::nullopt;
-    EXPECT_EQ(laser->symbology, kSymbologyInt2of5);
-    return laser->text.ToString();
+    return DecodeText(DecodeBarsInt2of5, kSymbologyInt2of5, widths);
 }
 
 std::optional<std::string> DecodeModules(const std::vector<double>& modules,
