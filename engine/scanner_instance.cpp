@@ -29,6 +29,7 @@ ScannerInstance* NewInstance(ScannerView* view, EventTarget* eventTarget) {
     instance->appendKey = true;
     instance->appendKeyCode = kAppendReturn;
     instance->beepEnabled = true;
+    instance->tryHarder = true;
 
     VideoInitialize(instance);
     instance->frameBase = VideoFrameBase(instance->frameWorld);
@@ -88,6 +89,8 @@ std::uint8_t* BooleanField(ScannerInstance* s, OSType key) {
         return &s->appendKey;
     case kKeyBeep:
         return &s->beepEnabled;
+    case kKeyTryHarder:
+        return &s->tryHarder;
     default:
         return nullptr;
     }

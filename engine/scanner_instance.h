@@ -40,6 +40,7 @@ constexpr OSType kKeySupplement = "supp"_4cc;
 constexpr OSType kKeyAppendKey = "appe"_4cc;
 constexpr OSType kKeyAppendKeyCode = "appc"_4cc;
 constexpr OSType kKeyBeep = "beep"_4cc;
+constexpr OSType kKeyTryHarder = "hard"_4cc; // the added reading for real photographs
 
 // Values of 'supp' and 'appc'.
 constexpr OSType kSupplementIgnore = "igno"_4cc;
@@ -97,6 +98,7 @@ struct ScannerInstance {
     std::uint8_t appendKey = 0;      // 'appe'
     OSType appendKeyCode = 0;        // 'appc': 'cret', 'cent' or 'ctab'
     std::uint8_t beepEnabled = 0;    // 'beep'
+    std::uint8_t tryHarder = 0;      // 'hard': read again what the first reading misses
 };
 
 // Creates the instance with its defaults, frame buffer and laser patterns;
