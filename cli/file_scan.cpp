@@ -7,7 +7,7 @@
 #include "engine/scanner_instance.h"
 #include "toolbox/events.h"
 #include "toolbox/ticks.h"
-#include "video/gst_frames.h"
+#include "video/file_frames.h"
 
 #include <algorithm>
 #include <array>
@@ -42,7 +42,7 @@ void ShowFrame(ScannerInstance* instance, const Frame& frame) {
 
 bool ScanFile(const std::string& path, const ScanOptions& options, const ReadCallback& onRead,
               std::string& error) {
-    auto reader = GstFrameReader::OpenFile(path, {}, error);
+    auto reader = FileFrameReader::Open(path, error);
     if (!reader) return false;
 
     EventTarget target;

@@ -3,6 +3,7 @@
 #include "cli/file_scan.h"
 #include "cli/options.h"
 #include "cli/read_output.h"
+#include "video/file_frames.h"
 
 #include <iostream>
 #include <span>
@@ -16,6 +17,7 @@ constexpr int kExitNothingRead = 4;
 } // namespace
 
 int main(int argc, char** argv) {
+    SilenceLibraryWarnings();
     const ParsedCommand command =
         ParseCommandLine(std::span<const char* const>(argv + 1, argc - 1));
     switch (command.action) {
@@ -38,8 +40,17 @@ int main(int argc, char** argv) {
     for (const std::string& file : options.files) {
         const auto print = [&](const ScanRead& read) {
             anyRead = true;
-            std::cout << (options.json ? FormatReadJson(file, read) : FormatReadLine(read))
-                      << std::endl;
+            switch (options.format) {
+            case ReadFormat::kLine:
+                std::cout << FormatReadLine(read) << std::endl;
+                break;
+            case ReadFormat::kJson:
+                std::cout << FormatReadJson(file, read) << std::endl;
+                break;
+            case ReadFormat::kRaw:
+                std::cout << read.text << std::endl;
+                break;
+            }
         };
         std::string error;
         if (!ScanFile(file, options, print, error))

@@ -80,8 +80,11 @@ ParsedCommand ParseCommandLine(std::span<const char* const> args) {
             command.action = CommandAction::kVersion;
             return command;
         }
-        if (arg == "--json") {
-            options.json = true;
+        if (arg == "--json" || arg == "--raw") {
+            const ReadFormat format = arg == "--json" ? ReadFormat::kJson : ReadFormat::kRaw;
+            if (options.format != ReadFormat::kLine && options.format != format)
+                return UsageError("--json and --raw cannot be combined");
+            options.format = format;
             continue;
         }
 

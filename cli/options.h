@@ -15,11 +15,18 @@ struct SymbologySwitch {
     bool enabled; // --enable or --disable
 };
 
+// How each read is printed.
+enum class ReadFormat {
+    kLine, // NAME:TEXT
+    kJson, // one JSON object
+    kRaw,  // TEXT alone
+};
+
 struct ScanOptions {
-    std::vector<std::string> files;
+    std::vector<std::string> files;        // "-" stands for standard input
     std::vector<SymbologySwitch> switches; // in command-line order
     std::optional<OSType> supplement;      // 'igno', 'requ' or 'opti'; unset keeps the default
-    bool json = false;                     // one JSON object per read instead of NAME:TEXT
+    ReadFormat format = ReadFormat::kLine;
 };
 
 enum class CommandAction { kScan, kHelp, kVersion, kUsageError };

@@ -90,7 +90,7 @@ std::string DescribeError(const GError* error, std::string_view debug, bool from
     }
     if (debug.find("empty stream") != std::string_view::npos) return "the file is empty";
     if (error->domain == GST_STREAM_ERROR && error->code == GST_STREAM_ERROR_TYPE_NOT_FOUND)
-        return "not an image or video file (could not determine type of stream)";
+        return "not an image or video file";
     if (error->domain == GST_CORE_ERROR && error->code == GST_CORE_ERROR_MISSING_PLUGIN) {
         constexpr std::string_view kMissing = "Missing decoder: ";
         if (auto at = debug.find(kMissing); at != std::string_view::npos) {

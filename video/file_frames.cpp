@@ -1,0 +1,258 @@
+// Opening a file as a user names it: the type of what the name points to
+// is looked at first (the open itself never blocks), a pipe or standard
+// input is copied into an unnamed temporary file so that a video's
+// container can be read back and forth, and the first bytes decide whether
+// GdkPixbuf or GStreamer decodes it.
+#include "video/file_frames.h"
+
+#include "video/still_image.h"
+
+#include <glib.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace {
+
+constexpr std::size_t kCopyBlockBytes = 64 * 1024;
+
+// A file descriptor, closed when it goes out of scope.
+class Fd {
+  public:
+    explicit Fd(int fd = -1) : fd_(fd) {}
+    ~Fd() {
+        if (fd_ >= 0) close(fd_);
+    }
+    Fd(Fd&& other) noexcept : fd_(other.Release()) {}
+    Fd& operator=(Fd&& other) noexcept {
+        if (this != &other) {
+            if (fd_ >= 0) close(fd_);
+            fd_ = other.Release();
+        }
+        return *this;
+    }
+    int Get() const { return fd_; }
+    int Release() { return std::exchange(fd_, -1); }
+
+  private:
+    int fd_;
+};
+
+// A regular file to decode, positioned anywhere, and the name by which
+// GStreamer opens it again.
+struct Input {
+    Fd fd;
+    std::string streamPath;
+};
+
+std::string SystemError(int error) {
+    return std::strerror(error);
+}
+
+std::string ProcPath(int fd) {
+    return "/proc/self/fd/" + std::to_string(fd);
+}
+
+// An unnamed file in the temporary folder, gone when its last descriptor is.
+Fd TemporaryFile(std::string& error) {
+    const char* dir = std::getenv("TMPDIR");
+    const std::string folder = dir && *dir ? dir : "/tmp";
+    Fd fd(open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
+    if (fd.Get() >= 0) return fd;
+    std::string pattern = folder + "/kestrix-XXXXXX";
+    fd = Fd(mkostemp(pattern.data(), O_CLOEXEC));
+    if (fd.Get() < 0) {
+        error = "cannot make a temporary copy in " + folder + " (" + SystemError(errno) + ")";
+        return fd;
+    }
+    unlink(pattern.c_str());
+    return fd;
+}
+
+// Copies everything from a pipe into a temporary file.
+bool CopyToTemporary(int from, Input& input, std::string& error) {
+    Fd copy = TemporaryFile(error);
+    if (copy.Get() < 0) return false;
+    std::array<char, kCopyBlockBytes> block;
+    while (true) {
+        const ssize_t n = read(from, block.data(), block.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            error = "cannot be read (" + SystemError(errno) + ")";
+            return false;
+        }
+        if (n == 0) break;
+        for (ssize_t done = 0; done < n;) {
+            const ssize_t w = write(copy.Get(), block.data() + done, std::size_t(n - done));
+            if (w < 0 && errno == EINTR) continue;
+            if (w < 0) {
+                error = "cannot make a temporary copy (" + SystemError(errno) + ")";
+                return false;
+            }
+            done += w;
+        }
+    }
+    input.streamPath = ProcPath(copy.Get());
+    input.fd = std::move(copy);
+    return true;
+}
+
+// A named pipe opened without waiting: waits a bounded time for a writer,
+// then reads it as a blocking pipe.
+bool ReadNamedPipe(Fd pipe, Input& input, std::string& error) {
+    pollfd wait{pipe.Get(), POLLIN, 0};
+    int ready = 0;
+    do {
+        ready = poll(&wait, 1, int(kPipeWriterWait.count()));
+    } while (ready < 0 && errno == EINTR);
+    if (ready == 0) {
+        error = "a named pipe that nothing wrote to within " +
+                std::to_string(kPipeWriterWait.count() / 1000) + " seconds";
+        return false;
+    }
+    fcntl(pipe.Get(), F_SETFL, fcntl(pipe.Get(), F_GETFL) & ~O_NONBLOCK);
+    return CopyToTemporary(pipe.Get(), input, error);
+}
+
+// What a file type other than a regular file is called in messages, or
+// null for a pipe, which is read.
+const char* RefusedType(mode_t mode) {
+    if (S_ISDIR(mode)) return "is a folder, not a file";
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return "is a device, not a file";
+    if (S_ISSOCK(mode)) return "is a socket, not a file";
+    if (S_ISFIFO(mode) || S_ISREG(mode)) return nullptr;
+    return "is not a file";
+}
+
+bool OpenStandardInput(Input& input, std::string& error) {
+    if (isatty(STDIN_FILENO)) {
+        error = "standard input is a terminal; send a picture or video into it with < or |";
+        return false;
+    }
+    struct stat status {};
+    Fd fd(fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0));
+    if (fd.Get() < 0 || fstat(fd.Get(), &status) != 0) {
+        error = "standard input cannot be read (" + SystemError(errno) + ")";
+        return false;
+    }
+    if (S_ISREG(status.st_mode)) {
+        input.streamPath = ProcPath(fd.Get());
+        input.fd = std::move(fd);
+        return true;
+    }
+    if (S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode))
+        return CopyToTemporary(fd.Get(), input, error);
+    error = std::string("standard input ") + RefusedType(status.st_mode);
+    return false;
+}
+
+bool OpenNamedFile(const std::string& path, Input& input, std::string& error) {
+    // Non-blocking, so that opening a pipe without a writer returns at once.
+    Fd fd(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    if (fd.Get() < 0) {
+        const int cause = errno;
+        struct stat status {};
+        if (cause == ENOENT)
+            error = "file not found";
+        else if (cause == ENXIO && stat(path.c_str(), &status) == 0 && RefusedType(status.st_mode))
+            error = RefusedType(status.st_mode);
+        else
+            error = "cannot be opened for reading (" + SystemError(cause) + ")";
+        return false;
+    }
+    struct stat status {};
+    if (fstat(fd.Get(), &status) != 0) {
+        error = "cannot be opened for reading (" + SystemError(errno) + ")";
+        return false;
+    }
+    if (const char* refused = RefusedType(status.st_mode)) {
+        error = refused;
+        return false;
+    }
+    if (S_ISFIFO(status.st_mode)) return ReadNamedPipe(std::move(fd), input, error);
+    fcntl(fd.Get(), F_SETFL, fcntl(fd.Get(), F_GETFL) & ~O_NONBLOCK);
+    input.streamPath = path;
+    input.fd = std::move(fd);
+    return true;
+}
+
+} // namespace
+
+FileFrameReader::~FileFrameReader() {
+    stream_.reset(); // GStreamer lets go of the file before its descriptor closes
+    if (fd_ >= 0) close(fd_);
+}
+
+std::unique_ptr<FileFrameReader> FileFrameReader::Open(const std::string& path,
+                                                       std::string& error) {
+    const bool standardInput = path == kStandardInput;
+    Input input;
+    if (!(standardInput ? OpenStandardInput(input, error) : OpenNamedFile(path, input, error)))
+        return nullptr;
+
+    std::array<std::byte, kSniffBytes> head{};
+    const ssize_t headBytes = pread(input.fd.Get(), head.data(), head.size(), 0);
+    if (headBytes < 0) {
+        error = "cannot be read (" + SystemError(errno) + ")";
+        return nullptr;
+    }
+    if (headBytes == 0) {
+        error = standardInput ? "nothing came on standard input" : "the file is empty";
+        return nullptr;
+    }
+
+    std::unique_ptr<FileFrameReader> reader(new FileFrameReader());
+    if (const StillFormat* format =
+            SniffStillFormat(std::span(head).first(std::size_t(headBytes)))) {
+        reader->still_.resize(std::size_t(kFrameWidth) * kFrameHeight);
+        if (lseek(input.fd.Get(), 0, SEEK_SET) != 0 ||
+            !ReadStillImage(input.fd.Get(), *format, reader->still_, kFrameWidth, error))
+            return nullptr;
+        reader->stillPending_ = true;
+        return reader;
+    }
+    reader->stream_ = GstFrameReader::OpenFile(input.streamPath, {}, error);
+    if (!reader->stream_) return nullptr;
+    reader->fd_ = input.fd.Release();
+    return reader;
+}
+
+GstPullResult FileFrameReader::PullFrame(std::span<std::uint32_t> pixels, std::size_t rowPixels) {
+    if (stream_) return stream_->PullFrame(pixels, rowPixels);
+    if (!stillPending_) return GstPullResult::kEndOfStream;
+    if (rowPixels < std::size_t(kFrameWidth) ||
+        pixels.size() < (kFrameHeight - 1) * rowPixels + kFrameWidth) {
+        error_ = "the frame buffer is smaller than 640x480";
+        return GstPullResult::kError;
+    }
+    for (int y = 0; y < kFrameHeight; ++y)
+        std::copy_n(still_.begin() + std::ptrdiff_t(y) * kFrameWidth, kFrameWidth,
+                    pixels.begin() + std::ptrdiff_t(y) * std::ptrdiff_t(rowPixels));
+    stillPending_ = false;
+    return GstPullResult::kFrame;
+}
+
+const std::string& FileFrameReader::Error() const {
+    return stream_ ? stream_->Error() : error_;
+}
+
+namespace {
+
+GLogWriterOutput DropWarnings(GLogLevelFlags level, const GLogField* fields, gsize count,
+                              gpointer data) {
+    if (level & G_LOG_LEVEL_ERROR) return g_log_writer_default(level, fields, count, data);
+    return G_LOG_WRITER_HANDLED;
+}
+
+} // namespace
+
+void SilenceLibraryWarnings() {
+    g_log_set_writer_func(DropWarnings, nullptr, nullptr);
+}

@@ -1,0 +1,53 @@
+// The frames of one picture or video file, or of standard input, each
+// stretched to 640x480: still pictures through GdkPixbuf, told by their
+// content; everything else through GStreamer. Before anything is opened
+// for decoding the file's type is looked at, so that a folder, a device or
+// a named pipe that nobody writes to is refused at once instead of hanging.
+#pragma once
+
+#include "engine/laser.h"
+#include "video/gst_frames.h"
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+// The file name that stands for standard input.
+constexpr std::string_view kStandardInput = "-";
+
+// How long a named pipe may stay without a writer before it is given up.
+constexpr std::chrono::milliseconds kPipeWriterWait{5000};
+
+class FileFrameReader {
+  public:
+    // Opens path, or standard input for "-". Null with the reason in plain
+    // words in error ("file not found", "damaged PNG file").
+    static std::unique_ptr<FileFrameReader> Open(const std::string& path, std::string& error);
+
+    ~FileFrameReader();
+    FileFrameReader(const FileFrameReader&) = delete;
+    FileFrameReader& operator=(const FileFrameReader&) = delete;
+
+    // The next frame into pixels (480 rows of 640 words, rowPixels apart).
+    // A still picture gives one frame, then kEndOfStream.
+    GstPullResult PullFrame(std::span<std::uint32_t> pixels, std::size_t rowPixels = kFrameWidth);
+
+    // Why the last pull failed.
+    const std::string& Error() const;
+
+  private:
+    FileFrameReader() = default;
+
+    std::vector<std::uint32_t> still_; // the still picture's frame, until it is handed out
+    bool stillPending_ = false;
+    std::unique_ptr<GstFrameReader> stream_; // a video or other GStreamer-decoded file
+    int fd_ = -1;                            // kept open while GStreamer reads a copy through it
+    std::string error_;
+};
+
+// Drops the warnings that GLib, GdkPixbuf and GStreamer would print on
+// standard error, so that a bad file costs exactly one line of our own.
+void SilenceLibraryWarnings();
