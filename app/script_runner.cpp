@@ -58,6 +58,7 @@ void ScriptRunner::StartNext() {
     process_->setChildProcessModifier([] { ::setpgid(0, 0); });
     limit_ = new QTimer(process_);
     limit_->setSingleShot(true);
+    limit_->setTimerType(Qt::PreciseTimer); // a coarse timer may fire 5% early
     connect(limit_, &QTimer::timeout, process_,
             [this] { ::kill(-pid_t(process_->processId()), SIGKILL); });
     connect(process_, &QProcess::finished, this, &ScriptRunner::Finished);
@@ -69,7 +70,7 @@ void ScriptRunner::StartNext() {
                 QStringLiteral("%1 could not be started: %2").arg(path, process_->errorString()));
             Finished();
         });
-    process_->start(job.path, {job.code, job.name}, QIODevice::NotOpen);
+    process_->start(job.path, {job.code, job.name});
     limit_->start(kScriptTimeLimitMs);
 }
 
