@@ -6,6 +6,7 @@
 #include "engine/dispatch.h"
 
 #include "engine/laser.h"
+#include "engine/read_harder.h"
 #include "engine/scanner_instance.h"
 #include "engine/sensor.h"
 #include "engine/symbology.h"
@@ -29,16 +30,28 @@ void VideoScan(ScannerInstance* instance) {
 
 void AnalyzeAllSensors(ScannerInstance* instance) {
     instance->patternIndex = (instance->patternIndex + 1) % kPatternCount;
-    for (Laser* laser = instance->laserHeads[instance->patternIndex]; laser; laser = laser->next) {
+    Laser* head = instance->laserHeads[instance->patternIndex];
+    for (Laser* laser = head; laser; laser = laser->next) {
         AnalyzeSensor(instance, laser);
+        laser->rules = kRulesPrinted;
         if (Decode1DBarcode(instance, laser)) {
+            CountConsecutiveScans(instance, laser);
+            return;
+        }
+    }
+    // Nothing read as printed: read each laser's table harder.
+    if (!instance->tryHarder) return;
+    for (Laser* laser = head; laser; laser = laser->next) {
+        if (ReadLaserHarder(instance, laser)) {
             CountConsecutiveScans(instance, laser);
             return;
         }
     }
 }
 
-bool Decode1DBarcode(ScannerInstance* instance, Laser* laser) {
+namespace {
+
+bool DecodeEnabled(ScannerInstance* instance, Laser* laser) {
     laser->symbology = 0;
     if ((instance->enableEAN13 || instance->enableUPCA) && DecodeBarsEAN13(instance, laser))
         return true;
@@ -51,8 +64,18 @@ bool Decode1DBarcode(ScannerInstance* instance, Laser* laser) {
     return false;
 }
 
+} // namespace
+
+bool Decode1DBarcode(ScannerInstance* instance, Laser* laser) {
+    // An empty text is no read: typing nothing and a Return helps no one.
+    if (DecodeEnabled(instance, laser) && laser->text.Length() > 0) return true;
+    laser->symbology = 0;
+    return false;
+}
+
 void CountConsecutiveScans(ScannerInstance* instance, Laser* laser) {
-    if (SymbologyHasChecksum(laser->symbology)) {
+    // Reads of the added reading are confirmed like those without check digit.
+    if (SymbologyHasChecksum(laser->symbology) && laser->rules == kRulesPrinted) {
         ScanSuccessful(instance, laser);
         return;
     }
