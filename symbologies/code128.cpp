@@ -15,12 +15,11 @@
 namespace {
 
 constexpr int kValueCount = 107;
-constexpr int kCodeC = 99;  // switches to set C, or the digits "99" in set C
-constexpr int kCodeB = 100; // switches to set B, or a space in set B
-constexpr int kCodeA = 101; // switches to set A, or a space in set A
-constexpr int kShift = 98;  // the next character only is read in the other of sets A and B
-constexpr int kFNC1 = 102;
-constexpr int kFirstFunction = 96; // FNC3, FNC2, SHIFT, the set switches and FNC1 add no text
+constexpr int kCodeC = 99;         // switches to set C, or the digits "99" in set C
+constexpr int kCodeB = 100;        // switches to set B, or a space in set B
+constexpr int kCodeA = 101;        // switches to set A, or a space in set A
+constexpr int kShift = 98;         // the next character only is read in the other of sets A and B
+constexpr int kFirstFunction = 96; // FNC3 on: functions and start values, read as a space
 constexpr int kStartA = 103;
 constexpr int kStartB = 104;
 constexpr int kStartC = 105;
@@ -256,9 +255,10 @@ int MatchCharacter(const Element* c, bool firstCharacter) {
 }
 
 // Read harder: each character against its neighbours, since the module
-// grows along a symbol seen in perspective; the quiet zones are left to the
-// tests against the start's and the stop's bars.
-bool LocalProportionsFit(const Element* e, int q, int k) {
+// grows along a symbol seen in perspective, and each quiet zone against the
+// module of the character beside it (the frame's border serving as one).
+bool LocalProportionsFit(const Laser* laser, int q, int k) {
+    const Element* e = laser->elements;
     auto width = [e, q](int c) {
         const Element* first = e + q + kRunsPerCharacter * c + 1;
         return first[kRunsPerCharacter].start - first[0].start;
@@ -272,7 +272,9 @@ bool LocalProportionsFit(const Element* e, int q, int k) {
         if (w < kCharacterWidthRatio * expected || kCharacterWidthRatio * w > expected)
             return false;
     }
-    return true;
+    const int stopEnd = q + kRunsPerCharacter * k + 1; // the stop's final bar
+    return IsQuietZone(laser, q, kMinQuietModules * width(0) / kModulesPerCharacter) &&
+           IsQuietZone(laser, stopEnd + 1, kMinQuietModules * width(k - 1) / kModulesPerCharacter);
 }
 
 // The characters 1 to k of the symbol after the quiet zone q, the stop
@@ -348,7 +350,7 @@ bool ReadSymbol(const Laser* laser, int q, Str255& text) {
             if (!IsQuietZone(laser, b + 8, kQuietZoneRatio * e[b + 7].width)) return false;
             if (k < kMinCharacters) return false;
             if ((sum - lastTerm) % kCheckModulus != lastValue) return false;
-            if (ReadHarder(laser) ? !LocalProportionsFit(e, q, k) : !ProportionsFit(e, q, k))
+            if (ReadHarder(laser) ? !LocalProportionsFit(laser, q, k) : !ProportionsFit(e, q, k))
                 return false;
             if (lengthBeforeLast == 0) return false; // nothing but code-set switches
             text.SetLength(lengthBeforeLast);
@@ -382,14 +384,16 @@ bool ReadSymbol(const Laser* laser, int q, Str255& text) {
                 text[++length] = '0' + v / 10;
                 text[++length] = '0' + v % 10;
             }
+            fnc4Once = false;
         } else if (v < kFirstFunction) {
             CodeSet readIn = shifted ? (set == CodeSet::A ? CodeSet::B : CodeSet::A) : set;
             bool extended = fnc4Latched != fnc4Once; // a single FNC4 inverts the latch
             AppendCharacter(text, length, SetCharacter(readIn, v), extended);
             shifted = false;
             fnc4Once = false;
-        } else if (v != kFNC1) {
-            shifted = false; // FNC2, FNC3 and DEL add no text
+        } else {
+            text[++length] = ' '; // FNC1 to FNC3 and start values
+            shifted = false;
             fnc4Once = false;
         }
         lastValue = v;

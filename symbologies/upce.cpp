@@ -140,7 +140,7 @@ bool DecodeExtension(Laser* laser, std::int32_t g, std::int32_t* count) {
         std::uint8_t even = 0;
         if (!DetectLeftDigitAndParity(laser, f, &even, 14 + n)) return false;
         if (even) pattern |= 1 << (5 - n);
-        if (W(laser, f + 4) >= kAddOnQuietZoneRatio * W(laser, g + 1)) {
+        if (IsQuietZone(laser, f + 4, kAddOnQuietZoneRatio * W(laser, g + 1))) {
             digits = n;
             break;
         }
