@@ -5,7 +5,9 @@
 #include "cli/options.h"
 #include "cli/read_output.h"
 
+#include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 
 constexpr unsigned kTicksPerFrame = 2;
@@ -19,3 +21,9 @@ using ReadCallback = std::function<void(const ScanRead&)>;
 // before a failure have been reported all the same.
 bool ScanFile(const std::string& path, const ScanOptions& options, const ReadCallback& onRead,
               std::string& error);
+
+// Scans one still picture, 640x480 words 0xAARRGGBB, with a fresh scanner
+// instance exactly as ScanFile scans a still image file. False when the
+// scanner could not be made.
+bool ScanStillPicture(std::span<const std::uint32_t> pixels, const ScanOptions& options,
+                      const ReadCallback& onRead);

@@ -71,6 +71,7 @@ struct ScannerInstance {
     Str255 candidateText;                  // read without check digit awaiting its repeat
     std::int32_t candidateCount = 0;       // equal reads of candidateText so far
     Ticks candidateTick = 0;               // when candidateText was first read
+    const Laser* candidateLaser = nullptr; // the laser that read it
     Laser* laserHeads[kPatternCount] = {}; // first laser of each pattern
     Laser* laserTails[kPatternCount] = {}; // last laser of each pattern
     std::int32_t patternIndex = 0;         // pattern analysed on the last frame, 0..9
@@ -78,6 +79,9 @@ struct ScannerInstance {
     Ticks acceptedTick = 0;                // when that read was accepted
     Movie* beepMovie = nullptr;            // the confirmation sound; null plays nothing
     bool inSettingsDialog = false;         // the camera settings dialog is open
+    Str255 addOnWaitText;                  // EAN/UPC read without add-on, awaiting one
+    std::int32_t addOnWaitCount = 0;       // reads of addOnWaitText so far
+    Ticks addOnWaitTick = 0;               // when addOnWaitText was first read
 
     // Settings.
     std::uint8_t previewEnabled = 0; // 'prev'

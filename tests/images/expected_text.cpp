@@ -94,21 +94,39 @@ std::string Code128Text(const std::vector<int>& values) {
     enum class Set { A, B, C };
     Set set = values[0] == kStartC ? Set::C : values[0] == kStartA ? Set::A : Set::B;
     std::string text;
+    bool shifted = false, extendOnce = false, extendLatched = false;
+    std::size_t lastFnc4 = 0;
     for (std::size_t k = 1; k + 2 < values.size(); ++k) {
         int v = values[k];
-        if (v == kCodeC && set != Set::C) {
+        bool fnc4 = (set == Set::A && v == kCodeA) || (set == Set::B && v == kCodeB);
+        if (fnc4) { // FNC4: the next character, or doubled all up to the next double, + 128
+            if (lastFnc4 == k - 1 && lastFnc4 != 0) {
+                extendLatched = !extendLatched, extendOnce = false, lastFnc4 = 0;
+            } else {
+                extendOnce = true, lastFnc4 = k;
+            }
+        } else if (v == kCodeC && set != Set::C) {
             set = Set::C;
         } else if (v == kCodeB && set != Set::B) {
             set = Set::B;
         } else if (v == kCodeA && set != Set::A) {
             set = Set::A;
-        } else if (set == Set::A) {
-            text += v < 64 ? char(32 + v) : ' ';
-        } else if (set == Set::B) {
-            text += v < 95 ? char(32 + v) : ' ';
-        } else {
+        } else if (v == 98 && set != Set::C) { // SHIFT: the next character in the other set
+            shifted = true;
+        } else if (set == Set::C) {
             text += char('0' + v / 10);
             text += char('0' + v % 10);
+            extendOnce = false;
+        } else {
+            Set in = shifted ? (set == Set::A ? Set::B : Set::A) : set;
+            unsigned char c = in == Set::A ? (v < 64 ? 32 + v : ' ') : (v < 95 ? 32 + v : ' ');
+            if (v < 96 && extendLatched != extendOnce) { // Latin-1 in UTF-8
+                text += char(0xC0 | ((c + 128) >> 6));
+                text += char(0x80 | ((c + 128) & 0x3F));
+            } else {
+                text += char(c);
+            }
+            shifted = false, extendOnce = false;
         }
     }
     return text;

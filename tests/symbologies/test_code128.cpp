@@ -98,16 +98,18 @@ TEST_F(Code128, ReadsCodeSetsAndSwitches) {
     EXPECT_EQ(DecodeModules(Modules({kStartC, 12, 34, 7, 0})), "12340700");
 
     // Set A reads values 64 and up (control characters) as a space, set B as
-    // lower case; SHIFT reads as a space and does not change the next value.
+    // lower case; SHIFT reads the next value in the other set.
     EXPECT_EQ(DecodeModules(Modules({kStartA, 33, 65, 34})), "A B");
     EXPECT_EQ(DecodeModules(Modules({kStartB, 33, 65, 64, 95})), "Aa` ");
-    EXPECT_EQ(DecodeModules(Modules({kStartA, kShift, 65})), "  ");
+    EXPECT_EQ(DecodeModules(Modules({kStartA, kShift, 65, 65})), "a ");
 
     // Switches: A to C to B to A.
     EXPECT_EQ(DecodeModules(Modules({kStartA, 33, kCodeC, 12, kCodeB, 66, kCodeA, 35})), "A12bC");
-    // Code B in set B and Code A in set A are FNC4: a space.
+    // Code B in set B and Code A in set A are FNC4: the next character is
+    // Latin-1 (in UTF-8); set C's digits use it up.
     EXPECT_EQ(DecodeModules(Modules({kStartB, 88, kCodeB, kCodeA, kCodeA, kCodeC, 99, kCodeB, 90})),
-              "x  99z");
+              "x99z");
+    EXPECT_EQ(DecodeModules(Modules({kStartB, kCodeB, 83, 84})), "\xC3\xB3t");
 
     // Start values and FNC1 after the first character are data: a space in
     // sets A and B, nothing in set C.
@@ -143,8 +145,8 @@ TEST_F(Code128, QuietZonesAtTheirLimits) {
 TEST_F(Code128, RejectsSymbolsWithoutDataOrWithBadFraming) {
     // Start, check, stop: no data character.
     EXPECT_EQ(DecodeModules(Modules({kStartB})), std::nullopt);
-    // A Code C as the only data character is enough, and produces no text.
-    EXPECT_EQ(DecodeModules(Modules({kStartB, kCodeC})), "");
+    // A Code C as the only data character produces no text: no read.
+    EXPECT_EQ(DecodeModules(Modules({kStartB, kCodeC})), std::nullopt);
 
     // A stop where a start should be rejects that quiet zone, not the table.
     EXPECT_EQ(DecodeModules(RawModules({kStop})), std::nullopt);
