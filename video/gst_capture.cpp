@@ -262,17 +262,19 @@ class GstCaptureChannel final : public CaptureChannel {
     std::string error_;
 };
 
-PipelinePtr ParsePipeline(const std::string& description, std::string& error) {
+// Builds the pipeline; an error names shown, the part the user gave.
+PipelinePtr ParsePipeline(const std::string& description, std::string& error,
+                          const std::string& shown) {
     GError* raw = nullptr;
     PipelinePtr pipeline(gst_parse_launch(description.c_str(), &raw));
     ErrorPtr parseError(raw);
     if (!pipeline || parseError) {
-        error = "cannot build the GStreamer pipeline \"" + description +
+        error = "cannot build the GStreamer pipeline \"" + shown +
                 "\": " + (parseError ? OneLine(parseError->message) : "unknown error");
         return nullptr;
     }
     if (!GST_IS_PIPELINE(pipeline.get())) {
-        error = "\"" + description + "\" is not a pipeline";
+        error = "\"" + shown + "\" is not a pipeline";
         return nullptr;
     }
     return pipeline;
@@ -282,7 +284,7 @@ std::unique_ptr<CaptureChannel> OpenCamera(CameraDevice& camera, std::string& er
     CapsPtr caps(gst_device_get_caps(camera.device.get()));
     const std::vector<CameraMode> modes = ModesOf(caps.get());
     const std::string tail = CameraPipelineTail(ChooseCameraMode(modes));
-    PipelinePtr pipeline = ParsePipeline(tail, error);
+    PipelinePtr pipeline = ParsePipeline(tail, error, camera.name);
     if (!pipeline) return nullptr;
     GstElement* source = gst_device_create_element(camera.device.get(), nullptr);
     ElementPtr head(gst_bin_get_by_name(GST_BIN(pipeline.get()), kHeadName));
@@ -340,10 +342,13 @@ std::string CameraPipelineTail(const std::optional<CameraMode>& mode) {
 std::unique_ptr<CaptureChannel> GstCaptureService::OpenPipeline(const std::string& description,
                                                                 std::string& error) {
     if (!InitGStreamer(error)) return nullptr;
-    PipelinePtr pipeline = ParsePipeline(description + " ! " + ConvertTail(), error);
+    PipelinePtr pipeline = ParsePipeline(description + " ! " + ConvertTail(), error, description);
     if (!pipeline) return nullptr;
     auto channel = std::make_unique<GstCaptureChannel>(std::move(pipeline), "", nullptr);
-    if (!channel->Play(error)) return nullptr;
+    if (!channel->Play(error)) {
+        error = "the source \"" + description + "\" could not be started: " + error;
+        return nullptr;
+    }
     return channel;
 }
 
@@ -359,7 +364,7 @@ std::unique_ptr<CaptureChannel> GstCaptureService::OpenChannel(const std::string
             error = "no camera found";
             return nullptr;
         }
-        PipelinePtr pipeline = ParsePipeline("v4l2src ! " + ConvertTail(), error);
+        PipelinePtr pipeline = ParsePipeline("v4l2src ! " + ConvertTail(), error, "v4l2src");
         if (!pipeline) return nullptr;
         auto channel = std::make_unique<GstCaptureChannel>(
             std::move(pipeline), StableDevicePath("/dev/video0"), OpenV4l2Controls("/dev/video0"));
