@@ -5,6 +5,7 @@
 
 #include "tests/support/render_barcode.h"
 #include "video/frame_world.h"
+#include "video/gst_capture.h"
 
 #include <zint.h>
 
@@ -103,4 +104,35 @@ TEST(Capture, ASourceThatCannotStartLeavesNoChannel) {
         EXPECT_FALSE(VideoLastOpenError().empty()) << source;
         EXPECT_NE(live.Instance()->idleTimer, nullptr);
     }
+}
+
+TEST(Capture, CameraModeIsTheSmallestAtLeast640x480ThenFastestThenMjpeg) {
+    struct Case {
+        std::vector<CameraMode> modes;
+        CameraMode expected;
+    };
+    const Case cases[] = {
+        // A typical webcam: raw 640x480 only at 10 a second, MJPEG at 30.
+        {{{false, 1280, 720, 10, 1},
+          {false, 640, 480, 10, 1},
+          {true, 640, 480, 30, 1},
+          {true, 1920, 1080, 30, 1}},
+         {true, 640, 480, 30, 1}},
+        // Both at 30: the same rate either way, MJPEG saves the bandwidth.
+        {{{false, 640, 480, 30, 1}, {true, 640, 480, 30, 1}}, {true, 640, 480, 30, 1}},
+        // Only smaller modes: the largest of them.
+        {{{false, 320, 240, 30, 1}, {false, 352, 288, 30, 1}}, {false, 352, 288, 30, 1}},
+        // More than 30 a second is worth nothing to a 30 Hz loop.
+        {{{false, 800, 600, 60, 1}, {true, 800, 600, 30, 1}}, {true, 800, 600, 30, 1}},
+    };
+    for (const Case& c : cases) {
+        const auto chosen = ChooseCameraMode(c.modes);
+        ASSERT_TRUE(chosen);
+        EXPECT_EQ(chosen->jpeg, c.expected.jpeg);
+        EXPECT_EQ(chosen->width, c.expected.width);
+        EXPECT_EQ(chosen->fpsNumerator, c.expected.fpsNumerator);
+    }
+    EXPECT_FALSE(ChooseCameraMode({}));
+    EXPECT_NE(CameraPipelineTail(CameraMode{true, 640, 480, 30, 1}).find("jpegdec"),
+              std::string::npos);
 }
