@@ -20,9 +20,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr OSStatus ioErr = -36;
-constexpr OSStatus dskFulErr = -34;
-constexpr OSStatus wrPermErr = -61;
+constexpr OSStatus kIoErr = -36;
+constexpr OSStatus kDiskFullErr = -34;
+constexpr OSStatus kWritePermErr = -61;
 constexpr const char* kDesktopName = "Kestrix Image %ld";
 
 OSStatus StatusOfErrno(int error) {
@@ -33,12 +33,12 @@ OSStatus StatusOfErrno(int error) {
     case EACCES:
     case EPERM:
     case EROFS:
-        return wrPermErr;
+        return kWritePermErr;
     case ENOSPC:
     case EDQUOT:
-        return dskFulErr;
+        return kDiskFullErr;
     default:
-        return ioErr;
+        return kIoErr;
     }
 }
 
@@ -118,7 +118,7 @@ OSStatus VideoWriteFramePng(const ScannerInstance* instance, const fs::path& fol
         if (written) *written = path;
         return noErr;
     }
-    return ioErr;
+    return kIoErr;
 }
 
 OSStatus VideoExportFrame(ScannerInstance* instance) {
