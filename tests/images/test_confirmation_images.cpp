@@ -2,7 +2,7 @@
 // Interleaved 2 of 5 symbol is delivered only at the second equal read less
 // than 180 ticks after the first, never on one read; a Code 128 symbol is
 // delivered at its first read; after a delivery scanning pauses 120 ticks.
-#include "image_case.h"
+#include "tests/support/image_case.h"
 
 #include "engine/dispatch.h"
 #include "engine/symbology.h"
