@@ -1,6 +1,7 @@
 // kestrix-scan: reads the barcodes in image and video files with the scan
 // engine and prints each accepted read.
 #include "cli/file_scan.h"
+#include "cli/live_scan.h"
 #include "cli/options.h"
 #include "cli/read_output.h"
 #include "video/file_frames.h"
@@ -13,6 +14,22 @@ namespace {
 constexpr int kExitRead = 0;
 constexpr int kExitUsage = 2;
 constexpr int kExitNothingRead = 4;
+
+// Prints one read in the chosen format; true, for the exit status.
+bool PrintRead(const ScanOptions& options, const std::string& file, const ScanRead& read) {
+    switch (options.format) {
+    case ReadFormat::kLine:
+        std::cout << FormatReadLine(read) << std::endl;
+        break;
+    case ReadFormat::kJson:
+        std::cout << FormatReadJson(file, read) << std::endl;
+        break;
+    case ReadFormat::kRaw:
+        std::cout << read.text << std::endl;
+        break;
+    }
+    return true;
+}
 
 } // namespace
 
@@ -37,23 +54,18 @@ int main(int argc, char** argv) {
 
     const ScanOptions& options = command.options;
     bool anyRead = false;
-    for (const std::string& file : options.files) {
-        const auto print = [&](const ScanRead& read) {
-            anyRead = true;
-            switch (options.format) {
-            case ReadFormat::kLine:
-                std::cout << FormatReadLine(read) << std::endl;
-                break;
-            case ReadFormat::kJson:
-                std::cout << FormatReadJson(file, read) << std::endl;
-                break;
-            case ReadFormat::kRaw:
-                std::cout << read.text << std::endl;
-                break;
-            }
-        };
+    if (options.source) {
         std::string error;
-        if (!ScanFile(file, options, print, error))
+        const bool ok = ScanLive(
+            options, [&](const ScanRead& read) { anyRead = PrintRead(options, "", read); }, error);
+        if (!ok) std::cerr << "kestrix-scan: " << error << "\n";
+        return anyRead ? kExitRead : kExitNothingRead;
+    }
+    for (const std::string& file : options.files) {
+        std::string error;
+        if (!ScanFile(
+                file, options,
+                [&](const ScanRead& read) { anyRead = PrintRead(options, file, read); }, error))
             std::cerr << "kestrix-scan: " << file << ": " << error << "; skipped\n";
     }
     return anyRead ? kExitRead : kExitNothingRead;
