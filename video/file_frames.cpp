@@ -11,11 +11,12 @@
 
 #include <array>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <poll.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <utility>
 
@@ -76,49 +77,68 @@ Fd TemporaryFile(std::string& error) {
     return fd;
 }
 
-// Copies everything from a pipe into a temporary file.
-bool CopyToTemporary(int from, Input& input, std::string& error) {
+bool WriteAll(int to, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t w = write(to, bytes.data(), bytes.size());
+        if (w < 0 && errno == EINTR) continue;
+        if (w < 0) return false;
+        bytes.remove_prefix(std::size_t(w));
+    }
+    return true;
+}
+
+// Copies head, then everything else from a pipe, into a temporary file.
+bool CopyToTemporary(int from, std::string_view head, Input& input, std::string& error) {
     Fd copy = TemporaryFile(error);
     if (copy.Get() < 0) return false;
     std::array<char, kCopyBlockBytes> block;
-    while (true) {
+    for (std::string_view bytes = head;;) {
+        if (!WriteAll(copy.Get(), bytes)) {
+            error = "cannot make a temporary copy (" + SystemError(errno) + ")";
+            return false;
+        }
         const ssize_t n = read(from, block.data(), block.size());
-        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno == EINTR) {
+            bytes = {};
+            continue;
+        }
         if (n < 0) {
             error = "cannot be read (" + SystemError(errno) + ")";
             return false;
         }
         if (n == 0) break;
-        for (ssize_t done = 0; done < n;) {
-            const ssize_t w = write(copy.Get(), block.data() + done, std::size_t(n - done));
-            if (w < 0 && errno == EINTR) continue;
-            if (w < 0) {
-                error = "cannot make a temporary copy (" + SystemError(errno) + ")";
-                return false;
-            }
-            done += w;
-        }
+        bytes = std::string_view(block.data(), std::size_t(n));
     }
     input.streamPath = ProcPath(copy.Get());
     input.fd = std::move(copy);
     return true;
 }
 
-// A named pipe opened without waiting: waits a bounded time for a writer,
-// then reads it as a blocking pipe.
+// A named pipe opened without waiting. A read that finds no data tells the
+// two cases apart: EAGAIN while a writer has the pipe open, end of file
+// while nobody has. A writer that is only now opening its end is given a
+// moment; then the pipe is read as a blocking pipe, as the writer sends.
 bool ReadNamedPipe(Fd pipe, Input& input, std::string& error) {
-    pollfd wait{pipe.Get(), POLLIN, 0};
-    int ready = 0;
-    do {
-        ready = poll(&wait, 1, int(kPipeWriterWait.count()));
-    } while (ready < 0 && errno == EINTR);
-    if (ready == 0) {
-        error = "a named pipe that nothing wrote to within " +
-                std::to_string(kPipeWriterWait.count() / 1000) + " seconds";
+    const auto giveUp = std::chrono::steady_clock::now() + kPipeWriterWait;
+    char first = 0;
+    ssize_t n = 0;
+    while (true) {
+        n = read(pipe.Get(), &first, 1);
+        if (n < 0 && errno == EINTR) continue;
+        if (n != 0 || std::chrono::steady_clock::now() >= giveUp) break;
+        std::this_thread::sleep_for(kPipeWriterPoll);
+    }
+    if (n == 0) {
+        error = "a named pipe that nothing writes to";
+        return false;
+    }
+    if (n < 0 && errno != EAGAIN) {
+        error = "cannot be read (" + SystemError(errno) + ")";
         return false;
     }
     fcntl(pipe.Get(), F_SETFL, fcntl(pipe.Get(), F_GETFL) & ~O_NONBLOCK);
-    return CopyToTemporary(pipe.Get(), input, error);
+    return CopyToTemporary(pipe.Get(), n == 1 ? std::string_view(&first, 1) : std::string_view(),
+                           input, error);
 }
 
 // What a file type other than a regular file is called in messages, or
@@ -148,7 +168,7 @@ bool OpenStandardInput(Input& input, std::string& error) {
         return true;
     }
     if (S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode))
-        return CopyToTemporary(fd.Get(), input, error);
+        return CopyToTemporary(fd.Get(), {}, input, error);
     error = std::string("standard input ") + RefusedType(status.st_mode);
     return false;
 }

@@ -18,8 +18,11 @@
 // The file name that stands for standard input.
 constexpr std::string_view kStandardInput = "-";
 
-// How long a named pipe may stay without a writer before it is given up.
-constexpr std::chrono::milliseconds kPipeWriterWait{5000};
+// How long a named pipe may stay without a writer before it is given up,
+// and how often it is looked at meanwhile. A writer that has the pipe open
+// is waited for as long as it takes.
+constexpr std::chrono::milliseconds kPipeWriterWait{250};
+constexpr std::chrono::milliseconds kPipeWriterPoll{10};
 
 class FileFrameReader {
   public:

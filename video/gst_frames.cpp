@@ -102,6 +102,9 @@ std::string DescribeError(const GError* error, std::string_view debug, bool from
     }
     if (debug.find("not-linked") != std::string_view::npos)
         return "holds no picture or video stream";
+    // Whatever else goes wrong inside a file's streams, "Internal data
+    // stream error" and the like, comes down to this for the user.
+    if (fromUri && error->domain == GST_STREAM_ERROR) return "damaged video file";
     return OneLine(error->message);
 }
 

@@ -1,6 +1,7 @@
 // Signatures of the still-picture formats that image viewers open and that
-// users scan: photographs (JPEG, WebP, PNG), screenshots, flatbed scans
-// (TIFF, PNM), old Windows bitmaps and GIFs.
+// users scan: photographs (JPEG, WebP, PNG, and HEIC and AVIF from phones),
+// screenshots, flatbed scans (TIFF, PNM), barcode generators' SVG, old
+// Windows bitmaps and icons, XPM and GIFs.
 #include "video/still_format.h"
 
 #include <algorithm>
@@ -22,6 +23,11 @@ constexpr StillFormat kBmp{"BMP", "bmp"};
 constexpr StillFormat kTiff{"TIFF", "tiff"};
 constexpr StillFormat kWebP{"WebP", "webp"};
 constexpr StillFormat kPnm{"PNM", "pnm"};
+constexpr StillFormat kIco{"ICO", "ico"};
+constexpr StillFormat kXpm{"XPM", "xpm"};
+constexpr StillFormat kSvg{"SVG", "svg"};
+constexpr StillFormat kHeic{"HEIC", "heif/avif"};
+constexpr StillFormat kAvif{"AVIF", "heif/avif"};
 
 using namespace std::string_view_literals;
 
@@ -41,7 +47,17 @@ constexpr std::array kSignatures = {
     Signature{0, "II*\0"sv, kTiff},
     Signature{0, "MM\0*"sv, kTiff},
     Signature{0, "RIFF"sv, kWebP},
+    Signature{0, "\0\0\1\0"sv, kIco},
+    Signature{0, "\0\0\2\0"sv, kIco}, // a cursor
+    Signature{0, "/* XPM */"sv, kXpm},
 };
+
+// HEIF pictures are ISO media files, as MP4 videos are: the brand after
+// "ftyp" tells them apart.
+constexpr std::size_t kBrandAt = 8;
+constexpr std::array<std::string_view, 9> kHeicBrands = {"heic", "heix", "heim", "heis", "hevc",
+                                                         "hevx", "hevm", "hevs", "mif1"};
+constexpr std::array<std::string_view, 2> kAvifBrands = {"avif", "avis"};
 
 bool Matches(std::span<const std::byte> head, const Signature& s) {
     if (head.size() < s.offset + s.bytes.size()) return false;
@@ -57,6 +73,29 @@ bool IsPnm(std::span<const std::byte> head) {
     const char kind = char(head[1]), next = char(head[2]);
     return kind >= '1' && kind <= '6' &&
            (next == ' ' || next == '\t' || next == '\n' || next == '\r');
+}
+
+std::string_view Text(std::span<const std::byte> head) {
+    return {reinterpret_cast<const char*>(head.data()), head.size()};
+}
+
+const StillFormat* HeifFormat(std::span<const std::byte> head) {
+    const std::string_view text = Text(head);
+    if (text.size() < kBrandAt + 4 || text.substr(4, 4) != "ftyp") return nullptr;
+    const std::string_view brand = text.substr(kBrandAt, 4);
+    if (std::ranges::find(kAvifBrands, brand) != kAvifBrands.end()) return &kAvif;
+    if (std::ranges::find(kHeicBrands, brand) != kHeicBrands.end()) return &kHeic;
+    return nullptr;
+}
+
+// An SVG file: XML whose first element, within the head, is <svg>.
+bool IsSvg(std::span<const std::byte> head) {
+    std::string_view text = Text(head);
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+    text.remove_prefix(std::min(text.find_first_not_of(" \t\r\n"), text.size()));
+    if (!text.starts_with("<?xml") && !text.starts_with("<svg") && !text.starts_with("<!"))
+        return false;
+    return text.find("<svg") != std::string_view::npos;
 }
 
 bool IsBmpInfoHeader(std::span<const std::byte> head) {
@@ -76,5 +115,7 @@ const StillFormat* SniffStillFormat(std::span<const std::byte> head) {
         if (s.format.name == kBmp.name && !IsBmpInfoHeader(head)) return nullptr;
         return &s.format;
     }
-    return IsPnm(head) ? &kPnm : nullptr;
+    if (IsPnm(head)) return &kPnm;
+    if (IsSvg(head)) return &kSvg;
+    return HeifFormat(head);
 }

@@ -13,7 +13,7 @@ struct StillFormat {
 };
 
 // How many leading bytes SniffStillFormat looks at.
-constexpr std::size_t kSniffBytes = 18;
+constexpr std::size_t kSniffBytes = 512;
 
 // The still-picture format whose signature head starts with; null when it
 // is none of them (a video, another kind of file, or too short to tell).

@@ -72,6 +72,8 @@ std::string Describe(const GError* error, const StillFormat& format) {
             std::strstr(error->message, "nrecognized"))
             return "no decoder for " + name + " pictures is installed";
     }
+    if (error && std::strstr(error->message, "not supported"))
+        return "a kind of " + name + " file that cannot be decoded";
     return "damaged " + name + " file";
 }
 
