@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <sys/stat.h>
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
@@ -152,14 +153,21 @@ TEST_F(KestrixScan, UnreadableFilesAreReportedAndTheOthersStillScanned) {
     const std::string missing = dir_.File("missing.png");
     const std::string notes = TextFile("notes.txt", "shopping list: milk, eggs\n");
     const std::string empty = TextFile("empty.jpg", "");
-    const ProgramRun run = Run({missing, Ean13(), notes, empty, Ean8()});
+    std::ifstream whole(Upca(), std::ios::binary);
+    const std::string png{std::istreambuf_iterator<char>(whole), {}};
+    const std::string cut = TextFile("cut.png", png.substr(0, png.size() / 2));
+    const std::string pipe = dir_.File("pipe");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0); // nobody writes to it
+    const ProgramRun run = Run({missing, Ean13(), notes, empty, cut, pipe, Ean8()});
     EXPECT_EQ(run.status, kExitRead);
     EXPECT_THAT(run.OutLines(), ElementsAre(kEan13Line, kEan8Line));
     const auto errors = run.ErrLines();
-    ASSERT_EQ(errors.size(), 3u) << run.err;
+    ASSERT_EQ(errors.size(), 5u) << run.err;
     EXPECT_THAT(errors[0], HasSubstr(missing + ": file not found"));
     EXPECT_THAT(errors[1], HasSubstr(notes + ": not an image or video file"));
     EXPECT_THAT(errors[2], HasSubstr(empty + ": the file is empty"));
+    EXPECT_THAT(errors[3], HasSubstr(cut + ": damaged PNG file"));
+    EXPECT_THAT(errors[4], HasSubstr(pipe + ": a named pipe that nothing writes to"));
 }
 
 TEST_F(KestrixScan, OnlyUnreadableFilesReadNothing) {
