@@ -41,12 +41,13 @@ std::vector<std::string> ProgramRun::ErrLines() const {
     return Lines(err);
 }
 
-ProgramRun RunKestrixScan(const std::vector<std::string>& args, const std::string& scratchDir) {
+ProgramRun RunKestrixScan(const std::vector<std::string>& args, const std::string& scratchDir,
+                          const std::string& stdinPath) {
     const std::string outPath = scratchDir + "/stdout.txt";
     const std::string errPath = scratchDir + "/stderr.txt";
     FileActions files;
     constexpr int kMode = 0644;
-    posix_spawn_file_actions_addopen(&files.actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&files.actions, 0, stdinPath.c_str(), O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&files.actions, 1, outPath.c_str(),
                                      O_WRONLY | O_CREAT | O_TRUNC, kMode);
     posix_spawn_file_actions_addopen(&files.actions, 2, errPath.c_str(),

@@ -13,6 +13,7 @@ struct ProgramRun {
     std::vector<std::string> ErrLines() const;
 };
 
-// Runs the built kestrix-scan with args; its output goes through files in
-// scratchDir.
-ProgramRun RunKestrixScan(const std::vector<std::string>& args, const std::string& scratchDir);
+// Runs the built kestrix-scan with args and stdinPath on standard input; its
+// output goes through files in scratchDir.
+ProgramRun RunKestrixScan(const std::vector<std::string>& args, const std::string& scratchDir,
+                          const std::string& stdinPath = "/dev/null");

@@ -222,6 +222,13 @@ TEST_F(KestrixScan, JsonPrintsOneObjectPerRead) {
                                 "\"text\":\"55123457\"}"));
 }
 
+TEST_F(KestrixScan, RawPrintsTheTextAloneAndDashReadsStandardInput) {
+    const ProgramRun run = RunKestrixScan({"--raw", Ean8(), "-"}, dir_.Path(), Ean13());
+    EXPECT_EQ(run.status, kExitRead);
+    EXPECT_THAT(run.OutLines(), ElementsAre("55123457", "4006381333931"));
+    EXPECT_EQ(run.err, "");
+}
+
 // ---- Scanner settings from the command line ------------------------------
 
 TEST_F(KestrixScan, DisableTurnsSymbologiesOff) {
