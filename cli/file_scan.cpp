@@ -53,17 +53,27 @@ struct FileScanner {
     // Shows one frame to the engine as the idle loop would: into the frame
     // buffer, one scan, then the clock moves on by one frame.
     void ShowFrame(std::span<const std::uint32_t> frame) {
+        CopyIntoFrameBuffer(frame);
+        Scan();
+    }
+
+    // A still image stays in the frame buffer (nothing draws into it here).
+    void ShowStill(std::span<const std::uint32_t> frame) {
+        CopyIntoFrameBuffer(frame);
+        for (int i = 0; i < kStillImageFrames; ++i) Scan();
+    }
+
+  private:
+    void CopyIntoFrameBuffer(std::span<const std::uint32_t> frame) {
         const std::size_t rowPixels = std::size_t(instance->frameRowBytes) / sizeof(std::uint32_t);
         auto* base = reinterpret_cast<std::uint32_t*>(instance->frameBase);
         for (int y = 0; y < kFrameHeight; ++y)
             std::copy_n(frame.begin() + std::ptrdiff_t(y) * kFrameWidth, kFrameWidth,
                         base + y * rowPixels);
+    }
+    void Scan() {
         VideoScan(instance.get());
         AdvanceTickCount(kTicksPerFrame);
-    }
-
-    void ShowStill(std::span<const std::uint32_t> frame) {
-        for (int i = 0; i < kStillImageFrames; ++i) ShowFrame(frame);
     }
 };
 

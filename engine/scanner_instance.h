@@ -83,6 +83,8 @@ struct ScannerInstance {
     Str255 addOnWaitText;                  // EAN/UPC read without add-on, awaiting one
     std::int32_t addOnWaitCount = 0;       // reads of addOnWaitText so far
     Ticks addOnWaitTick = 0;               // when addOnWaitText was first read
+    Laser* sweepLaser = nullptr;           // scan line of the whole-frame sweep; made on first use
+    Laser* sweepRead = nullptr;            // holds the sweep's accepted read
 
     // Settings.
     std::uint8_t previewEnabled = 0; // 'prev'

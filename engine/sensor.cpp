@@ -123,15 +123,3 @@ void AnalyzeSensor(const ScannerInstance* instance, Laser* laser) {
     }
     laser->elementCount = count;
 }
-
-bool Approx(double a, double b) {
-    if (a > b) return !(b / a < 0.75);
-    if (b > a) return !(a / b < 0.75);
-    return true;
-}
-
-double ApproxScore(double a, double b) {
-    if (a > b) return b / a;
-    if (b > a) return a / b;
-    return 1.0;
-}

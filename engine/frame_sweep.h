@@ -1,0 +1,14 @@
+// The whole-frame sweep for pictures and video files: in the live scanner
+// the aiming target shows where to hold a code, and every laser crosses the
+// frame's centre; a photograph has its code anywhere. With 'hard' on, the
+// sweep lays parallel scan lines across the whole frame, 8 pixels apart at
+// 0, 45, 90 and 135 degrees, reads each in both directions (as printed,
+// then harder), and delivers a text that two distinct lines read.
+#pragma once
+
+struct ScannerInstance;
+
+// One sweep of the frame in the frame buffer. Does nothing while a hold
+// runs, with 'hard' off, or when no scan line could be made; an accepted
+// read starts the hold as any other.
+void SweepWholeFrame(ScannerInstance* instance);
