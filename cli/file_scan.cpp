@@ -20,11 +20,16 @@ constexpr std::array kScanEvents = {EventTypeSpec{kEventClassKestrix, kEventKind
 
 using Frame = std::vector<std::uint32_t>;
 
+} // namespace
+
 void ApplyOptions(ScannerInstance* instance, const ScanOptions& options) {
+    SetBooleanInfo(instance, kKeyBeep, 0); // the command line is silent
     for (const SymbologySwitch& s : options.switches)
         SetBooleanInfo(instance, s.key, s.enabled ? 1 : 0);
     if (options.supplement) SetOSTypeInfo(instance, kKeySupplement, *options.supplement);
 }
+
+namespace {
 
 // A scanner instance whose Scan events go to onRead, tagged with the index
 // of the frame being shown.

@@ -14,6 +14,10 @@ constexpr unsigned kTicksPerFrame = 2;
 // A still image is shown for one full turn of the laser patterns.
 constexpr int kStillImageFrames = 10;
 
+struct ScannerInstance;
+// The command line's symbology switches and add-on mode, with the beep off.
+void ApplyOptions(ScannerInstance* instance, const ScanOptions& options);
+
 using ReadCallback = std::function<void(const ScanRead&)>;
 
 // Calls onRead for every accepted read, as it happens. False when the file

@@ -12,6 +12,7 @@ using OSStatus = std::int32_t;
 // Status codes shared by the whole program (0 is success).
 constexpr OSStatus noErr = 0;
 constexpr OSStatus paramErr = -50;
+constexpr OSStatus ioErr = -36; // a file could not be written
 constexpr OSStatus fnfErr = -43;
 constexpr OSStatus userCanceledErr = -128;
 constexpr OSStatus eventNotHandledErr = -9874;

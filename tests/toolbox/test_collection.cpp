@@ -1,0 +1,124 @@
+// Collections: the flattened form round-trips, and every damaged value
+// reads as no items; item reads that trust nothing stored.
+#include "toolbox/byte_order.h"
+#include "toolbox/collection.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Collection Sample() {
+    Collection c;
+    AddCollectionItem(c, "focm"_4cc, 1, Bytes{1});
+    AddCollectionItem(c, "chan"_4cc, 1, Bytes(300, 0xAB));
+    AddCollectionItem(c, "none"_4cc, -7, Bytes{});
+    AddCollectionItem(c, "focm"_4cc, 2, Bytes{2, 3});
+    return c;
+}
+
+} // namespace
+
+TEST(Collection, FlattenRoundTripKeepsOrderAndReplacesInPlace) {
+    Collection c = Sample();
+    AddCollectionItem(c, "focm"_4cc, 1, Bytes{0}); // replaced, stays first
+    ASSERT_EQ(c.items.size(), 4u);
+
+    Bytes flat = FlattenCollection(c);
+    // Header: magic, version 1, reserved, count, all big-endian.
+    EXPECT_EQ(Bytes(flat.begin(), flat.begin() + 12),
+              (Bytes{'K', 'C', 'o', 'l', 0, 1, 0, 0, 0, 0, 0, 4}));
+    // First item: tag, id 1, size 1, the byte.
+    EXPECT_EQ(Bytes(flat.begin() + 12, flat.begin() + 25),
+              (Bytes{'f', 'o', 'c', 'm', 0, 0, 0, 1, 0, 0, 0, 1, 0}));
+
+    Collection back;
+    AddCollectionItem(back, "old "_4cc, 1, Bytes{9}); // unflattening replaces
+    ASSERT_EQ(UnflattenCollection(flat, back), noErr);
+    ASSERT_EQ(back.items.size(), c.items.size());
+    for (std::size_t i = 0; i < c.items.size(); ++i) {
+        EXPECT_EQ(back.items[i].tag, c.items[i].tag);
+        EXPECT_EQ(back.items[i].id, c.items[i].id);
+        EXPECT_EQ(back.items[i].bytes, c.items[i].bytes);
+    }
+
+    ASSERT_EQ(UnflattenCollection(FlattenCollection({}), back), noErr);
+    EXPECT_TRUE(back.items.empty());
+}
+
+TEST(Collection, DamagedValuesReadAsNoItems) {
+    const Bytes good = FlattenCollection(Sample());
+    auto patched = [&](std::size_t at, std::uint32_t value) {
+        Bytes b = good;
+        StoreBigEndian32(value, std::span(b).subspan(at).first<4>());
+        return b;
+    };
+    auto appended = [&](Bytes extra) {
+        Bytes b = good;
+        b.insert(b.end(), extra.begin(), extra.end());
+        return b;
+    };
+    // The second item ("chan", id 1) starts after the 12-byte header and
+    // the first item's 13 bytes.
+    const std::size_t second = 12 + 13;
+    Bytes duplicate = FlattenCollection(Sample());
+    StoreBigEndian32("focm"_4cc, std::span(duplicate).subspan(second).first<4>());
+
+    const std::pair<const char*, Bytes> cases[] = {
+        {"empty", {}},
+        {"foreign text", Bytes{'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '!', '\n'}},
+        {"bad magic", patched(0, "KCom"_4cc)},
+        {"newer version", patched(4, 0x00020000)},
+        {"reserved bits", patched(4, 0x00010001)},
+        {"count too large", patched(8, 5)},
+        {"count huge", patched(8, 0xFFFFFFFF)},
+        {"size huge", patched(second + 8, 0xFFFFFFFF)},
+        {"size one too many", patched(second + 8, 301)},
+        {"size one too few", patched(second + 8, 299)},
+        {"trailing byte", appended({0})},
+        {"duplicate item", duplicate},
+    };
+    for (const auto& [name, bytes] : cases) {
+        Collection c = Sample();
+        EXPECT_EQ(UnflattenCollection(bytes, c), paramErr) << name;
+        EXPECT_TRUE(c.items.empty()) << name;
+    }
+    for (std::size_t n = 0; n < good.size(); ++n) {
+        Collection c;
+        EXPECT_EQ(UnflattenCollection(std::span(good).first(n), c), paramErr) << "cut at " << n;
+        EXPECT_TRUE(c.items.empty());
+    }
+}
+
+TEST(Collection, ItemReadsCopyOnlyAnExactSize) {
+    const Collection c = Sample();
+    struct Case {
+        OSType tag;
+        std::int32_t id;
+        std::uint32_t size;
+        std::uint16_t expected; // destination pre-filled with 0xEEEE
+    };
+    const Case cases[] = {
+        {"focm"_4cc, 2, 2, 0x0203}, // exact size: copied
+        {"focm"_4cc, 2, 1, 0xEEEE}, // stored item larger than the field
+        {"focm"_4cc, 1, 2, 0xEEEE}, // stored item smaller than the field
+        {"focm"_4cc, 3, 2, 0xEEEE}, // absent id
+        {"none"_4cc, -7, 0, 0xEEEE},
+    };
+    for (const Case& t : cases) {
+        std::uint8_t destination[2] = {0xEE, 0xEE};
+        EXPECT_EQ(AppGetCollectionItem(c, t.tag, t.id, t.size, destination), noErr);
+        EXPECT_EQ(LoadBigEndian16(destination), t.expected) << FourCCToString(t.tag) << t.id;
+    }
+    EXPECT_EQ(AppGetCollectionItem(c, "focm"_4cc, 1, 1, nullptr), paramErr);
+
+    Bytes handle{1, 2, 3};
+    EXPECT_EQ(AppGetCollectionItemHandle(c, "chan"_4cc, 1, &handle), noErr);
+    EXPECT_EQ(handle, Bytes(300, 0xAB));
+    EXPECT_EQ(AppGetCollectionItemHandle(c, "chan"_4cc, 2, &handle), noErr);
+    EXPECT_TRUE(handle.empty());
+    EXPECT_EQ(AppGetCollectionItemHandle(c, "chan"_4cc, 1, nullptr), paramErr);
+}

@@ -1,0 +1,229 @@
+// The preferences file and whole-file access: the store's round trip, files
+// that must read as empty and stay untouched until the next save, and
+// writes that either replace a file whole or leave it as it was.
+#include "tests/support/temp_config_home.h"
+#include "toolbox/files.h"
+#include "toolbox/preferences.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <random>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+namespace fs = std::filesystem;
+
+constexpr std::string_view kApp = "org.example.kestrix-test";
+
+void WriteRaw(const fs::path& path, const Bytes& bytes) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+Bytes ReadRaw(const fs::path& path) {
+    Bytes bytes;
+    EXPECT_EQ(ReadWholeFile(path, 1u << 30, &bytes), noErr) << path;
+    return bytes;
+}
+
+// The names in a folder, to see that no temporary file was left behind.
+std::vector<std::string> Names(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Appends the CRC-32 that the preferences file ends with.
+Bytes WithChecksum(Bytes body) {
+    std::uint32_t c = 0xFFFFFFFFu;
+    for (std::uint8_t b : body) {
+        c ^= b;
+        for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+    }
+    c ^= 0xFFFFFFFFu;
+    for (int shift = 24; shift >= 0; shift -= 8) body.push_back(std::uint8_t(c >> shift));
+    return body;
+}
+
+} // namespace
+
+TEST(Preferences, KeysRoundTripBesideEachOther) {
+    TempConfigHome home;
+    EXPECT_EQ(PreferencesFilePath(kApp), home.path / kApp / "preferences");
+    EXPECT_FALSE(CopyPreferencesValue("a", kApp));
+    EXPECT_FALSE(fs::exists(home.path / kApp)); // reading creates nothing
+
+    ASSERT_EQ(SetPreferencesValue("com.x.settings", Bytes{1, 2, 3}, kApp), noErr);
+    ASSERT_EQ(SetPreferencesValue("com.x.prefs", Bytes{}, kApp), noErr);
+    ASSERT_EQ(SetPreferencesValue("com.x.settings", Bytes{4}, kApp), noErr);
+    EXPECT_EQ(CopyPreferencesValue("com.x.settings", kApp), Bytes{4});
+    EXPECT_EQ(CopyPreferencesValue("com.x.prefs", kApp), Bytes{});
+    EXPECT_FALSE(CopyPreferencesValue("com.x", kApp));
+    EXPECT_FALSE(CopyPreferencesValue("com.x.settings", "org.example.other"));
+
+    EXPECT_EQ(Names(home.path / kApp), std::vector<std::string>{"preferences"});
+    struct stat st {};
+    ASSERT_EQ(::stat((home.path / kApp).c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    ASSERT_EQ(::stat(PreferencesFilePath(kApp).c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+TEST(Preferences, ConfigHomeFallsBackToHome) {
+    TempConfigHome home;
+    const char* oldHome = std::getenv("HOME");
+    std::string savedHome = oldHome ? oldHome : "";
+    ::setenv("HOME", "/home/someone", 1);
+    for (const char* xdg : {"", "relative/config"}) {
+        ::setenv("XDG_CONFIG_HOME", xdg, 1);
+        EXPECT_EQ(PreferencesFilePath(kApp),
+                  fs::path("/home/someone/.config") / kApp / "preferences")
+            << xdg;
+    }
+    ::unsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(PreferencesFilePath(kApp), fs::path("/home/someone/.config") / kApp / "preferences");
+    ::setenv("HOME", savedHome.c_str(), 1);
+}
+
+TEST(Preferences, DamagedFilesReadAsEmptyAndStayUntilTheNextSave) {
+    TempConfigHome home;
+    ASSERT_EQ(SetPreferencesValue("k", Bytes{7, 7}, kApp), noErr);
+    const fs::path file = PreferencesFilePath(kApp);
+    const Bytes good = ReadRaw(file);
+
+    auto flipped = [&](std::size_t at) {
+        Bytes b = good;
+        b[at] ^= 0x01;
+        return b;
+    };
+    std::mt19937 random(7);
+    Bytes noise(200);
+    for (auto& b : noise) b = std::uint8_t(random());
+    const std::pair<const char*, Bytes> cases[] = {
+        {"empty file", {}},
+        {"truncated", Bytes(good.begin(), good.end() - 1)},
+        {"header only", Bytes(good.begin(), good.begin() + 12)},
+        {"a value byte flipped", flipped(good.size() - 6)},
+        {"checksum flipped", flipped(good.size() - 1)},
+        {"random bytes", noise},
+        {"foreign file", Bytes{'[', 'G', 'e', 'n', 'e', 'r', 'a', 'l', ']', '\n', 'k', '=', '1'}},
+    };
+    for (const auto& [name, bytes] : cases) {
+        WriteRaw(file, bytes);
+        EXPECT_FALSE(CopyPreferencesValue("k", kApp)) << name;
+        EXPECT_TRUE(ReadPreferences(kApp).empty()) << name;
+        EXPECT_EQ(ReadRaw(file), bytes) << name << ": reading must not rewrite the file";
+    }
+
+    // A folder where the file should be, and a file larger than any of ours.
+    fs::remove(file);
+    fs::create_directory(file);
+    EXPECT_FALSE(CopyPreferencesValue("k", kApp));
+    fs::remove(file);
+    WriteRaw(file, Bytes(kMaxPreferencesFileSize + 1, 0));
+    EXPECT_FALSE(CopyPreferencesValue("k", kApp));
+
+    // The next save replaces the damaged file with an intact one.
+    ASSERT_EQ(SetPreferencesValue("j", Bytes{1}, kApp), noErr);
+    EXPECT_EQ(CopyPreferencesValue("j", kApp), Bytes{1});
+    EXPECT_FALSE(CopyPreferencesValue("k", kApp));
+}
+
+TEST(Preferences, ParsingRejectsWhatWeNeverWrite) {
+    const Bytes good = SerializePreferences({{"a", {1}}, {"b", {2}}});
+    const Bytes body(good.begin(), good.end() - 4);
+    ASSERT_EQ(WithChecksum(body), good);
+    ASSERT_EQ(ParsePreferences(good)->at("b"), Bytes{2});
+
+    // Bodies with a correct checksum that break one rule each. Key "a" is
+    // at byte 16, key "b" at byte 26.
+    auto changed = [&](std::size_t at, std::uint8_t value) {
+        Bytes b = body;
+        b[at] = value;
+        return WithChecksum(b);
+    };
+    Bytes trailing = body;
+    trailing.push_back(0);
+    const std::pair<const char*, Bytes> cases[] = {
+        {"key twice", changed(26, 'a')},
+        {"keys out of order", changed(16, 'c')},
+        {"count too large", changed(11, 3)},
+        {"key length huge", changed(12, 0xFF)},
+        {"value length too large", changed(20, 2)},
+        {"newer version", changed(5, 2)},
+        {"trailing byte", WithChecksum(trailing)},
+    };
+    for (const auto& [name, bytes] : cases) EXPECT_FALSE(ParsePreferences(bytes)) << name;
+}
+
+TEST(Preferences, FailedSavesLeaveTheOldFileAndNoTemporary) {
+    TempConfigHome home;
+    ASSERT_EQ(SetPreferencesValue("k", Bytes{1}, kApp), noErr);
+    const fs::path file = PreferencesFilePath(kApp);
+    const Bytes before = ReadRaw(file);
+
+    // The disk fills up while writing: a file size limit stands in for it,
+    // since root may write into any folder.
+    ::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    rlimit small = old;
+    small.rlim_cur = 4096;
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    OSStatus status = SetPreferencesValue("k", Bytes(10000, 2), kApp);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_EQ(status, ioErr);
+    EXPECT_EQ(ReadRaw(file), before);
+    EXPECT_EQ(Names(file.parent_path()), std::vector<std::string>{"preferences"});
+
+    // The configuration folder is a file: nothing can be written.
+    TempConfigHome blocked;
+    WriteRaw(blocked.path / "not-a-folder", Bytes{'x'});
+    ::setenv("XDG_CONFIG_HOME", (blocked.path / "not-a-folder").c_str(), 1);
+    EXPECT_EQ(SetPreferencesValue("k", Bytes{1}, kApp), ioErr);
+    EXPECT_EQ(ReadRaw(blocked.path / "not-a-folder"), Bytes{'x'});
+    EXPECT_EQ(Names(blocked.path), std::vector<std::string>{"not-a-folder"});
+}
+
+TEST(Files, ReadAndWriteWholeFiles) {
+    TempConfigHome folder;
+    const fs::path path = folder.path / "data";
+    Bytes handle{9};
+
+    // Missing arguments, a missing file, a folder and a FIFO without a
+    // writer (which must not block): the handle is left as it was.
+    EXPECT_EQ(AppReadFileFSRef("", &handle), paramErr);
+    EXPECT_EQ(AppReadFileFSRef(path, nullptr), paramErr);
+    EXPECT_EQ(AppReadFileFSRef(path, &handle), noErr);
+    EXPECT_EQ(AppReadFileFSRef(folder.path, &handle), noErr);
+    ASSERT_EQ(::mkfifo((folder.path / "fifo").c_str(), 0600), 0);
+    EXPECT_EQ(AppReadFileFSRef(folder.path / "fifo", &handle), noErr);
+    EXPECT_EQ(handle, Bytes{9});
+
+    // Writing needs an existing file, as a file reference names one.
+    EXPECT_EQ(AppWriteFileFSRef("", Bytes{1}), paramErr);
+    EXPECT_EQ(AppWriteFileFSRef(path, Bytes{1}), noErr);
+    EXPECT_FALSE(fs::exists(path));
+
+    WriteRaw(path, {});
+    EXPECT_EQ(AppReadFileFSRef(path, &handle), noErr);
+    EXPECT_TRUE(handle.empty());
+
+    WriteRaw(path, Bytes(100, 'a'));
+    ::chmod(path.c_str(), 0640);
+    EXPECT_EQ(AppWriteFileFSRef(path, Bytes(10, 'b')), noErr);
+    EXPECT_EQ(AppReadFileFSRef(path, &handle), noErr);
+    EXPECT_EQ(handle, Bytes(10, 'b'));
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_EQ(Names(folder.path), (std::vector<std::string>{"data", "fifo"}));
+}

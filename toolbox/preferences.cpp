@@ -1,0 +1,153 @@
+// The preferences file: location, format and atomic saving.
+#include "toolbox/preferences.h"
+
+#include "toolbox/byte_order.h"
+#include "toolbox/files.h"
+
+#include <array>
+#include <cstdlib>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::size_t kHeaderSize = 12;  // magic, version, reserved, count
+constexpr std::size_t kEntryMinSize = 8; // key length, value length
+constexpr std::size_t kCrcSize = 4;
+
+constexpr std::array<std::uint32_t, 256> crc32Table = [] {
+    std::array<std::uint32_t, 256> table{};
+    for (std::uint32_t n = 0; n < 256; ++n) {
+        std::uint32_t c = n;
+        for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+        table[n] = c;
+    }
+    return table;
+}();
+
+std::uint32_t Crc32(std::span<const std::uint8_t> bytes) {
+    std::uint32_t c = 0xFFFFFFFFu;
+    for (std::uint8_t b : bytes) c = crc32Table[(c ^ b) & 0xFF] ^ (c >> 8);
+    return c ^ 0xFFFFFFFFu;
+}
+
+void Append16(std::vector<std::uint8_t>& out, std::uint16_t v) {
+    std::uint8_t b[2];
+    StoreBigEndian16(v, b);
+    out.insert(out.end(), b, b + 2);
+}
+
+void Append32(std::vector<std::uint8_t>& out, std::uint32_t v) {
+    std::uint8_t b[4];
+    StoreBigEndian32(v, b);
+    out.insert(out.end(), b, b + 4);
+}
+
+std::filesystem::path ConfigHome() {
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    if (xdg && xdg[0] == '/') return xdg; // a relative value is to be ignored
+    const char* home = std::getenv("HOME");
+    if (!home || home[0] != '/') {
+        const passwd* user = ::getpwuid(::getuid());
+        home = user ? user->pw_dir : nullptr;
+    }
+    if (!home || home[0] != '/') return {};
+    return std::filesystem::path(home) / ".config";
+}
+
+// Makes the folder and any missing parents, private to the user as the XDG
+// base directories ask; true when it exists as a folder afterwards.
+bool MakeFolders(const std::filesystem::path& folder) {
+    std::filesystem::path partial;
+    for (const std::filesystem::path& part : folder) {
+        partial /= part;
+        ::mkdir(partial.c_str(), 0700);
+    }
+    std::error_code error;
+    return std::filesystem::is_directory(folder, error);
+}
+
+} // namespace
+
+std::filesystem::path PreferencesFilePath(std::string_view applicationId) {
+    std::filesystem::path home = ConfigHome();
+    if (home.empty() || applicationId.empty()) return {};
+    return home / applicationId / "preferences";
+}
+
+std::vector<std::uint8_t> SerializePreferences(const PreferencesValues& values) {
+    std::vector<std::uint8_t> out;
+    Append32(out, kPreferencesMagic);
+    Append16(out, kPreferencesVersion);
+    Append16(out, 0);
+    Append32(out, std::uint32_t(values.size()));
+    for (const auto& [key, value] : values) {
+        Append32(out, std::uint32_t(key.size()));
+        out.insert(out.end(), key.begin(), key.end());
+        Append32(out, std::uint32_t(value.size()));
+        out.insert(out.end(), value.begin(), value.end());
+    }
+    Append32(out, Crc32(out));
+    return out;
+}
+
+std::optional<PreferencesValues> ParsePreferences(std::span<const std::uint8_t> file) {
+    if (file.size() < kHeaderSize + kCrcSize) return std::nullopt;
+    std::span<const std::uint8_t> body = file.first(file.size() - kCrcSize);
+    if (Crc32(body) != LoadBigEndian32(file.last<kCrcSize>())) return std::nullopt;
+
+    ByteReader in{body};
+    std::uint32_t magic = 0, count = 0;
+    std::uint16_t version = 0, reserved = 0;
+    in.Read32(magic), in.Read16(version), in.Read16(reserved), in.Read32(count);
+    if (magic != kPreferencesMagic || version != kPreferencesVersion || reserved != 0)
+        return std::nullopt;
+    if (count > in.rest.size() / kEntryMinSize) return std::nullopt;
+
+    PreferencesValues values;
+    for (std::uint32_t n = 0; n < count; ++n) {
+        std::uint32_t keySize = 0, valueSize = 0;
+        std::span<const std::uint8_t> key, value;
+        if (!in.Read32(keySize) || !in.Take(keySize, key) || !in.Read32(valueSize) ||
+            !in.Take(valueSize, value))
+            return std::nullopt;
+        std::string name(key.begin(), key.end());
+        // Keys in strictly increasing order: each once, as we write them.
+        if (!values.empty() && !(values.rbegin()->first < name)) return std::nullopt;
+        values.emplace_hint(values.end(), std::move(name),
+                            std::vector<std::uint8_t>(value.begin(), value.end()));
+    }
+    if (!in.rest.empty()) return std::nullopt;
+    return values;
+}
+
+PreferencesValues ReadPreferences(std::string_view applicationId) {
+    std::filesystem::path path = PreferencesFilePath(applicationId);
+    std::vector<std::uint8_t> file;
+    if (path.empty() || ReadWholeFile(path, kMaxPreferencesFileSize, &file) != noErr) return {};
+    return ParsePreferences(file).value_or(PreferencesValues{});
+}
+
+std::optional<std::vector<std::uint8_t>> CopyPreferencesValue(std::string_view key,
+                                                              std::string_view applicationId) {
+    PreferencesValues values = ReadPreferences(applicationId);
+    auto it = values.find(key);
+    if (it == values.end()) return std::nullopt;
+    return std::move(it->second);
+}
+
+OSStatus SetPreferencesValue(std::string_view key, std::span<const std::uint8_t> value,
+                             std::string_view applicationId) {
+    std::filesystem::path path = PreferencesFilePath(applicationId);
+    if (path.empty()) return ioErr;
+    if (!MakeFolders(path.parent_path())) return ioErr;
+
+    PreferencesValues values = ReadPreferences(applicationId);
+    values.insert_or_assign(std::string(key),
+                            std::vector<std::uint8_t>(value.begin(), value.end()));
+    std::vector<std::uint8_t> file = SerializePreferences(values);
+    if (file.size() > kMaxPreferencesFileSize) return ioErr;
+    return WriteFileAtomically(path, file, 0600);
+}
