@@ -4,6 +4,7 @@
 #include "cli/file_scan.h"
 
 #include "engine/dispatch.h"
+#include "engine/frame_sweep.h"
 #include "engine/scanner_instance.h"
 #include "toolbox/events.h"
 #include "toolbox/ticks.h"
@@ -57,15 +58,24 @@ struct FileScanner {
 
     // Shows one frame to the engine as the idle loop would: into the frame
     // buffer, one scan, then the clock moves on by one frame.
+    // A video's code may be anywhere in the picture: each frame that the
+    // aimed lasers read nothing from is also looked over whole.
     void ShowFrame(std::span<const std::uint32_t> frame) {
         CopyIntoFrameBuffer(frame);
-        Scan();
+        VideoScan(instance.get());
+        if (!instance->acceptedLaser) SweepWholeFrame(instance.get());
+        AdvanceTickCount(kTicksPerFrame);
     }
 
     // A still image stays in the frame buffer (nothing draws into it here).
     void ShowStill(std::span<const std::uint32_t> frame) {
         CopyIntoFrameBuffer(frame);
-        for (int i = 0; i < kStillImageFrames; ++i) Scan();
+        for (int i = 0; i < kStillImageFrames; ++i) {
+            VideoScan(instance.get());
+            AdvanceTickCount(kTicksPerFrame);
+        }
+        // Nothing where a user aims: look over the whole picture once.
+        if (!instance->acceptedLaser) SweepWholeFrame(instance.get());
     }
 
   private:
@@ -75,10 +85,6 @@ struct FileScanner {
         for (int y = 0; y < kFrameHeight; ++y)
             std::copy_n(frame.begin() + std::ptrdiff_t(y) * kFrameWidth, kFrameWidth,
                         base + y * rowPixels);
-    }
-    void Scan() {
-        VideoScan(instance.get());
-        AdvanceTickCount(kTicksPerFrame);
     }
 };
 

@@ -52,6 +52,8 @@ void DisposeInstance(ScannerInstance* instance) {
             head = next;
         }
     }
+    delete instance->sweepLaser;
+    delete instance->sweepRead;
     AppDisposeMovie(instance->beepMovie);
     delete instance;
 }

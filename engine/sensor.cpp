@@ -120,6 +120,13 @@ void AnalyzeSensor(const ScannerInstance* instance, Laser* laser) {
     if (count > 0) {
         elements[count] = {lastEdge, laser->sampleCount - lastEdge, elements[count - 1].isBar ^ 1u};
         ++count;
+        // A laser that ends on a bar ends with a space of no width, as one
+        // that starts on a bar starts with one: both ends of the table are
+        // spaces, which the harder reading takes for the frame's border.
+        if (elements[count - 1].isBar) {
+            elements[count] = {double(laser->sampleCount), 0.0, 0u};
+            ++count;
+        }
     }
     laser->elementCount = count;
 }
