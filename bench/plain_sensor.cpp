@@ -42,6 +42,7 @@ void AnalyzeSensorPlain(const ScannerInstance* instance, Laser* laser) {
     if (count > 0) {
         laser->elements[count] = {lastEdge, n - lastEdge, laser->elements[count - 1].isBar ^ 1u};
         ++count;
+        if (laser->elements[count - 1].isBar) laser->elements[count++] = {double(n), 0.0, 0u};
     }
     laser->elementCount = count;
 }

@@ -5,6 +5,7 @@
 #include "engine/read_harder.h"
 #include "engine/scanner_instance.h"
 #include "engine/sensor.h"
+#include "engine/sensor_mean.h"
 #include "engine/symbology.h"
 
 #include <algorithm>
@@ -13,85 +14,125 @@
 
 namespace {
 
-constexpr int kLineSpacing = 8;    // pixels between parallel lines
-constexpr int kDiagonalStep = 11;  // 8 pixels apart across a 45-degree line
+constexpr int kLineSpacing = 8;     // pixels between parallel lines
+constexpr int kDiagonalStep = 22;   // 16 pixels apart across a 45-degree line
 constexpr int kMinLineSamples = 40; // shorter lines, in the frame's corners, hold no symbol
 constexpr int kMaxSightings = 32;
 constexpr int kConfirmingLines = 2;
 
+struct Line {
+    int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+};
+
 struct Sighting {
     Str255 text;
     OSType symbology = 0;
-    int lines = 0;      // distinct lines that read it
-    int lastLine = -1;  // the last of them
-    double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    int lines = 0;     // distinct lines that read it
+    int lastLine = -1; // the last of them
+    Line line;         // the first line that read it, in its reading direction
 };
 
 struct Sightings {
     std::array<Sighting, kMaxSightings> list;
     int count = 0;
 
-    void Add(const Laser* laser, int line) {
+    void Add(const Laser* laser, int index, const Line& line) {
         for (int i = 0; i < count; ++i) {
             Sighting& s = list[std::size_t(i)];
             if (s.symbology == laser->symbology && s.text == laser->text) {
-                if (s.lastLine != line) ++s.lines, s.lastLine = line;
+                if (s.lastLine != index) ++s.lines, s.lastLine = index;
                 return;
             }
         }
         if (count == kMaxSightings) return;
-        list[std::size_t(count++)] = {laser->text,  laser->symbology, 1,           line,
-                                      laser->startX, laser->startY,   laser->endX, laser->endY};
+        list[std::size_t(count++)] = {laser->text, laser->symbology, 1, index, line};
     }
 };
 
-// Reverses the run table in place: the laser then reads from its other end.
-// The table keeps its shape: it starts with a space, at 0.0.
-void ReverseRuns(Laser* laser) {
-    Element* e = laser->elements;
-    int n = laser->elementCount;
-    if (n == 0) return;
-    std::reverse(e, e + n);
-    if (e[0].isBar) {
-        if (n >= kMaxElements) {
-            laser->elementCount = 0;
-            return;
-        }
-        std::move_backward(e, e + n, e + n + 1);
-        e[0] = {0.0, 0.0, 0u};
-        ++n;
-    }
-    double start = 0.0;
+// Copies the run table of from into to, reversed: to then reads the same
+// line from its other end. The table keeps its shape: it starts and ends
+// with a space.
+void CopyReversed(const Laser* from, Laser* to) {
+    const int n = from->elementCount;
+    const double length = n > 0 ? from->elements[n - 1].start + from->elements[n - 1].width : 0;
     for (int i = 0; i < n; ++i) {
-        e[i].start = start;
-        start += e[i].width;
+        const Element& e = from->elements[n - 1 - i];
+        to->elements[i] = {length - e.start - e.width, e.width, e.isBar};
     }
-    laser->elementCount = n;
+    to->elementCount = n;
 }
 
-bool ReadLine(ScannerInstance* instance, Laser* laser) {
-    laser->rules = kRulesPrinted;
-    if (Decode1DBarcode(instance, laser)) return true;
-    laser->rules = kRulesHard;
-    if (Decode1DBarcode(instance, laser)) return true;
-    laser->rules = kRulesPrinted;
-    return false;
+// Reads line both ways with the harder reading's rules (which take nearly all
+// that the printed rules take, and more): its first run table, then that of
+// the mean threshold. Each direction that decodes is given to found (the
+// laser that read it and the line in its reading direction), once.
+template <class Found>
+void ReadLine(ScannerInstance* instance, Laser* forward, Laser* backward, const Line& line,
+              Found found) {
+    SetLaserPosition(instance, forward, line.x1, line.y1, line.x2, line.y2);
+    if (forward->sampleCount < kMinLineSamples) return;
+    const Line back{line.x2, line.y2, line.x1, line.y1};
+    SetLaserPosition(instance, backward, back.x1, back.y1, back.x2, back.y2);
+    bool forwardRead = false, backwardRead = false;
+    auto tryBoth = [&](ReadingRules rules) {
+        if (!backwardRead) CopyReversed(forward, backward);
+        if (!forwardRead) {
+            forward->rules = rules;
+            if ((forwardRead = Decode1DBarcode(instance, forward))) found(forward, line);
+        }
+        if (!backwardRead) {
+            backward->rules = rules;
+            if ((backwardRead = Decode1DBarcode(instance, backward))) found(backward, back);
+        }
+        return forwardRead && backwardRead;
+    };
+    int samples[kMaxElements];
+    const int n = SampleLaser(instance, forward, samples);
+    AnalyzeSamples(forward, samples, n);
+    if (tryBoth(kRulesHard)) return;
+    if (forward->elementCount < kMinRunsForSecondLook) return;
+    // The mean threshold's table only: on whole pictures the edge analysis
+    // finds what the two others find, at the cost of both.
+    AnalyzeSamplesMean(forward, samples, n);
+    tryBoth(kRulesSecondLook);
 }
 
 // The scan lines, as end points clipped to the frame, each given to visit.
-template <class Visit> void ForEachLine(Visit visit) {
+template <class Visit>
+void ForEachLine(Visit visit) {
     const int w = kFrameWidth - 1, h = kFrameHeight - 1;
-    for (int y = kLineSpacing / 2; y <= h; y += kLineSpacing) visit(0, y, w, y);
-    for (int x = kLineSpacing / 2; x <= w; x += kLineSpacing) visit(x, 0, x, h);
+    for (int y = kLineSpacing / 2; y <= h; y += kLineSpacing) visit(Line{0, y, w, y});
+    for (int x = kLineSpacing / 2; x <= w; x += kLineSpacing) visit(Line{x, 0, x, h});
     // 45 degrees, up to the right: x + y = c.
     for (int c = kDiagonalStep / 2; c <= w + h; c += kDiagonalStep) {
         int x1 = std::max(0, c - h), x2 = std::min(w, c);
-        visit(x1, c - x1, x2, c - x2);
+        visit(Line{x1, c - x1, x2, c - x2});
     }
     // 135 degrees, down to the right: x - y = c.
     for (int c = -h + kDiagonalStep / 2; c <= w; c += kDiagonalStep) {
         int x1 = std::max(0, c), x2 = std::min(w, c + h);
-        visit(x1, x1 - c, x2, x2 - c);
+        visit(Line{x1, x1 - c, x2, x2 - c});
+    }
+}
+
+// A text that one line read is looked for on lines beside it, a few pixels
+// off on either side: a symbol crossed by a single line of the sweep (a
+// short one, or one whose bars are sharp only in a band) is still seen
+// twice, by lines that sample other pixels.
+void ConfirmOnNeighbours(ScannerInstance* instance, Laser* forward, Laser* backward, Sighting& s) {
+    const Line& l = s.line;
+    const bool horizontal = l.y1 == l.y2, vertical = l.x1 == l.x2;
+    for (int offset : {-3, -2, 2, 3}) {
+        const int dx = horizontal ? 0 : offset, dy = vertical ? 0 : offset;
+        bool seen = false;
+        ReadLine(instance, forward, backward, Line{l.x1 + dx, l.y1 + dy, l.x2 + dx, l.y2 + dy},
+                 [&](const Laser* laser, const Line&) {
+                     seen = seen || (laser->symbology == s.symbology && laser->text == s.text);
+                 });
+        if (seen) {
+            ++s.lines;
+            return;
+        }
     }
 }
 
@@ -126,30 +167,28 @@ const Sighting* Choose(const ScannerInstance* instance, const Sightings& sightin
 
 void SweepWholeFrame(ScannerInstance* instance) {
     if (!instance->tryHarder || instance->acceptedLaser || !instance->frameBase) return;
-    if (!instance->sweepLaser) instance->sweepLaser = NewLaser(instance, -1, 0, 0, 0, 0);
-    if (!instance->sweepRead) instance->sweepRead = NewLaser(instance, -1, 0, 0, 0, 0);
-    Laser* laser = instance->sweepLaser;
-    if (!laser || !instance->sweepRead) return;
+    for (Laser*& laser : instance->sweepLasers)
+        if (!laser) laser = NewLaser(instance, -1, 0, 0, 0, 0);
+    Laser* forward = instance->sweepLasers[0];
+    Laser* backward = instance->sweepLasers[1];
+    Laser* read = instance->sweepLasers[2];
+    if (!forward || !backward || !read) return;
 
     Sightings sightings;
-    int line = 0;
-    ForEachLine([&](int x1, int y1, int x2, int y2) {
-        ++line;
-        SetLaserPosition(instance, laser, x1, y1, x2, y2);
-        if (laser->sampleCount < kMinLineSamples) return;
-        AnalyzeSensor(instance, laser);
-        if (ReadLine(instance, laser)) sightings.Add(laser, line);
-        ReverseRuns(laser);
-        std::swap(laser->startX, laser->endX);
-        std::swap(laser->startY, laser->endY);
-        if (ReadLine(instance, laser)) sightings.Add(laser, line);
+    int index = 0;
+    ForEachLine([&](const Line& line) {
+        ++index;
+        ReadLine(instance, forward, backward, line,
+                 [&](const Laser* laser, const Line& way) { sightings.Add(laser, index, way); });
     });
+    for (int i = 0; i < sightings.count; ++i)
+        if (sightings.list[std::size_t(i)].lines < kConfirmingLines)
+            ConfirmOnNeighbours(instance, forward, backward, sightings.list[std::size_t(i)]);
 
     const Sighting* chosen = Choose(instance, sightings);
     if (!chosen) return;
-    Laser* read = instance->sweepRead;
-    SetLaserPosition(instance, read, std::int32_t(chosen->x1), std::int32_t(chosen->y1),
-                     std::int32_t(chosen->x2), std::int32_t(chosen->y2));
+    SetLaserPosition(instance, read, chosen->line.x1, chosen->line.y1, chosen->line.x2,
+                     chosen->line.y2);
     read->text = chosen->text;
     read->symbology = chosen->symbology;
     ScanSuccessful(instance, read);

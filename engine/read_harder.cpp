@@ -2,25 +2,20 @@
 
 #include "engine/dispatch.h"
 #include "engine/laser.h"
+#include "engine/sensor.h"
 #include "engine/sensor_edges.h"
 #include "engine/sensor_mean.h"
-
-namespace {
-
-// A first run table with fewer runs than the shortest symbol's crosses no
-// symbol worth a second look (blur merges runs, but not that many).
-constexpr int kMinRunsForSecondLook = 20;
-
-} // namespace
 
 bool ReadLaserHarder(ScannerInstance* instance, Laser* laser) {
     laser->rules = kRulesHard;
     if (Decode1DBarcode(instance, laser)) return true;
     if (laser->elementCount >= kMinRunsForSecondLook) {
         laser->rules = kRulesSecondLook;
-        AnalyzeSensorMean(instance, laser);
+        int samples[kMaxElements];
+        const int n = SampleLaser(instance, laser, samples);
+        AnalyzeSamplesMean(laser, samples, n);
         if (Decode1DBarcode(instance, laser)) return true;
-        AnalyzeSensorEdges(instance, laser);
+        AnalyzeSamplesEdges(laser, samples, n);
         if (Decode1DBarcode(instance, laser)) return true;
     }
     laser->rules = kRulesPrinted;

@@ -8,6 +8,10 @@
 struct ScannerInstance;
 struct Laser;
 
+// A first run table with fewer runs than the shortest symbol's crosses no
+// symbol worth a second look (blur merges runs, but not that many).
+constexpr int kMinRunsForSecondLook = 20;
+
 // True when the laser decoded; its rules then tell which reading read it.
 // The laser's run table is left as the last analysis wrote it.
 bool ReadLaserHarder(ScannerInstance* instance, Laser* laser);

@@ -52,8 +52,7 @@ void DisposeInstance(ScannerInstance* instance) {
             head = next;
         }
     }
-    delete instance->sweepLaser;
-    delete instance->sweepRead;
+    for (Laser* laser : instance->sweepLasers) delete laser;
     AppDisposeMovie(instance->beepMovie);
     delete instance;
 }

@@ -9,6 +9,7 @@
 #include "toolbox/str255.h"
 #include "toolbox/ticks.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -82,8 +83,8 @@ struct ScannerInstance {
     Str255 addOnWaitText;                  // EAN/UPC read without add-on, awaiting one
     std::int32_t addOnWaitCount = 0;       // reads of addOnWaitText so far
     Ticks addOnWaitTick = 0;               // when addOnWaitText was first read
-    Laser* sweepLaser = nullptr;           // scan line of the whole-frame sweep; made on first use
-    Laser* sweepRead = nullptr;            // holds the sweep's accepted read
+    std::array<Laser*, 3> sweepLasers{};   // whole-frame sweep: a line both ways and its
+                                           //   accepted read; made on first use
 
     // Settings.
     std::uint8_t previewEnabled = 0; // 'prev'

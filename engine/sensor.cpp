@@ -48,11 +48,15 @@ int SampleLaser(const ScannerInstance* instance, const Laser* laser, int* sample
 
 void AnalyzeSensor(const ScannerInstance* instance, Laser* laser) {
     int samples[kMaxElements];
+    const int n = SampleLaser(instance, laser, samples);
+    AnalyzeSamples(laser, samples, n);
+}
+
+void AnalyzeSamples(Laser* laser, const int* samples, int n) {
     int prefixMin[kMaxElements], prefixMax[kMaxElements];
     int suffixMin[kMaxElements], suffixMax[kMaxElements];
 
     laser->elementCount = 0;
-    const int n = SampleLaser(instance, laser, samples);
     if (n <= 0) return;
 
     for (int blockStart = 0; blockStart < n; blockStart += kWindow) {

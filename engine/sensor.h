@@ -7,6 +7,8 @@ struct Laser;
 
 // Samples the frame along the laser and rebuilds its run table.
 void AnalyzeSensor(const ScannerInstance* instance, Laser* laser);
+// The same on n samples that SampleLaser took for the laser.
+void AnalyzeSamples(Laser* laser, const int* samples, int n);
 
 // Luminance (red + 2 green + blue, 0..1020) of the laser's samples into
 // samples, which has room for kMaxElements; returns how many were taken.

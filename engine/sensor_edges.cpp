@@ -27,9 +27,13 @@ struct Peak {
 
 void AnalyzeSensorEdges(const ScannerInstance* instance, Laser* laser) {
     int samples[kMaxElements];
+    const int n = SampleLaser(instance, laser, samples);
+    AnalyzeSamplesEdges(laser, samples, n);
+}
+
+void AnalyzeSamplesEdges(Laser* laser, const int* samples, int n) {
     int derivative[kMaxElements];
     Peak peaks[kMaxElements];
-    const int n = SampleLaser(instance, laser, samples);
     RunBuilder runs(laser);
     if (n < 3) return;
 
