@@ -14,7 +14,8 @@
 
 namespace {
 
-constexpr int kLineSpacing = 8;     // pixels between parallel lines
+constexpr int kRowSpacing = 6;     // pixels between rows: most codes are held level
+constexpr int kColumnSpacing = 8;  // pixels between columns
 constexpr int kDiagonalStep = 22;   // 16 pixels apart across a 45-degree line
 constexpr int kMinLineSamples = 40; // shorter lines, in the frame's corners, hold no symbol
 constexpr int kMaxSightings = 32;
@@ -101,8 +102,8 @@ void ReadLine(ScannerInstance* instance, Laser* forward, Laser* backward, const 
 template <class Visit>
 void ForEachLine(Visit visit) {
     const int w = kFrameWidth - 1, h = kFrameHeight - 1;
-    for (int y = kLineSpacing / 2; y <= h; y += kLineSpacing) visit(Line{0, y, w, y});
-    for (int x = kLineSpacing / 2; x <= w; x += kLineSpacing) visit(Line{x, 0, x, h});
+    for (int y = kRowSpacing / 2; y <= h; y += kRowSpacing) visit(Line{0, y, w, y});
+    for (int x = kColumnSpacing / 2; x <= w; x += kColumnSpacing) visit(Line{x, 0, x, h});
     // 45 degrees, up to the right: x + y = c.
     for (int c = kDiagonalStep / 2; c <= w + h; c += kDiagonalStep) {
         int x1 = std::max(0, c - h), x2 = std::min(w, c);

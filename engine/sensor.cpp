@@ -35,6 +35,20 @@ int SampleLaser(const ScannerInstance* instance, const Laser* laser, int* sample
     if (!base || n <= 0) return 0;
     n = std::min(n, kMaxElements);
     double x = laser->startX, y = laser->startY;
+    // Rows and columns, as the whole-frame sweep lays them: one pixel step.
+    if (laser->stepY == 0.0 || laser->stepX == 0.0) {
+        const std::ptrdiff_t step = laser->stepY == 0.0
+                                        ? std::ptrdiff_t(laser->stepX) * 4
+                                        : std::ptrdiff_t(laser->stepY) * instance->frameRowBytes;
+        const std::uint8_t* p =
+            base + std::ptrdiff_t(int(y)) * instance->frameRowBytes + 4 * int(x);
+        for (int k = 0; k < n; ++k, p += step) {
+            std::uint32_t pixel;
+            std::memcpy(&pixel, p, 4);
+            samples[k] = Luminance(pixel);
+        }
+        return n;
+    }
     for (int k = 0; k < n; ++k) {
         int xi = int(x), yi = int(y);
         std::uint32_t pixel;
