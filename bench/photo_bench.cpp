@@ -6,6 +6,7 @@
 // in, get the very same frames.
 //
 //   kestrix_photo_bench [--disable hard] [--only kestrix|zbar|zxing] [-v] [FOLDER]
+//   kestrix_photo_bench --video SECONDS [FOLDER]   each photograph as a webcam video
 #include "bench/photo_readers.h"
 #include "cli/file_scan.h"
 #include "engine/scanner_instance.h"
@@ -98,6 +99,7 @@ int main(int argc, char** argv) {
     std::string root = KESTRIX_PHOTOS_DIR;
     std::string only;
     bool verbose = false, hard = true;
+    int videoSeconds = 0;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         if (arg == "--disable" && i + 1 < argc && std::string(argv[i + 1]) == "hard") {
@@ -105,6 +107,9 @@ int main(int argc, char** argv) {
             ++i;
         } else if (arg == "--only" && i + 1 < argc) {
             only = argv[++i];
+        } else if (arg == "--video" && i + 1 < argc) {
+            videoSeconds = std::max(1, std::atoi(argv[++i]));
+            only = "kestrix";
         } else if (arg == "-v") {
             verbose = true;
         } else {
@@ -118,7 +123,10 @@ int main(int argc, char** argv) {
     std::vector<Photo> photos = LoadPhotos(root);
 
     std::vector<PhotoReader> readers;
-    if (only.empty() || only == "kestrix") readers.push_back(KestrixReader(hard));
+    if (videoSeconds > 0)
+        readers.push_back(KestrixVideoReader(hard, videoSeconds));
+    else if (only.empty() || only == "kestrix")
+        readers.push_back(KestrixReader(hard));
     if (only.empty() || only == "zbar")
         if (auto r = ZbarReader()) readers.push_back(std::move(*r));
     if (only.empty() || only == "zxing")

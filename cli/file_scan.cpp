@@ -106,6 +106,14 @@ bool ScanStillPicture(std::span<const std::uint32_t> pixels, const ScanOptions& 
     return true;
 }
 
+bool ScanFrames(const FrameSource& next, const ScanOptions& options, const ReadCallback& onRead) {
+    FileScanner scanner(options, onRead);
+    if (!scanner.Ready()) return false;
+    Frame frame(std::size_t(kFrameWidth) * kFrameHeight);
+    for (; next(frame); ++scanner.frameIndex) scanner.ShowFrame(frame);
+    return true;
+}
+
 bool ScanFile(const std::string& path, const ScanOptions& options, const ReadCallback& onRead,
               std::string& error) {
     auto reader = GstFrameReader::OpenFile(path, {}, error);
