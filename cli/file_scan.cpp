@@ -70,17 +70,10 @@ struct FileScanner {
     // A still image stays in the frame buffer (nothing draws into it here).
     void ShowStill(std::span<const std::uint32_t> frame) {
         CopyIntoFrameBuffer(frame);
-        // The turn's patterns are one starburst turned by a degree each: on a
-        // picture that does not change, reading every other one harder finds
-        // what reading all of them does, and the sweep below reads the whole
-        // picture harder.
-        const std::uint8_t hard = instance->tryHarder;
         for (int i = 0; i < kStillImageFrames; ++i) {
-            instance->tryHarder = i % 2 == 0 ? hard : 0;
             VideoScan(instance.get());
             AdvanceTickCount(kTicksPerFrame);
         }
-        instance->tryHarder = hard;
         // Nothing where a user aims: look over the whole picture once.
         if (!instance->acceptedLaser) SweepWholeFrame(instance.get());
     }

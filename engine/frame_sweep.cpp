@@ -14,8 +14,8 @@
 
 namespace {
 
-constexpr int kRowSpacing = 6;     // pixels between rows: most codes are held level
-constexpr int kColumnSpacing = 8;  // pixels between columns
+constexpr int kRowSpacing = 6;      // pixels between rows: most codes are held level
+constexpr int kColumnSpacing = 8;   // pixels between columns
 constexpr int kDiagonalStep = 22;   // 16 pixels apart across a 45-degree line
 constexpr int kMinLineSamples = 40; // shorter lines, in the frame's corners, hold no symbol
 constexpr int kMaxSightings = 32;

@@ -41,6 +41,8 @@ struct Laser {
     std::int32_t sampleCount = 0;     // samples taken along the laser, at most 639
     Element elements[kMaxElements];   // run table, valid up to elementCount
     std::int32_t elementCount = 0;
+    int samples[kMaxElements];          // luminance samples of the last AnalyzeSensor,
+    std::int32_t samplesTaken = 0;      //   for the further analyses of the same frame
     OSType symbology = 0;               // code of the last decode on this laser
     Str255 text;                        // text of the last decode
     std::int32_t lastBarWidth = 0;      // EAN/UPC digit matchers: width carried between digits,

@@ -76,6 +76,7 @@ struct ScannerInstance {
     Laser* laserHeads[kPatternCount] = {}; // first laser of each pattern
     Laser* laserTails[kPatternCount] = {}; // last laser of each pattern
     std::int32_t patternIndex = 0;         // pattern analysed on the last frame, 0..9
+    std::uint32_t patternTurn = 0;         // turns of the ten patterns so far
     Laser* acceptedLaser = nullptr;        // laser of the last accepted read, during the hold
     Ticks acceptedTick = 0;                // when that read was accepted
     Movie* beepMovie = nullptr;            // the confirmation sound; null plays nothing

@@ -14,6 +14,8 @@
 #include "engine/scanner_instance.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -49,21 +51,30 @@ int SampleLaser(const ScannerInstance* instance, const Laser* laser, int* sample
         }
         return n;
     }
-    for (int k = 0; k < n; ++k) {
-        int xi = int(x), yi = int(y);
+    // Any other slope: the long axis moves by one pixel a sample, the short
+    // one by a fraction, kept in fixed point with 32 fractional bits.
+    const bool alongX = std::fabs(laser->stepX) == 1.0;
+    const std::ptrdiff_t rowBytes = instance->frameRowBytes;
+    const std::ptrdiff_t longStep =
+        alongX ? std::ptrdiff_t(laser->stepX) * 4 : std::ptrdiff_t(laser->stepY) * rowBytes;
+    const double shortStart = alongX ? y : x, shortStep = alongX ? laser->stepY : laser->stepX;
+    constexpr double kOne = 4294967296.0; // 2^32
+    std::int64_t fraction = std::llround(shortStart * kOne);
+    const std::int64_t fractionStep = std::llround(shortStep * kOne);
+    const std::uint8_t* line =
+        alongX ? base + 4 * std::ptrdiff_t(int(x)) : base + std::ptrdiff_t(int(y)) * rowBytes;
+    for (int k = 0; k < n; ++k, line += longStep, fraction += fractionStep) {
+        const std::ptrdiff_t s = std::ptrdiff_t(fraction >> 32);
         std::uint32_t pixel;
-        std::memcpy(&pixel, base + std::ptrdiff_t(yi) * instance->frameRowBytes + 4 * xi, 4);
+        std::memcpy(&pixel, line + (alongX ? s * rowBytes : 4 * s), 4);
         samples[k] = Luminance(pixel);
-        x += laser->stepX;
-        y += laser->stepY;
     }
     return n;
 }
 
 void AnalyzeSensor(const ScannerInstance* instance, Laser* laser) {
-    int samples[kMaxElements];
-    const int n = SampleLaser(instance, laser, samples);
-    AnalyzeSamples(laser, samples, n);
+    laser->samplesTaken = SampleLaser(instance, laser, laser->samples);
+    AnalyzeSamples(laser, laser->samples, laser->samplesTaken);
 }
 
 void AnalyzeSamples(Laser* laser, const int* samples, int n) {

@@ -18,9 +18,9 @@ namespace {
 constexpr int kMinPeak = 40;
 constexpr int kPeakShareDivisor = 10;
 
-struct Peak {
-    double position = 0;
-    int strength = 0; // signed derivative
+struct Peak { // no default values: the table is filled before it is read
+    double position;
+    int strength; // signed derivative
 };
 
 } // namespace
