@@ -7,12 +7,22 @@ struct Laser;
 
 // Samples the frame along the laser and rebuilds its run table.
 void AnalyzeSensor(const ScannerInstance* instance, Laser* laser);
+// The same on n samples that SampleLaser took for the laser.
+void AnalyzeSamples(Laser* laser, const int* samples, int n);
 
 // Luminance (red + 2 green + blue, 0..1020) of the laser's samples into
 // samples, which has room for kMaxElements; returns how many were taken.
 int SampleLaser(const ScannerInstance* instance, const Laser* laser, int* samples);
 
 // True when the smaller of a and b is at least 0.75 of the larger.
-bool Approx(double a, double b);
+inline bool Approx(double a, double b) {
+    if (a > b) return !(b / a < 0.75);
+    if (b > a) return !(a / b < 0.75);
+    return true;
+}
 // The smaller divided by the larger, 1.0 for equal values.
-double ApproxScore(double a, double b);
+inline double ApproxScore(double a, double b) {
+    if (a > b) return b / a;
+    if (b > a) return a / b;
+    return 1.0;
+}

@@ -8,3 +8,5 @@ struct ScannerInstance;
 struct Laser;
 
 void AnalyzeSensorEdges(const ScannerInstance* instance, Laser* laser);
+// The same on n samples that SampleLaser took for the laser.
+void AnalyzeSamplesEdges(Laser* laser, const int* samples, int n);

@@ -22,8 +22,12 @@ constexpr int kNoiseFloor = 12;
 
 void AnalyzeSensorMean(const ScannerInstance* instance, Laser* laser) {
     int samples[kMaxElements];
-    int prefix[kMaxElements + 1];
     const int n = SampleLaser(instance, laser, samples);
+    AnalyzeSamplesMean(laser, samples, n);
+}
+
+void AnalyzeSamplesMean(Laser* laser, const int* samples, int n) {
+    int prefix[kMaxElements + 1];
     RunBuilder runs(laser);
     if (n <= 0) return;
     prefix[0] = 0;

@@ -9,3 +9,5 @@ struct ScannerInstance;
 struct Laser;
 
 void AnalyzeSensorMean(const ScannerInstance* instance, Laser* laser);
+// The same on n samples that SampleLaser took for the laser.
+void AnalyzeSamplesMean(Laser* laser, const int* samples, int n);
