@@ -20,50 +20,79 @@ constexpr std::array kScanEvents = {EventTypeSpec{kEventClassKestrix, kEventKind
 
 using Frame = std::vector<std::uint32_t>;
 
+} // namespace
+
 void ApplyOptions(ScannerInstance* instance, const ScanOptions& options) {
+    SetBooleanInfo(instance, kKeyBeep, 0); // the command line is silent
     for (const SymbologySwitch& s : options.switches)
         SetBooleanInfo(instance, s.key, s.enabled ? 1 : 0);
     if (options.supplement) SetOSTypeInfo(instance, kKeySupplement, *options.supplement);
 }
 
-// Shows one frame to the engine as the idle loop would: into the frame
-// buffer, one scan, then the clock moves on by one frame.
-void ShowFrame(ScannerInstance* instance, const Frame& frame) {
-    const std::size_t rowPixels = std::size_t(instance->frameRowBytes) / sizeof(std::uint32_t);
-    auto* base = reinterpret_cast<std::uint32_t*>(instance->frameBase);
-    for (int y = 0; y < kFrameHeight; ++y)
-        std::copy_n(frame.begin() + std::ptrdiff_t(y) * kFrameWidth, kFrameWidth,
-                    base + y * rowPixels);
-    VideoScan(instance);
-    AdvanceTickCount(kTicksPerFrame);
-}
+namespace {
+
+// A scanner instance whose Scan events go to onRead, tagged with the index
+// of the frame being shown.
+struct FileScanner {
+    EventTarget target;
+    InstancePtr instance;
+    std::size_t frameIndex = 0;
+
+    FileScanner(const ScanOptions& options, const ReadCallback& onRead) {
+        InstallEventHandler(target, kScanEvents, [this, onRead](EventTarget&, Event& event) {
+            Str255 text;
+            OSType symbology = 0;
+            GetEventParameter(event, kParamText, typePascalString,
+                              std::as_writable_bytes(std::span(text.bytes)));
+            GetEventParameterValue(event, kParamSymbology, typeType, symbology);
+            onRead({frameIndex, symbology, text.ToString()});
+            return noErr;
+        });
+        instance.reset(NewInstance(nullptr, &target));
+        if (!Ready()) return;
+        ApplyOptions(instance.get(), options);
+        SetTickCount(0);
+    }
+    bool Ready() const { return instance && instance->frameBase; }
+
+    // Shows one frame to the engine as the idle loop would: into the frame
+    // buffer, one scan, then the clock moves on by one frame.
+    void ShowFrame(std::span<const std::uint32_t> frame) {
+        const std::size_t rowPixels = std::size_t(instance->frameRowBytes) / sizeof(std::uint32_t);
+        auto* base = reinterpret_cast<std::uint32_t*>(instance->frameBase);
+        for (int y = 0; y < kFrameHeight; ++y)
+            std::copy_n(frame.begin() + std::ptrdiff_t(y) * kFrameWidth, kFrameWidth,
+                        base + y * rowPixels);
+        VideoScan(instance.get());
+        AdvanceTickCount(kTicksPerFrame);
+    }
+
+    void ShowStill(std::span<const std::uint32_t> frame) {
+        for (int i = 0; i < kStillImageFrames; ++i) ShowFrame(frame);
+    }
+};
 
 } // namespace
+
+bool ScanStillPicture(std::span<const std::uint32_t> pixels, const ScanOptions& options,
+                      const ReadCallback& onRead) {
+    if (pixels.size() < std::size_t(kFrameWidth) * kFrameHeight) return false;
+    FileScanner scanner(options, onRead);
+    if (!scanner.Ready()) return false;
+    scanner.ShowStill(pixels);
+    return true;
+}
 
 bool ScanFile(const std::string& path, const ScanOptions& options, const ReadCallback& onRead,
               std::string& error) {
     auto reader = GstFrameReader::OpenFile(path, {}, error);
     if (!reader) return false;
 
-    EventTarget target;
-    std::size_t frameIndex = 0;
-    InstallEventHandler(target, kScanEvents, [&](EventTarget&, Event& event) {
-        Str255 text;
-        OSType symbology = 0;
-        GetEventParameter(event, kParamText, typePascalString,
-                          std::as_writable_bytes(std::span(text.bytes)));
-        GetEventParameterValue(event, kParamSymbology, typeType, symbology);
-        onRead({frameIndex, symbology, text.ToString()});
-        return noErr;
-    });
-
-    InstancePtr instance(NewInstance(nullptr, &target));
-    if (!instance || !instance->frameBase) {
+    FileScanner scanner(options, onRead);
+    if (!scanner.Ready()) {
         error = "not enough memory for the scanner";
         return false;
     }
-    ApplyOptions(instance.get(), options);
-    SetTickCount(0);
 
     Frame current(std::size_t(kFrameWidth) * kFrameHeight);
     Frame next(current.size());
@@ -75,13 +104,13 @@ bool ScanFile(const std::string& path, const ScanOptions& options, const ReadCal
     if (result == GstPullResult::kFrame) {
         result = reader->PullFrame(next);
         if (result == GstPullResult::kEndOfStream) {
-            for (int i = 0; i < kStillImageFrames; ++i) ShowFrame(instance.get(), current);
+            scanner.ShowStill(current);
             return true;
         }
-        ShowFrame(instance.get(), current);
+        scanner.ShowFrame(current);
         for (; result == GstPullResult::kFrame; result = reader->PullFrame(next)) {
-            ++frameIndex;
-            ShowFrame(instance.get(), next);
+            ++scanner.frameIndex;
+            scanner.ShowFrame(next);
         }
     }
     if (result == GstPullResult::kError) {

@@ -5,12 +5,18 @@
 #include "cli/options.h"
 #include "cli/read_output.h"
 
+#include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 
 constexpr unsigned kTicksPerFrame = 2;
 // A still image is shown for one full turn of the laser patterns.
 constexpr int kStillImageFrames = 10;
+
+struct ScannerInstance;
+// The command line's symbology switches and add-on mode, with the beep off.
+void ApplyOptions(ScannerInstance* instance, const ScanOptions& options);
 
 using ReadCallback = std::function<void(const ScanRead&)>;
 
@@ -19,3 +25,9 @@ using ReadCallback = std::function<void(const ScanRead&)>;
 // before a failure have been reported all the same.
 bool ScanFile(const std::string& path, const ScanOptions& options, const ReadCallback& onRead,
               std::string& error);
+
+// Scans one still picture, 640x480 words 0xAARRGGBB, with a fresh scanner
+// instance exactly as ScanFile scans a still image file. False when the
+// scanner could not be made.
+bool ScanStillPicture(std::span<const std::uint32_t> pixels, const ScanOptions& options,
+                      const ReadCallback& onRead);

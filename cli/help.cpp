@@ -3,6 +3,7 @@
 
 std::string_view HelpText() {
     return R"(Usage: kestrix-scan [OPTION]... FILE...
+  or:  kestrix-scan [OPTION]... --source [PIPELINE]
 Reads the barcodes in image and video files with the Kestrix scan engine.
 
 Each file is decoded with GStreamer (PNG, JPEG and any other image or video
@@ -45,6 +46,12 @@ Options:
                       which the read was accepted, counted from 0 (0 for a
                       still image); symbology: the symbology's code (the
                       settings key); name: its display name; text: the code.
+  --source [PIPELINE] scan live video instead of files, at its own pace,
+                      until it ends or Ctrl+C: the camera that the desktop
+                      program uses, or a GStreamer source description such
+                      as "videotestsrc" or "filesrc location=a.avi ! decodebin"
+  --snapshot-dir DIR  with --source: save the frame of each read, with the
+                      aiming target and the confirmation box, as a PNG in DIR
   -h, --help          show this help and exit
   --version           show the version and exit
   --                  end of options: every later argument is a file
@@ -54,7 +61,8 @@ line naming the file and the reason, and the other files are still scanned.
 
 Exit status:
   0  at least one barcode was read
-  4  nothing was read (this includes files that could not be decoded)
+  4  nothing was read (this includes files that could not be decoded and a
+     source that could not be opened)
   2  the command line was wrong
 )";
 }

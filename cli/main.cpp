@@ -1,6 +1,7 @@
 // kestrix-scan: reads the barcodes in image and video files with the scan
 // engine and prints each accepted read.
 #include "cli/file_scan.h"
+#include "cli/live_scan.h"
 #include "cli/options.h"
 #include "cli/read_output.h"
 
@@ -35,6 +36,19 @@ int main(int argc, char** argv) {
 
     const ScanOptions& options = command.options;
     bool anyRead = false;
+    if (options.source) {
+        std::string error;
+        const bool ok = ScanLive(
+            options,
+            [&](const ScanRead& read) {
+                anyRead = true;
+                std::cout << (options.json ? FormatReadJson("", read) : FormatReadLine(read))
+                          << std::endl;
+            },
+            error);
+        if (!ok) std::cerr << "kestrix-scan: " << error << "\n";
+        return anyRead ? kExitRead : kExitNothingRead;
+    }
     for (const std::string& file : options.files) {
         const auto print = [&](const ScanRead& read) {
             anyRead = true;

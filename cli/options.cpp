@@ -85,10 +85,20 @@ ParsedCommand ParseCommandLine(std::span<const char* const> args) {
             continue;
         }
 
-        // Options with a value, as "--name value" or "--name=value".
+        // Options with a value, as "--name value" or "--name=value"; the
+        // value of --source may be left out.
         const auto equals = arg.find('=');
         const std::string_view name = arg.substr(0, equals);
-        if (name != "--enable" && name != "--disable" && name != "--supplement")
+        if (name == "--source") {
+            const bool next =
+                i + 1 < args.size() && !std::string_view(args[i + 1]).starts_with("-");
+            options.source = equals != std::string_view::npos ? arg.substr(equals + 1)
+                             : next                           ? args[++i]
+                                                              : "";
+            continue;
+        }
+        if (name != "--enable" && name != "--disable" && name != "--supplement" &&
+            name != "--snapshot-dir")
             return UsageError("unknown option '" + std::string(arg) + "'");
         std::string_view value;
         if (equals != std::string_view::npos) {
@@ -99,12 +109,20 @@ ParsedCommand ParseCommandLine(std::span<const char* const> args) {
             return UsageError("option '" + std::string(name) + "' needs a value");
         }
 
+        if (name == "--snapshot-dir") {
+            options.snapshotDir = value;
+            continue;
+        }
         std::string error;
         const bool ok = name == "--supplement"
                             ? SetSupplement(value, options, error)
                             : AddSwitches(value, name == "--enable", options, error);
         if (!ok) return UsageError(error);
     }
-    if (options.files.empty()) return UsageError("no file to scan");
+    if (options.source && !options.files.empty())
+        return UsageError("--source scans a live source; give no files with it");
+    if (!options.source && !options.snapshotDir.empty())
+        return UsageError("--snapshot-dir goes with --source");
+    if (options.files.empty() && !options.source) return UsageError("no file to scan");
     return command;
 }

@@ -20,6 +20,8 @@ struct ScanOptions {
     std::vector<SymbologySwitch> switches; // in command-line order
     std::optional<OSType> supplement;      // 'igno', 'requ' or 'opti'; unset keeps the default
     bool json = false;                     // one JSON object per read instead of NAME:TEXT
+    std::optional<std::string> source;     // --source: live; empty for the camera
+    std::string snapshotDir;               // --snapshot-dir: where to save each read's frame
 };
 
 enum class CommandAction { kScan, kHelp, kVersion, kUsageError };

@@ -6,6 +6,7 @@
 #include "engine/dispatch.h"
 
 #include "engine/laser.h"
+#include "engine/read_harder.h"
 #include "engine/scanner_instance.h"
 #include "engine/sensor.h"
 #include "engine/symbology.h"
@@ -27,18 +28,98 @@ void VideoScan(ScannerInstance* instance) {
     if (instance->acceptedLaser) VideoDrawConfirmation(instance, instance->acceptedLaser);
 }
 
+namespace {
+
+bool AddOnsOptional(const ScannerInstance* instance) {
+    return instance->supplementMode != kSupplementIgnore &&
+           instance->supplementMode != kSupplementRequire;
+}
+
+// An EAN-13 or UPC-A read without add-on; such a text holds no space.
+bool LacksAddOn(const Laser* laser) {
+    if (laser->symbology != kSymbologyEAN13 && laser->symbology != kSymbologyUPCA) return false;
+    return laser->text.View().find(' ') == std::string_view::npos;
+}
+
+bool ShowsAddOnOf(const Laser* laser, OSType symbology, std::string_view main) {
+    const std::string_view text = laser->text.View();
+    return laser->symbology == symbology && text.size() > main.size() && text.starts_with(main) &&
+           text[main.size()] == ' ';
+}
+
+// With add-ons optional, the read of the lasers after `read` that shows the
+// same main symbol with an add-on, or `read` itself. The lasers after it
+// have not been analysed on this frame unless `harder`.
+Laser* WithAddOnIfSeen(ScannerInstance* instance, Laser* read, bool harder) {
+    if (!AddOnsOptional(instance) || !LacksAddOn(read)) return read;
+    const std::string_view main = read->text.View();
+    for (Laser* laser = read->next; laser; laser = laser->next) {
+        bool decoded;
+        if (harder) {
+            decoded = ReadLaserHarder(instance, laser);
+        } else {
+            AnalyzeSensor(instance, laser);
+            laser->rules = kRulesPrinted;
+            decoded = Decode1DBarcode(instance, laser);
+        }
+        if (decoded && ShowsAddOnOf(laser, read->symbology, main)) return laser;
+    }
+    // The add-on's bars are short and often less sharp than the main ones:
+    // look at the pattern's lasers harder.
+    if (!instance->tryHarder || harder) return read;
+    for (Laser* laser = instance->laserHeads[instance->patternIndex]; laser; laser = laser->next)
+        if (laser != read && ReadLaserHarder(instance, laser) &&
+            ShowsAddOnOf(laser, read->symbology, main))
+            return laser;
+    return read;
+}
+
+// True when an EAN/UPC read without add-on must wait for more reads of the
+// same symbol, which may show its add-on, before it is delivered.
+bool AwaitAddOn(ScannerInstance* instance, const Laser* laser, Ticks now) {
+    if (!AddOnsOptional(instance)) return false;
+    if (!LacksAddOn(laser)) {
+        instance->addOnWaitText.SetLength(0);
+        return false;
+    }
+    if (laser->text == instance->addOnWaitText &&
+        now < instance->addOnWaitTick + kConfirmWindowTicks) {
+        if (++instance->addOnWaitCount < kAddOnWaitReads) return true;
+        instance->addOnWaitText.SetLength(0);
+        return false;
+    }
+    instance->addOnWaitText = laser->text;
+    instance->addOnWaitCount = 1;
+    instance->addOnWaitTick = now;
+    return true;
+}
+
+} // namespace
+
 void AnalyzeAllSensors(ScannerInstance* instance) {
     instance->patternIndex = (instance->patternIndex + 1) % kPatternCount;
-    for (Laser* laser = instance->laserHeads[instance->patternIndex]; laser; laser = laser->next) {
+    Laser* head = instance->laserHeads[instance->patternIndex];
+    for (Laser* laser = head; laser; laser = laser->next) {
         AnalyzeSensor(instance, laser);
+        laser->rules = kRulesPrinted;
         if (Decode1DBarcode(instance, laser)) {
-            CountConsecutiveScans(instance, laser);
+            CountConsecutiveScans(instance, WithAddOnIfSeen(instance, laser, false));
+            return;
+        }
+    }
+    // Nothing read as printed: read each laser's table harder.
+    if (!instance->tryHarder) return;
+    for (Laser* laser = head; laser; laser = laser->next) {
+        if (ReadLaserHarder(instance, laser)) {
+            CountConsecutiveScans(instance, WithAddOnIfSeen(instance, laser, true));
             return;
         }
     }
 }
 
-bool Decode1DBarcode(ScannerInstance* instance, Laser* laser) {
+namespace {
+
+bool DecodeEnabled(ScannerInstance* instance, Laser* laser) {
     laser->symbology = 0;
     if ((instance->enableEAN13 || instance->enableUPCA) && DecodeBarsEAN13(instance, laser))
         return true;
@@ -51,18 +132,33 @@ bool Decode1DBarcode(ScannerInstance* instance, Laser* laser) {
     return false;
 }
 
+} // namespace
+
+bool Decode1DBarcode(ScannerInstance* instance, Laser* laser) {
+    // An empty text is no read: typing nothing and a Return helps no one.
+    if (DecodeEnabled(instance, laser) && laser->text.Length() > 0) return true;
+    laser->symbology = 0;
+    return false;
+}
+
 void CountConsecutiveScans(ScannerInstance* instance, Laser* laser) {
-    if (SymbologyHasChecksum(laser->symbology)) {
-        ScanSuccessful(instance, laser);
+    // Reads of the added reading are confirmed like those without check digit.
+    Ticks now = TickCount();
+    if (SymbologyHasChecksum(laser->symbology) && laser->rules == kRulesPrinted) {
+        if (!AwaitAddOn(instance, laser, now)) ScanSuccessful(instance, laser);
         return;
     }
-    Ticks now = TickCount();
     if (!(laser->text == instance->candidateText)) {
         instance->candidateText = laser->text;
         instance->candidateCount = 1;
         instance->candidateTick = now;
+        instance->candidateLaser = laser;
         return;
     }
+    // A read of the added reading is confirmed only by another line: on a
+    // still scene the same laser comes round again and reads the same
+    // chance fit every turn.
+    if (laser->rules != kRulesPrinted && laser == instance->candidateLaser) return;
     if (now < instance->candidateTick + kConfirmWindowTicks) {
         if (++instance->candidateCount > 1) {
             ScanSuccessful(instance, laser);

@@ -19,6 +19,10 @@ constexpr OSType kParamSymbology = "symb"_4cc; // typeType
 // pauses after an accepted read.
 constexpr unsigned kConfirmWindowTicks = 180;
 constexpr unsigned kHoldTicks = 120;
+// With add-ons optional, an EAN/UPC read without add-on is delivered only
+// when read this often without one within kConfirmWindowTicks: a laser may
+// cross the main bars and miss the add-on's shorter ones.
+constexpr int kAddOnWaitReads = 3;
 
 void VideoScan(ScannerInstance* instance);
 void AnalyzeAllSensors(ScannerInstance* instance);

@@ -16,6 +16,14 @@ constexpr int kFrameHeight = 480;
 constexpr int kMaxElements = 656; // room for the at most 640 runs of a 639-sample laser
 constexpr int kPatternCount = 10;
 
+// How strictly the decoders judge a laser's run table.
+enum ReadingRules : std::uint8_t {
+    kRulesPrinted = 0,    // the printed symbol's rules: quiet zones, proportions over the symbol
+    kRulesHard = 1,       // the frame's border is a quiet zone, proportions measured locally,
+                          //   minimum lengths for codes without a check digit
+    kRulesSecondLook = 2, // as kRulesHard, on a run table of a second analysis: stricter digits
+};
+
 // One bar or space run along a laser.
 struct Element {
     double start = 0;        // first edge, in samples from the laser's first end
@@ -31,11 +39,12 @@ struct Laser {
     std::int32_t sampleCount = 0;     // samples taken along the laser, at most 639
     Element elements[kMaxElements];   // run table, valid up to elementCount
     std::int32_t elementCount = 0;
-    OSType symbology = 0;            // code of the last decode on this laser
-    Str255 text;                     // text of the last decode
-    std::int32_t lastBarWidth = 0;   // EAN/UPC digit matchers: width carried between digits,
-    std::int32_t lastSpaceWidth = 0; //   in modules
-    Laser* prev = nullptr;           // neighbours in the pattern list
+    OSType symbology = 0;               // code of the last decode on this laser
+    Str255 text;                        // text of the last decode
+    std::int32_t lastBarWidth = 0;      // EAN/UPC digit matchers: width carried between digits,
+    std::int32_t lastSpaceWidth = 0;    //   in modules
+    ReadingRules rules = kRulesPrinted; // how the decoders judge the run table
+    Laser* prev = nullptr;              // neighbours in the pattern list
     Laser* next = nullptr;
 
     std::span<const Element> Runs() const { return {elements, std::size_t(elementCount)}; }

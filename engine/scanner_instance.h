@@ -5,6 +5,7 @@
 
 #include "engine/laser.h"
 #include "toolbox/fourcc.h"
+#include "toolbox/rect.h"
 #include "toolbox/str255.h"
 #include "toolbox/ticks.h"
 
@@ -16,7 +17,7 @@ struct EventTarget;
 struct FrameWorld; // the frame buffer's owner, provided by the video layer
 struct CaptureGrabber;
 struct CaptureChannel;
-struct IdleTimer;
+struct EventLoopTimer;
 struct FrameExporter;
 struct Movie;
 struct ScannerView;
@@ -50,21 +51,19 @@ constexpr OSType kAppendReturn = "cret"_4cc;
 constexpr OSType kAppendEnter = "cent"_4cc;
 constexpr OSType kAppendTab = "ctab"_4cc;
 
-struct FrameRect {
-    std::int16_t top = 0, left = 0, bottom = 0, right = 0;
-};
+using FrameRect = Rect;
 
 struct ScannerInstance {
     // Run-time state.
-    ScannerView* view = nullptr;        // the view that shows the frame; may be null
-    EventTarget* eventTarget = nullptr; // receives the Scan event; may be null
-    IdleTimer* idleTimer = nullptr;     // repeating capture timer; null while preview is off
-    FrameRect bounds;                   // 0, 0, 480, 640
-    CaptureGrabber* grabber = nullptr;  // open capture pipeline; null while closed
-    CaptureChannel* channel = nullptr;  // the camera; null while none is open
-    FrameWorld* frameWorld = nullptr;   // owner of the 640x480 frame buffer
-    std::uint8_t* frameBase = nullptr;  // top-left pixel: 0xAARRGGBB words
-    std::int32_t frameRowBytes = 0;     // bytes from one row to the next
+    ScannerView* view = nullptr;         // the view that shows the frame; may be null
+    EventTarget* eventTarget = nullptr;  // receives the Scan event; may be null
+    EventLoopTimer* idleTimer = nullptr; // repeating capture timer; null while preview is off
+    FrameRect bounds;                    // 0, 0, 480, 640
+    CaptureGrabber* grabber = nullptr;   // open capture pipeline; null while closed
+    CaptureChannel* channel = nullptr;   // the camera; null while none is open
+    FrameWorld* frameWorld = nullptr;    // owner of the 640x480 frame buffer
+    std::uint8_t* frameBase = nullptr;   // top-left pixel: 0xAARRGGBB words
+    std::int32_t frameRowBytes = 0;      // bytes from one row to the next
     std::vector<std::uint8_t>
         channelSettings;                   // the camera's own settings, flattened; empty if none
     Ticks lastOpenAttemptTick = 0;         // last attempt to open the camera
@@ -72,6 +71,7 @@ struct ScannerInstance {
     Str255 candidateText;                  // read without check digit awaiting its repeat
     std::int32_t candidateCount = 0;       // equal reads of candidateText so far
     Ticks candidateTick = 0;               // when candidateText was first read
+    const Laser* candidateLaser = nullptr; // the laser that read it
     Laser* laserHeads[kPatternCount] = {}; // first laser of each pattern
     Laser* laserTails[kPatternCount] = {}; // last laser of each pattern
     std::int32_t patternIndex = 0;         // pattern analysed on the last frame, 0..9
@@ -79,6 +79,9 @@ struct ScannerInstance {
     Ticks acceptedTick = 0;                // when that read was accepted
     Movie* beepMovie = nullptr;            // the confirmation sound; null plays nothing
     bool inSettingsDialog = false;         // the camera settings dialog is open
+    Str255 addOnWaitText;                  // EAN/UPC read without add-on, awaiting one
+    std::int32_t addOnWaitCount = 0;       // reads of addOnWaitText so far
+    Ticks addOnWaitTick = 0;               // when addOnWaitText was first read
 
     // Settings.
     std::uint8_t previewEnabled = 0; // 'prev'

@@ -29,17 +29,11 @@ inline int Luminance(std::uint32_t pixel) {
 
 } // namespace
 
-void AnalyzeSensor(const ScannerInstance* instance, Laser* laser) {
-    int samples[kMaxElements];
-    int prefixMin[kMaxElements], prefixMax[kMaxElements];
-    int suffixMin[kMaxElements], suffixMax[kMaxElements];
-
-    laser->elementCount = 0;
+int SampleLaser(const ScannerInstance* instance, const Laser* laser, int* samples) {
     const std::uint8_t* base = instance->frameBase;
     int n = laser->sampleCount;
-    if (!base || n <= 0) return;
+    if (!base || n <= 0) return 0;
     n = std::min(n, kMaxElements);
-
     double x = laser->startX, y = laser->startY;
     for (int k = 0; k < n; ++k) {
         int xi = int(x), yi = int(y);
@@ -49,6 +43,17 @@ void AnalyzeSensor(const ScannerInstance* instance, Laser* laser) {
         x += laser->stepX;
         y += laser->stepY;
     }
+    return n;
+}
+
+void AnalyzeSensor(const ScannerInstance* instance, Laser* laser) {
+    int samples[kMaxElements];
+    int prefixMin[kMaxElements], prefixMax[kMaxElements];
+    int suffixMin[kMaxElements], suffixMax[kMaxElements];
+
+    laser->elementCount = 0;
+    const int n = SampleLaser(instance, laser, samples);
+    if (n <= 0) return;
 
     for (int blockStart = 0; blockStart < n; blockStart += kWindow) {
         int blockEnd = std::min(blockStart + kWindow, n) - 1;

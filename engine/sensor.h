@@ -8,6 +8,10 @@ struct Laser;
 // Samples the frame along the laser and rebuilds its run table.
 void AnalyzeSensor(const ScannerInstance* instance, Laser* laser);
 
+// Luminance (red + 2 green + blue, 0..1020) of the laser's samples into
+// samples, which has room for kMaxElements; returns how many were taken.
+int SampleLaser(const ScannerInstance* instance, const Laser* laser, int* samples);
+
 // True when the smaller of a and b is at least 0.75 of the larger.
 bool Approx(double a, double b);
 // The smaller divided by the larger, 1.0 for equal values.

@@ -6,6 +6,7 @@
 #include "engine/symbology.h"
 #include "symbologies/decoders.h"
 #include "symbologies/module_marks.h"
+#include "symbologies/reading_rules.h"
 
 #include <algorithm>
 #include <array>
@@ -46,7 +47,12 @@ constexpr int kElementsPerCharacter = 7; // four bars and three spaces
 constexpr int kRunsPerCharacter = 8;     // and the gap after them
 constexpr int kFirstLetter = 16;         // records 16 to 19 are the start/stop letters A to D
 constexpr double kQuietZoneRatio = 6.0;  // against the neighbouring character's first bar
-constexpr double kMinWideRatio = 1.5;    // a wide element against a narrow one of its kind
+// Read harder: printed Codabar shows quiet zones of some 3.6 times its first
+// bar, and without a check character a minimum length keeps pieces of text
+// and texture from reading as short codes.
+constexpr double kHardQuietZoneRatio = 3.0;
+constexpr int kHardMinDataCharacters = 4;
+constexpr double kMinWideRatio = 1.5; // a wide element against a narrow one of its kind
 constexpr double kMaxWideRatio = 5.0;
 
 // Bar first, seven elements alternating, two or three of them two modules wide.
@@ -103,7 +109,10 @@ int ReadCharacter(const Element* c) {
 
 // Reads the symbol whose leading quiet zone is entry q, from its start
 // letter to the first letter after it.
-bool ReadSymbol(const Element* e, int count, int q, Str255& text) {
+bool ReadSymbol(const Laser* laser, int q, Str255& text) {
+    const Element* e = laser->elements;
+    const int count = laser->elementCount;
+    const double quietRatio = ReadHarder(laser) ? kHardQuietZoneRatio : kQuietZoneRatio;
     for (int k = 1;; ++k) {
         int b = q + kRunsPerCharacter * (k - 1);
         if (b + 9 > count) return false;
@@ -118,8 +127,9 @@ bool ReadSymbol(const Element* e, int count, int q, Str255& text) {
         }
         if (!isLetter) continue;
 
-        if (e[b + 8].width < kQuietZoneRatio * e[b + 1].width) return false;
+        if (!IsQuietZone(laser, b + 8, quietRatio * e[b + 1].width)) return false;
         if (k == 2) return false;
+        if (ReadHarder(laser) && k - 2 < kHardMinDataCharacters) return false;
         text.SetLength(k);
         return true;
     }
@@ -132,8 +142,9 @@ bool DecodeBarsCodabar(Laser* laser) {
     const int count = laser->elementCount;
     // Past this q not even the start letter with the run after it fits.
     for (int q = 0; q + 9 <= count; ++q) {
-        if (e[q].isBar || e[q].width < kQuietZoneRatio * e[q + 1].width) continue;
-        if (ReadSymbol(e, count, q, laser->text)) {
+        const double quietRatio = ReadHarder(laser) ? kHardQuietZoneRatio : kQuietZoneRatio;
+        if (e[q].isBar || !IsQuietZone(laser, q, quietRatio * e[q + 1].width)) continue;
+        if (ReadSymbol(laser, q, laser->text)) {
             laser->symbology = kSymbologyCodabar;
             return true;
         }

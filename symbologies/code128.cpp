@@ -6,6 +6,7 @@
 #include "engine/sensor.h"
 #include "engine/symbology.h"
 #include "symbologies/decoders.h"
+#include "symbologies/reading_rules.h"
 
 #include <algorithm>
 #include <array>
@@ -14,9 +15,11 @@
 namespace {
 
 constexpr int kValueCount = 107;
-constexpr int kCodeC = 99;  // switches to set C, or the digits "99" in set C
-constexpr int kCodeB = 100; // switches to set B, or a space in set B
-constexpr int kCodeA = 101; // switches to set A, or a space in set A
+constexpr int kCodeC = 99;         // switches to set C, or the digits "99" in set C
+constexpr int kCodeB = 100;        // switches to set B, or a space in set B
+constexpr int kCodeA = 101;        // switches to set A, or a space in set A
+constexpr int kShift = 98;         // the next character only is read in the other of sets A and B
+constexpr int kFirstFunction = 96; // FNC3 on: functions and start values, read as a space
 constexpr int kStartA = 103;
 constexpr int kStartB = 104;
 constexpr int kStartC = 105;
@@ -197,8 +200,9 @@ static_assert(std::ranges::all_of(code128Standard, HasEvenBarModules));
 static_assert(PatternsAreDistinct());
 static_assert(CharacterColumnsFollowAscii());
 
-// A character adds at most two bytes to the text, and a run table cannot
-// hold enough characters to overflow it.
+// A character adds at most two bytes to the text (two digits of set C, or
+// a Latin-1 character after FNC4 in UTF-8), and a run table cannot hold
+// enough characters to overflow it.
 static_assert(kMaxElements / kRunsPerCharacter * 2 <= 255);
 
 // Leading distance 1 and 2, trailing distance 1 and 2 of a pattern of three
@@ -250,6 +254,29 @@ int MatchCharacter(const Element* c, bool firstCharacter) {
     return bestScore < kMinScore ? -1 : best;
 }
 
+// Read harder: each character against its neighbours, since the module
+// grows along a symbol seen in perspective, and each quiet zone against the
+// module of the character beside it (the frame's border serving as one).
+bool LocalProportionsFit(const Laser* laser, int q, int k) {
+    const Element* e = laser->elements;
+    auto width = [e, q](int c) {
+        const Element* first = e + q + kRunsPerCharacter * c + 1;
+        return first[kRunsPerCharacter].start - first[0].start;
+    };
+    for (int c = 0; c < k; ++c) {
+        double sum = 0.0;
+        int neighbours = 0;
+        if (c > 0) sum += width(c - 1), ++neighbours;
+        if (c + 1 < k) sum += width(c + 1), ++neighbours;
+        double expected = sum / neighbours, w = width(c);
+        if (w < kCharacterWidthRatio * expected || kCharacterWidthRatio * w > expected)
+            return false;
+    }
+    const int stopEnd = q + kRunsPerCharacter * k + 1; // the stop's final bar
+    return IsQuietZone(laser, q, kMinQuietModules * width(0) / kModulesPerCharacter) &&
+           IsQuietZone(laser, stopEnd + 1, kMinQuietModules * width(k - 1) / kModulesPerCharacter);
+}
+
 // The characters 1 to k of the symbol after the quiet zone q, the stop
 // last, against the module measured over all of them.
 bool ProportionsFit(const Element* e, int q, int k) {
@@ -269,14 +296,41 @@ bool ProportionsFit(const Element* e, int q, int k) {
 
 enum class CodeSet { A, B, C };
 
+// The character of value v in set A or B: sets A and B hold ASCII from the
+// space on; set A's control characters read as a space.
+unsigned char SetCharacter(CodeSet set, int v) {
+    return static_cast<unsigned char>(set == CodeSet::A ? code128Digit[v].setA
+                                                        : code128Digit[v].setB);
+}
+
+// Appends c, plus 128 when extended by FNC4, in UTF-8.
+void AppendCharacter(Str255& text, int& length, unsigned char c, bool extended) {
+    if (!extended) {
+        text[++length] = c;
+        return;
+    }
+    const int latin1 = c + 128; // c is a space or above: 160 to 254, no C1 controls
+    text[++length] = static_cast<unsigned char>(0xC0 | (latin1 >> 6));
+    text[++length] = static_cast<unsigned char>(0x80 | (latin1 & 0x3F));
+}
+
 // Reads the symbol whose leading quiet zone is entry q. True when a stop
 // with its trailing quiet zone and a matching check character ends it; the
-// text then holds what the data characters produce.
-bool ReadSymbol(const Element* e, int count, int q, Str255& text) {
+// text then holds what the data characters produce. SHIFT reads the next
+// character in the other of sets A and B; FNC4 (the value of the current
+// set's own switch) adds 128 to the next character, or, doubled, to every
+// character up to the next double FNC4.
+bool ReadSymbol(const Laser* laser, int q, Str255& text) {
+    const Element* e = laser->elements;
+    const int count = laser->elementCount;
     int length = 0;
     int lengthBeforeLast = 0; // the last character read may turn out to be the check
     CodeSet set = CodeSet::A;
     int sum = 0, lastValue = 0, lastTerm = 0;
+    bool shifted = false;     // the next character is read in the other set
+    bool fnc4Once = false;    // the next character is extended
+    bool fnc4Latched = false; // characters are extended up to the next double FNC4
+    int lastFnc4 = -2;        // position k of the last FNC4, to see it doubled
     text.SetLength(0);
 
     for (int k = 1;; ++k) {
@@ -293,21 +347,36 @@ bool ReadSymbol(const Element* e, int count, int q, Str255& text) {
         }
 
         if (v == kStop) {
-            if (e[b + 8].width < kQuietZoneRatio * e[b + 7].width) return false;
+            if (!IsQuietZone(laser, b + 8, kQuietZoneRatio * e[b + 7].width)) return false;
             if (k < kMinCharacters) return false;
             if ((sum - lastTerm) % kCheckModulus != lastValue) return false;
-            if (!ProportionsFit(e, q, k)) return false;
+            if (ReadHarder(laser) ? !LocalProportionsFit(laser, q, k) : !ProportionsFit(e, q, k))
+                return false;
+            if (lengthBeforeLast == 0) return false; // nothing but code-set switches
             text.SetLength(lengthBeforeLast);
             return true;
         }
 
         lengthBeforeLast = length;
-        if (v == kCodeC && set != CodeSet::C) {
+        const bool isFnc4 =
+            (set == CodeSet::A && v == kCodeA) || (set == CodeSet::B && v == kCodeB);
+        if (isFnc4) {
+            if (lastFnc4 == k - 1) { // doubled: latch or unlatch
+                fnc4Latched = !fnc4Latched;
+                fnc4Once = false;
+                lastFnc4 = -2;
+            } else {
+                fnc4Once = true;
+                lastFnc4 = k;
+            }
+        } else if (v == kCodeC && set != CodeSet::C) {
             set = CodeSet::C;
         } else if (v == kCodeB && set != CodeSet::B) {
             set = CodeSet::B;
         } else if (v == kCodeA && set != CodeSet::A) {
             set = CodeSet::A;
+        } else if (v == kShift && set != CodeSet::C) {
+            shifted = true;
         } else if (set == CodeSet::C) {
             // 102 to 105 have no digits: they append nothing but still count
             // in the weighted sum like any other data character.
@@ -315,8 +384,17 @@ bool ReadSymbol(const Element* e, int count, int q, Str255& text) {
                 text[++length] = '0' + v / 10;
                 text[++length] = '0' + v % 10;
             }
+            fnc4Once = false;
+        } else if (v < kFirstFunction) {
+            CodeSet readIn = shifted ? (set == CodeSet::A ? CodeSet::B : CodeSet::A) : set;
+            bool extended = fnc4Latched != fnc4Once; // a single FNC4 inverts the latch
+            AppendCharacter(text, length, SetCharacter(readIn, v), extended);
+            shifted = false;
+            fnc4Once = false;
         } else {
-            text[++length] = set == CodeSet::A ? code128Digit[v].setA : code128Digit[v].setB;
+            text[++length] = ' '; // FNC1 to FNC3 and start values
+            shifted = false;
+            fnc4Once = false;
         }
         lastValue = v;
         lastTerm = (k - 1) * v;
@@ -341,8 +419,8 @@ bool DecodeBarsCode128(Laser* laser) {
     const int count = laser->elementCount;
     // Past this q not even a first character with the two runs after it fits.
     for (int q = 0; q + 9 <= count; ++q) {
-        if (e[q].isBar || e[q].width < kQuietZoneRatio * e[q + 1].width) continue;
-        if (ReadSymbol(e, count, q, laser->text)) {
+        if (e[q].isBar || !IsQuietZone(laser, q, kQuietZoneRatio * e[q + 1].width)) continue;
+        if (ReadSymbol(laser, q, laser->text)) {
             laser->symbology = kSymbologyCode128;
             return true;
         }

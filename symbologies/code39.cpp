@@ -5,6 +5,7 @@
 #include "engine/symbology.h"
 #include "symbologies/decoders.h"
 #include "symbologies/module_marks.h"
+#include "symbologies/reading_rules.h"
 
 #include <algorithm>
 #include <array>
@@ -86,7 +87,9 @@ char ReadCharacter(const Element* c) {
 
 // Reads the symbol whose leading quiet zone is entry q, from its start "*"
 // to the first "*" after it.
-bool ReadSymbol(const Element* e, int count, int q, Str255& text) {
+bool ReadSymbol(const Laser* laser, int q, Str255& text) {
+    const Element* e = laser->elements;
+    const int count = laser->elementCount;
     for (int k = 1;; ++k) {
         int b = q + kRunsPerCharacter * (k - 1);
         if (q + kRunsPerCharacter * k > count) return false;
@@ -100,7 +103,8 @@ bool ReadSymbol(const Element* e, int count, int q, Str255& text) {
         }
         if (character != kStartStop) continue;
 
-        if (b + 10 >= count || e[b + 10].width < kQuietZoneRatio * e[b + 1].width) return false;
+        if (b + 10 >= count || !IsQuietZone(laser, b + 10, kQuietZoneRatio * e[b + 1].width))
+            return false;
         if (k == 2) return false;
         std::copy(&text[2], &text[k], &text[1]);
         text.SetLength(k - 2);
@@ -115,8 +119,8 @@ bool DecodeBarsCode39(Laser* laser) {
     const int count = laser->elementCount;
     // Past this q not even the start character fits.
     for (int q = 0; q + kRunsPerCharacter <= count; ++q) {
-        if (e[q].isBar || e[q].width < kQuietZoneRatio * e[q + 1].width) continue;
-        if (ReadSymbol(e, count, q, laser->text)) {
+        if (e[q].isBar || !IsQuietZone(laser, q, kQuietZoneRatio * e[q + 1].width)) continue;
+        if (ReadSymbol(laser, q, laser->text)) {
             laser->symbology = kSymbologyCode39;
             return true;
         }

@@ -11,6 +11,7 @@
 #include "engine/symbology.h"
 #include "symbologies/ean_proportions.h"
 #include "symbologies/ean_tables.h"
+#include "symbologies/reading_rules.h"
 
 #include <array>
 
@@ -19,6 +20,13 @@ namespace {
 constexpr double kQuietZoneRatio = 6.0; // quiet zone against the neighbouring guard bar
 constexpr double kDigitModules = 7.0;
 constexpr double kMinDigitScore = 2.55; // of 3.0
+// Run tables of a second analysis hold more chance fits: their digits must
+// match closer.
+constexpr double kMinSecondLookDigitScore = 2.7;
+
+double MinDigitScore(const Laser* laser) {
+    return laser->rules == kRulesSecondLook ? kMinSecondLookDigitScore : kMinDigitScore;
+}
 
 // EAN-13 layout from the leading quiet zone q.
 constexpr int kEAN13MiddleBar = 29;
@@ -40,10 +48,11 @@ inline double W(const Laser* laser, int k) {
 // bars are at m and m + 2; the end guard's bars at e and e + 2 with the
 // trailing quiet zone at t.
 bool GuardsFit(const Laser* laser, int q, int m, int e, int t) {
-    if (laser->elements[q].isBar || W(laser, q) < kQuietZoneRatio * W(laser, q + 1)) return false;
+    if (laser->elements[q].isBar || !IsQuietZone(laser, q, kQuietZoneRatio * W(laser, q + 1)))
+        return false;
     if (!Approx(W(laser, q + 1), W(laser, q + 3))) return false;
     if (!Approx(W(laser, q + m), W(laser, q + m + 2))) return false;
-    if (W(laser, q + t) < kQuietZoneRatio * W(laser, q + e)) return false;
+    if (!IsQuietZone(laser, q + t, kQuietZoneRatio * W(laser, q + e))) return false;
     return Approx(W(laser, q + e), W(laser, q + e + 2));
 }
 
@@ -64,7 +73,7 @@ bool DetectLeftDigitAndParity(Laser* laser, std::int32_t i, std::uint8_t* parity
                        ApproxScore(c, ean::leftFirstSpace[k] + laser->lastBarWidth);
         if (score > best) best = score, match = k;
     }
-    if (best < kMinDigitScore) return false;
+    if (best < MinDigitScore(laser)) return false;
     laser->lastBarWidth = ean::leftLastBar[match];
     *parity = match >= 10 ? 1 : 0;
     laser->text[position] = static_cast<unsigned char>('0' + match % 10);
@@ -85,7 +94,7 @@ bool DetectRightDigit(Laser* laser, std::int32_t i, std::int32_t position) {
                        ApproxScore(c, ean::rightFirstBar[d] + laser->lastSpaceWidth);
         if (score > best) best = score, match = d;
     }
-    if (best < kMinDigitScore) return false;
+    if (best < MinDigitScore(laser)) return false;
     laser->lastSpaceWidth = ean::rightLastSpace[match];
     laser->text[position] = static_cast<unsigned char>('0' + match);
     return true;

@@ -7,6 +7,7 @@
 #include "engine/symbology.h"
 #include "symbologies/decoders.h"
 #include "symbologies/module_marks.h"
+#include "symbologies/reading_rules.h"
 
 #include <algorithm>
 #include <array>
@@ -80,6 +81,10 @@ constexpr double kQuietZoneRatio = 6.0; // against the start's first bar and the
 constexpr double kMinQuietNarrows = 9.0;
 constexpr double kMinPairNarrows = 12.0;
 constexpr double kMaxPairNarrows = 22.0;
+// Read harder, the quiet zones of 9 narrow modules give way to a minimum
+// length (cartons print the code between bearer bars with narrow margins):
+// a piece of a longer symbol or of texture rarely holds six digits.
+constexpr int kHardMinDigits = 6;
 constexpr double kMinWideRatio = 1.5; // a wide element against a narrow one of its kind
 constexpr double kMaxWideRatio = 4.0;
 
@@ -101,11 +106,14 @@ int ReadPair(const Element* c) {
 
 // Reads the pairs after the start whose leading quiet zone is entry q until
 // a stop with its trailing quiet zone follows one.
-bool ReadSymbol(const Element* e, int count, int q, Str255& text) {
+bool ReadSymbol(const Laser* laser, int q, Str255& text) {
+    const Element* e = laser->elements;
+    const int count = laser->elementCount;
+    const bool harder = ReadHarder(laser);
     int length = 0;
     text.SetLength(0);
     const double narrow = (e[q + 5].start - e[q + 1].start) / 4.0;
-    if (e[q].width < kMinQuietNarrows * narrow) return false;
+    if (!harder && e[q].width < kMinQuietNarrows * narrow) return false;
     for (int b = q;; b += kElementsPerPair) {
         if (b + 18 >= count) return false;
         double pairWidth = e[b + 15].start - e[b + 5].start;
@@ -120,7 +128,8 @@ bool ReadSymbol(const Element* e, int count, int q, Str255& text) {
         // has been read, so the text always has its two digits at least.
         if (e[b + 18].width > kQuietZoneRatio * e[b + 17].width &&
             IsWider(e[b + 15].width, e[b + 17].width)) {
-            if (e[b + 18].width < kMinQuietNarrows * narrow) return false;
+            if (harder ? length < kHardMinDigits : e[b + 18].width < kMinQuietNarrows * narrow)
+                return false;
             text.SetLength(length);
             return true;
         }
@@ -138,7 +147,7 @@ bool DecodeBarsInt2of5(Laser* laser) {
         // The start's two narrow bars alike and its two narrow spaces alike.
         if (!Approx(e[q + 1].width, e[q + 3].width) || !Approx(e[q + 2].width, e[q + 4].width))
             continue;
-        if (ReadSymbol(e, count, q, laser->text)) {
+        if (ReadSymbol(laser, q, laser->text)) {
             laser->symbology = kSymbologyInt2of5;
             return true;
         }

@@ -9,6 +9,7 @@
 #include "engine/symbology.h"
 #include "symbologies/ean_proportions.h"
 #include "symbologies/ean_tables.h"
+#include "symbologies/reading_rules.h"
 
 #include <array>
 
@@ -43,8 +44,11 @@ bool GuardsFit(const Laser* laser, int q) {
     // gap is a quiet zone and Approx(0, 0) holds: such bars belong to some
     // finer symbol, not to this one.
     if (start1 == 0 || start2 == 0 || end1 == 0 || end2 == 0 || end3 == 0) return false;
-    if (quiet < kQuietZoneRatio * start1 || !Approx(start1, start2)) return false;
-    if (trailing < kQuietZoneRatio * end1) return false;
+    const bool leadingAtBorder = IsQuietZone(laser, q, 1e300);
+    const bool trailingAtBorder = IsQuietZone(laser, q + kTrailingQuiet, 1e300);
+    if ((quiet < kQuietZoneRatio * start1 && !leadingAtBorder) || !Approx(start1, start2))
+        return false;
+    if (trailing < kQuietZoneRatio * end1 && !trailingAtBorder) return false;
     return Approx(end1, end2) && Approx(end2, end3);
 }
 
@@ -136,7 +140,7 @@ bool DecodeExtension(Laser* laser, std::int32_t g, std::int32_t* count) {
         std::uint8_t even = 0;
         if (!DetectLeftDigitAndParity(laser, f, &even, 14 + n)) return false;
         if (even) pattern |= 1 << (5 - n);
-        if (W(laser, f + 4) >= kAddOnQuietZoneRatio * W(laser, g + 1)) {
+        if (IsQuietZone(laser, f + 4, kAddOnQuietZoneRatio * W(laser, g + 1))) {
             digits = n;
             break;
         }

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <zint.h>
 
+#include <filesystem>
 #include <fstream>
 #include <map>
 
@@ -180,6 +181,8 @@ TEST_F(KestrixScan, BadUsageExitsWithStatus2AndPointsToHelp) {
         {"--disable"},
         {"--supplement", "maybe", "a.png"},
         {"--json"},
+        {"--snapshot-dir", "shots", "a.png"},
+        {"--source", "videotestsrc", "a.png"},
     };
     for (const auto& args : commands) {
         const ProgramRun run = Run(args);
@@ -192,8 +195,9 @@ TEST_F(KestrixScan, BadUsageExitsWithStatus2AndPointsToHelp) {
 TEST_F(KestrixScan, HelpDocumentsOptionsOutputAndExitStatus) {
     const ProgramRun run = Run({"--help"});
     EXPECT_EQ(run.status, 0);
-    for (const char* topic : {"--enable", "--disable", "--supplement", "igno", "requ", "opti",
-                              "--json", "\"frame\"", "c128", "i2o5", "Exit status"})
+    for (const char* topic :
+         {"--enable", "--disable", "--supplement", "igno", "requ", "opti", "--json", "\"frame\"",
+          "c128", "i2o5", "--source", "--snapshot-dir", "Exit status"})
         EXPECT_THAT(run.out, HasSubstr(topic));
 }
 
@@ -250,6 +254,51 @@ TEST_F(KestrixScan, SupplementModeDecidesAboutAddOns) {
     EXPECT_EQ(required.status, kExitRead);
     EXPECT_THAT(required.OutLines(), ElementsAre(std::string(kUpcaLine) + " 12"));
     EXPECT_EQ(Run({"--supplement", "requ", without}).status, kExitNothingRead);
+}
+
+// ---- Live sources ----------------------------------------------------------
+
+// The width and height in a PNG file's header; 0 when it is no PNG.
+std::pair<int, int> PngSize(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    unsigned char head[24] = {};
+    in.read(reinterpret_cast<char*>(head), sizeof head);
+    if (!in || head[1] != 'P' || head[2] != 'N' || head[3] != 'G') return {0, 0};
+    auto be32 = [&](int at) {
+        return head[at] << 24 | head[at + 1] << 16 | head[at + 2] << 8 | head[at + 3];
+    };
+    return {be32(16), be32(20)};
+}
+
+TEST_F(KestrixScan, SourcePlaysAVideoLiveAndEndsWithIt) {
+    // 5 blank frames, an EAN-13 for 30, blank for 35 (beyond the 2-second
+    // hold), an EAN-8 for 30: 3.3 seconds at the video's own pace.
+    PhotoLook look{800, 600, 4, 1.5, 3, kPhotoSeed};
+    const RgbImage blank = RgbImage::Filled(look.width, look.height, 200);
+    const RgbImage first = Photo(RenderBarcode(BARCODE_EANX, "400638133393"), look);
+    const RgbImage second = Photo(RenderBarcode(BARCODE_EANX, "5512345"), look);
+    const std::string video = dir_.File("live.avi");
+    ASSERT_EQ(EncodeVideo(
+                  100,
+                  [&](int i) -> const RgbImage& {
+                      return i < 5 ? blank : i < 35 ? first : i < 70 ? blank : second;
+                  },
+                  video),
+              "");
+    const std::string shots = dir_.File("shots");
+    std::filesystem::create_directory(shots);
+
+    const ProgramRun run = Run({"--source", "filesrc location=" + video + " ! avidemux ! jpegdec",
+                                "--snapshot-dir", shots});
+    EXPECT_EQ(run.status, kExitRead) << run.err;
+    EXPECT_THAT(run.OutLines(), ElementsAre(kEan13Line, kEan8Line));
+    for (const char* name : {"Kestrix Image 1.png", "Kestrix Image 2.png"})
+        EXPECT_EQ(PngSize(shots + "/" + name), std::pair(640, 480)) << name;
+
+    const ProgramRun missing =
+        Run({"--source", "filesrc location=" + dir_.File("none.avi") + " ! avidemux ! jpegdec"});
+    EXPECT_EQ(missing.status, kExitNothingRead);
+    EXPECT_THAT(missing.err, HasSubstr("none.avi"));
 }
 
 } // namespace

@@ -1,185 +1,223 @@
 // Decode dispatch, read confirmation and the hold, through VideoScan on
-// frames with symbols drawn by libzint, and through CountConsecutiveScans
-// for the symbologies without check digit.
-#include "frame_paint.h"
+// libzint-drawn frames: a Code 39, Codabar or Interleaved 2 of 5 symbol is
+// delivered only at the second equal read less than 180 ticks after the
+// first, never on one read; EAN/UPC and Code 128 at their first read; after
+// a delivery no pattern is analysed for 120 ticks.
+#include "tests/support/camera_effects.h"
+#include "tests/support/image_case.h"
 
 #include "engine/dispatch.h"
 #include "engine/symbology.h"
-#include "toolbox/events.h"
 #include "toolbox/ticks.h"
 
 #include <gtest/gtest.h>
-#include <zint.h>
 
 #include <cstring>
-#include <memory>
-#include <vector>
 
 namespace {
 
-struct Read {
-    std::string text;
-    OSType symbology;
-    Ticks tick;
-};
-
-// An instance whose Scan events land in reads.
-struct Scanner {
-    EventTarget target;
-    std::vector<Read> reads;
-    InstancePtr instance;
-
-    Scanner() {
-        static constexpr EventTypeSpec kScan{kEventClassKestrix, kEventKindScan};
-        InstallEventHandler(target, std::span(&kScan, 1), [this](EventTarget&, Event& e) {
-            Str255 text;
-            OSType symbology = 0;
-            GetEventParameterValue(e, kParamText, typePascalString, text.bytes);
-            GetEventParameterValue(e, kParamSymbology, typeType, symbology);
-            reads.push_back({text.ToString(), symbology, TickCount()});
-            return noErr;
-        });
-        instance.reset(NewInstance(nullptr, &target));
-    }
-
-    // One frame at 30 frames a second.
-    void Frame() {
-        AdvanceTickCount(2);
-        VideoScan(instance.get());
-    }
-};
-
-// The module row of a symbol as libzint encodes it: "1" for a dark module.
-std::string ZintModules(int symbology, const char* data) {
-    std::unique_ptr<zint_symbol, decltype(&ZBarcode_Delete)> sym(ZBarcode_Create(),
-                                                                 ZBarcode_Delete);
-    sym->symbology = symbology;
-    sym->show_hrt = 0;
-    sym->scale = 0.5f; // one pixel a module
-    if (ZBarcode_Encode(sym.get(), reinterpret_cast<const unsigned char*>(data),
-                        int(std::strlen(data))) >= ZINT_ERROR ||
-        ZBarcode_Buffer(sym.get(), 0) >= ZINT_ERROR)
-        return {};
-    std::string modules;
-    int row = sym->bitmap_height / 2;
-    for (int x = 0; x < sym->bitmap_width; ++x)
-        modules += sym->bitmap[3 * (row * sym->bitmap_width + x)] < 128 ? '1' : '0';
-    return modules;
+// Bars across the whole frame, sharp and level: every pattern crosses them.
+Frame Upright(int zintSymbology, const char* data) {
+    RenderOptions o;
+    o.barHeight = 200;
+    o.blurSigma = 0.4;
+    return RenderBarcode(zintSymbology, data, o);
 }
 
-Laser* SomeLaser(ScannerInstance* s, OSType symbology, const char* text) {
-    Laser* laser = s->laserHeads[3];
-    laser->symbology = symbology;
-    laser->text = Str255::From(text);
-    return laser;
+constexpr int kMaxFramesToRead = 3 * kFramesPerTurn;
+constexpr double kPaperGrey = 205;
+
+struct ConfirmParam {
+    const char* name;
+    int zintSymbology;
+    const char* data;  // symbol A
+    const char* other; // symbol B, another text of the same symbology
+    const char* text;  // what A reads as
+    const char* otherText;
+};
+
+Frame SymbolFrame(int zintSymbology, const char* data, std::uint64_t seed) {
+    RenderOptions o;
+    o.pixelsPerModule = 3;
+    o.angleDegrees = 23;
+    o.blurSigma = 0.6;
+    o.noiseSigma = 2;
+    o.seed = seed;
+    o.wideRatio = HasWideRatio(zintSymbology) ? 3 : 0;
+    return RenderBarcode(zintSymbology, data, o);
+}
+
+Frame PaperFrame(std::uint64_t seed) {
+    return ToFrame(GrayImage(kFrameWidth, kFrameHeight, float(kPaperGrey)), {2, seed});
+}
+
+// Feeds the frame until the harness has decoded `count` more times (raw,
+// before confirmation) or the frame limit passes; true when it got there.
+bool FeedUntilDecodes(ScanHarness& harness, const Frame& frame, std::size_t count) {
+    std::size_t target = harness.RawDecodes().size() + count;
+    for (int i = 0; i < kMaxFramesToRead && harness.RawDecodes().size() < target; ++i)
+        harness.Feed(frame);
+    return harness.RawDecodes().size() >= target;
+}
+
+void PrintTo(const ConfirmParam& p, std::ostream* out) {
+    *out << p.name;
+}
+
+class ConfirmedSymbologies : public testing::TestWithParam<ConfirmParam> {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(harness.Ready());
+        harness.SetAllSymbologies(true);
+        const ConfirmParam& p = GetParam();
+        symbol = SymbolFrame(p.zintSymbology, p.data, 1);
+        other = SymbolFrame(p.zintSymbology, p.other, 2);
+        paper = PaperFrame(3);
+    }
+    ScanHarness harness;
+    Frame symbol, other, paper;
+};
+
+TEST_P(ConfirmedSymbologies, DeliveredAtTheSecondEqualRead) {
+    std::vector<ScanRead> reads = harness.RunUntilRead(symbol, kMaxFramesToRead);
+    ASSERT_EQ(reads.size(), 1u);
+    EXPECT_EQ(reads[0].text, GetParam().text);
+    const std::vector<ScanRead>& raw = harness.RawDecodes();
+    ASSERT_EQ(raw.size(), 2u) << "delivered at raw decode " << raw.size();
+    EXPECT_EQ(raw[0].text, raw[1].text);
+    EXPECT_LT(raw[0].frame, raw[1].frame);
+    EXPECT_EQ(reads[0].frame, raw[1].frame);
+    EXPECT_LT(Ticks(raw[1].frame - raw[0].frame) * ScanHarness::kTicksPerFrame,
+              kConfirmWindowTicks);
+}
+
+TEST_P(ConfirmedSymbologies, NeverDeliveredOnOneRead) {
+    ASSERT_TRUE(FeedUntilDecodes(harness, symbol, 1));
+    EXPECT_TRUE(harness.Reads().empty());
+    // Out of view for longer than the confirmation window.
+    EXPECT_TRUE(harness.Run(paper, kConfirmWindowTicks / ScanHarness::kTicksPerFrame + 10).empty());
+    // Back in view: the first equal read comes too late and is dropped, the
+    // next starts a new candidate, the one after that is delivered.
+    ASSERT_TRUE(FeedUntilDecodes(harness, symbol, 2));
+    EXPECT_TRUE(harness.Reads().empty());
+    ASSERT_TRUE(FeedUntilDecodes(harness, symbol, 1));
+    ASSERT_EQ(harness.Reads().size(), 1u);
+    EXPECT_EQ(harness.Reads()[0].text, GetParam().text);
+    EXPECT_EQ(harness.Reads()[0].frame, harness.RawDecodes().back().frame);
+}
+
+// The same laser reads the symbol again one turn later; the clock is set so
+// that this second read comes 178 or 180 ticks after the first.
+TEST_P(ConfirmedSymbologies, SecondReadMustComeWithin180Ticks) {
+    for (Ticks gap : {kConfirmWindowTicks - ScanHarness::kTicksPerFrame, kConfirmWindowTicks}) {
+        ScanHarness h;
+        h.SetAllSymbologies(true);
+        ASSERT_TRUE(FeedUntilDecodes(h, symbol, 1));
+        Ticks first = TickCount();
+        h.Run(paper, kFramesPerTurn - 1);
+        SetTickCount(first + gap - ScanHarness::kTicksPerFrame);
+        std::vector<ScanRead> reads = h.Feed(symbol);
+        ASSERT_EQ(h.RawDecodes().size(), 2u) << "the same pattern did not read the symbol again";
+        if (gap < kConfirmWindowTicks) {
+            ASSERT_EQ(reads.size(), 1u) << "second equal read " << gap << " ticks after the first";
+            EXPECT_EQ(reads[0].text, GetParam().text);
+        } else {
+            EXPECT_TRUE(reads.empty()) << "second equal read " << gap << " ticks after the first";
+        }
+    }
+}
+
+TEST_P(ConfirmedSymbologies, AnotherTextInBetweenRestartsTheCount) {
+    ASSERT_TRUE(FeedUntilDecodes(harness, symbol, 1));
+    ASSERT_TRUE(FeedUntilDecodes(harness, other, 1));
+    EXPECT_EQ(harness.RawDecodes().back().text, GetParam().otherText);
+    ASSERT_TRUE(FeedUntilDecodes(harness, symbol, 1));
+    EXPECT_TRUE(harness.Reads().empty()) << Describe(harness.Reads());
+    ASSERT_TRUE(FeedUntilDecodes(harness, symbol, 1));
+    ASSERT_EQ(harness.Reads().size(), 1u);
+    EXPECT_EQ(harness.Reads()[0].text, GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Symbologies, ConfirmedSymbologies,
+    testing::Values(
+        ConfirmParam{"Code39", BARCODE_CODE39, "KESTRIX", "SCAN 39", "KESTRIX", "SCAN_39"},
+        ConfirmParam{"Codabar", BARCODE_CODABAR, "A1234B", "C98765D", "A1234B", "C98765D"},
+        ConfirmParam{"Int2of5", BARCODE_C25INTER, "12345678", "9988", "12345678", "9988"}),
+    [](const testing::TestParamInfo<ConfirmParam>& info) { return std::string(info.param.name); });
+
+TEST(Code128Confirmation, DeliveredAtTheFirstRead) {
+    ScanHarness harness;
+    ASSERT_TRUE(harness.Ready());
+    harness.SetAllSymbologies(true);
+    Frame symbol = SymbolFrame(BARCODE_CODE128, "Kestrix-128", 4);
+    std::vector<ScanRead> reads = harness.RunUntilRead(symbol, kFramesPerTurn);
+    ASSERT_EQ(reads.size(), 1u);
+    EXPECT_EQ(reads[0].text, "Kestrix-128");
+    ASSERT_EQ(harness.RawDecodes().size(), 1u);
+    EXPECT_EQ(harness.RawDecodes()[0].frame, reads[0].frame);
 }
 
 } // namespace
 
 TEST(Dispatch, CheckDigitReadsAreAcceptedAtOnceThenHeld) {
-    SetTickCount(1000);
-    Scanner scanner;
-    PaintBars(scanner.instance.get(), ZintModules(BARCODE_EANX, "400638133393"), 3);
+    ScanHarness harness;
+    ScannerInstance* s = harness.Instance();
+    const Frame symbol = Upright(BARCODE_EANX, "400638133393");
 
-    scanner.Frame(); // pattern 1 crosses the bars: read and accepted
-    ASSERT_EQ(scanner.reads.size(), 1u);
-    EXPECT_EQ(scanner.reads[0].text, "4006381333931");
-    EXPECT_EQ(scanner.reads[0].symbology, kSymbologyEAN13);
-    EXPECT_EQ(scanner.instance->patternIndex, 1);
-    ASSERT_NE(scanner.instance->acceptedLaser, nullptr);
+    // Pattern 1 crosses the bars: read and accepted.
+    std::vector<ScanRead> reads = harness.Feed(symbol);
+    ASSERT_EQ(reads.size(), 1u) << Describe(reads);
+    EXPECT_EQ(reads[0].text, "4006381333931");
+    EXPECT_EQ(reads[0].symbology, kSymbologyEAN13);
+    EXPECT_EQ(s->patternIndex, 1);
+    ASSERT_NE(s->acceptedLaser, nullptr);
 
     // During the hold no pattern is analysed.
-    while (TickCount() + 2 <= scanner.reads[0].tick + kHoldTicks) {
-        scanner.Frame();
-        EXPECT_EQ(scanner.instance->patternIndex, 1);
+    const Ticks accepted = TickCount();
+    while (TickCount() + ScanHarness::kTicksPerFrame <= accepted + kHoldTicks) {
+        EXPECT_TRUE(harness.Feed(symbol).empty());
+        EXPECT_EQ(s->patternIndex, 1);
     }
     // The first frame past 120 ticks ends the hold and reads again.
-    scanner.Frame();
-    ASSERT_EQ(scanner.reads.size(), 2u);
-    EXPECT_EQ(scanner.reads[1].tick - scanner.reads[0].tick, kHoldTicks + 2);
+    ASSERT_EQ(harness.Feed(symbol).size(), 1u);
+    EXPECT_EQ(TickCount() - accepted, kHoldTicks + ScanHarness::kTicksPerFrame);
 }
 
 TEST(Dispatch, SwitchesSelectDecoders) {
-    SetTickCount(0);
-    Scanner scanner;
-    ScannerInstance* s = scanner.instance.get();
-    PaintBars(s, ZintModules(BARCODE_UPCA, "01234567890"), 3);
+    ScanHarness harness;
+    const Frame symbol = Upright(BARCODE_UPCA, "01234567890");
 
     // UPC-A alone still runs the EAN-13 decoder, which gives 12 digits.
-    SetBooleanInfo(s, kKeyEAN13, 0);
-    for (int i = 0; i < 10 && scanner.reads.empty(); ++i) scanner.Frame();
-    ASSERT_EQ(scanner.reads.size(), 1u);
-    EXPECT_EQ(scanner.reads[0].text, "012345678905");
-    EXPECT_EQ(scanner.reads[0].symbology, kSymbologyUPCA);
+    harness.SetBoolean(kKeyEAN13, false);
+    std::vector<ScanRead> reads = harness.RunUntilRead(symbol, kFramesPerTurn);
+    ASSERT_EQ(reads.size(), 1u);
+    EXPECT_EQ(reads[0].text, "012345678905");
+    EXPECT_EQ(reads[0].symbology, kSymbologyUPCA);
 
-    // Neither switch: nothing, over a whole turn of the patterns.
-    SetBooleanInfo(s, kKeyUPCA, 0);
-    AdvanceTickCount(kHoldTicks + 1);
-    for (int i = 0; i < 10; ++i) scanner.Frame();
-    EXPECT_EQ(scanner.reads.size(), 1u);
+    // Neither switch: nothing, over a whole turn of the patterns after the hold.
+    harness.SetBoolean(kKeyUPCA, false);
+    EXPECT_TRUE(
+        harness.Run(symbol, kHoldTicks / ScanHarness::kTicksPerFrame + kFramesPerTurn).empty());
 
     // Scanning off: frames are not analysed.
-    SetBooleanInfo(s, kKeyUPCA, 1);
-    SetBooleanInfo(s, kKeyScan, 0);
-    int pattern = s->patternIndex;
-    for (int i = 0; i < 10; ++i) scanner.Frame();
-    EXPECT_EQ(scanner.reads.size(), 1u);
-    EXPECT_EQ(s->patternIndex, pattern);
+    harness.SetBoolean(kKeyUPCA, true);
+    harness.SetBoolean(kKeyScan, false);
+    int pattern = harness.Instance()->patternIndex;
+    EXPECT_TRUE(harness.Run(symbol, kFramesPerTurn).empty());
+    EXPECT_EQ(harness.Instance()->patternIndex, pattern);
 }
 
 TEST(Dispatch, ReadsWithoutEventTargetAreStillAccepted) {
-    SetTickCount(0);
     InstancePtr s(NewInstance(nullptr, nullptr));
-    PaintBars(s.get(), ZintModules(BARCODE_EANX, "400638133393"), 3);
+    const Frame symbol = Upright(BARCODE_EANX, "400638133393");
+    for (int y = 0; y < kFrameHeight; ++y)
+        std::memcpy(s->frameBase + std::size_t(y) * std::size_t(s->frameRowBytes),
+                    symbol.pixels.data() + std::size_t(y) * kFrameWidth, kFrameWidth * 4);
     AdvanceTickCount(2);
     VideoScan(s.get());
     ASSERT_NE(s->acceptedLaser, nullptr);
     EXPECT_EQ(s->acceptedLaser->text.ToString(), "4006381333931");
-}
-
-TEST(Dispatch, ReadsWithoutCheckDigitNeedTwoEqualReadsWithin180Ticks) {
-    Scanner scanner;
-    ScannerInstance* s = scanner.instance.get();
-    auto readAt = [&](Ticks tick, const char* text, OSType symbology = kSymbologyCode39) {
-        SetTickCount(tick);
-        s->acceptedLaser = nullptr;
-        CountConsecutiveScans(s, SomeLaser(s, symbology, text));
-    };
-
-    readAt(0, "ABC");
-    EXPECT_TRUE(scanner.reads.empty());
-    readAt(179, "ABC");
-    ASSERT_EQ(scanner.reads.size(), 1u);
-    EXPECT_EQ(scanner.reads[0].text, "ABC");
-    EXPECT_EQ(s->candidateText.Length(), 0u);
-
-    // A different text in between replaces the candidate.
-    scanner.reads.clear();
-    readAt(1000, "ABC");
-    readAt(1010, "ABD");
-    readAt(1020, "ABC");
-    EXPECT_TRUE(scanner.reads.empty());
-    readAt(1030, "ABC");
-    EXPECT_EQ(scanner.reads.size(), 1u);
-
-    // At 180 ticks it is too late; that read is dropped, the next starts anew.
-    scanner.reads.clear();
-    readAt(2000, "XYZ");
-    readAt(2180, "XYZ");
-    EXPECT_TRUE(scanner.reads.empty());
-    readAt(2200, "XYZ");
-    EXPECT_TRUE(scanner.reads.empty());
-    readAt(2379, "XYZ");
-    ASSERT_EQ(scanner.reads.size(), 1u);
-    EXPECT_EQ(scanner.reads[0].tick, 2379u);
-
-    // Codabar and 2 of 5 alike; Code 128 carries a check and goes at once.
-    scanner.reads.clear();
-    readAt(3000, "A1234B", kSymbologyCodabar);
-    readAt(3001, "1234", kSymbologyInt2of5);
-    readAt(3002, "hello", kSymbologyCode128);
-    ASSERT_EQ(scanner.reads.size(), 1u);
-    EXPECT_EQ(scanner.reads[0].symbology, kSymbologyCode128);
 }
 
 TEST(Dispatch, SymbologyNamesAndChecks) {

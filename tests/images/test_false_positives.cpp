@@ -4,7 +4,7 @@
 // symbologies enabled nothing may be delivered. The raw decodes that the
 // confirmation rule holds back are counted and printed per symbology, as
 // the measure of how often the symbologies without check digit misread.
-#include "image_case.h"
+#include "tests/support/image_case.h"
 
 #include "engine/scanner_instance.h"
 #include "engine/symbology.h"

@@ -1,7 +1,7 @@
 // The two fixed frames that the benchmarks use: the one with an EAN-13 is
 // read within a turn of the patterns, the one without a barcode gives no
 // read, so the benchmarks measure what they claim to.
-#include "image_case.h"
+#include "tests/support/image_case.h"
 
 #include "engine/symbology.h"
 #include "tests/support/sample_frames.h"

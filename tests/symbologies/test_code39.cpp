@@ -1,78 +1,17 @@
-// Code 39 decoder tests on hand-built run tables. Symbols are built here
-// from the standard's wide/narrow element patterns, so the decoder is
-// checked against the standard rather than against its own table.
-#include "engine/laser.h"
+// Code 39: libzint-drawn frames of every character at ratios 2.5 and 3,
+// damaged symbols, random run tables, and run tables at the limits of the
+// quiet zones, the start and stop framing and the wide-element tolerance.
+#include "tests/support/image_case.h"
+#include "tests/support/runs.h"
+
 #include "engine/symbology.h"
 #include "symbologies/decoders.h"
-#include "tests/symbologies/run_tables.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <optional>
-#include <random>
-#include <string>
-#include <string_view>
-#include <vector>
-
 namespace {
 
-struct Character {
-    char character;
-    std::string_view elements; // bar, space, ..., bar: n narrow, w wide
-};
-
-// The standard's 44 characters, the space included as ' '.
-constexpr Character kCharacters[] = {
-    {'0', "nnnwwnwnn"}, {'1', "wnnwnnnnw"}, {'2', "nnwwnnnnw"}, {'3', "wnwwnnnnn"},
-    {'4', "nnnwwnnnw"}, {'5', "wnnwwnnnn"}, {'6', "nnwwwnnnn"}, {'7', "nnnwnnwnw"},
-    {'8', "wnnwnnwnn"}, {'9', "nnwwnnwnn"}, {'A', "wnnnnwnnw"}, {'B', "nnwnnwnnw"},
-    {'C', "wnwnnwnnn"}, {'D', "nnnnwwnnw"}, {'E', "wnnnwwnnn"}, {'F', "nnwnwwnnn"},
-    {'G', "nnnnnwwnw"}, {'H', "wnnnnwwnn"}, {'I', "nnwnnwwnn"}, {'J', "nnnnwwwnn"},
-    {'K', "wnnnnnnww"}, {'L', "nnwnnnnww"}, {'M', "wnwnnnnwn"}, {'N', "nnnnwnnww"},
-    {'O', "wnnnwnnwn"}, {'P', "nnwnwnnwn"}, {'Q', "nnnnnnwww"}, {'R', "wnnnnnwwn"},
-    {'S', "nnwnnnwwn"}, {'T', "nnnnwnwwn"}, {'U', "wwnnnnnnw"}, {'V', "nwwnnnnnw"},
-    {'W', "wwwnnnnnn"}, {'X', "nwnnwnnnw"}, {'Y', "wwnnwnnnn"}, {'Z', "nwwnwnnnn"},
-    {'-', "nwnnnnwnw"}, {'.', "wwnnnnwnn"}, {' ', "nwwnnnwnn"}, {'$', "nwnwnwnnn"},
-    {'/', "nwnwnnnwn"}, {'+', "nwnnnwnwn"}, {'%', "nnnwnwnwn"}, {'*', "nwnnwnwnn"},
-};
-
-constexpr double kQuiet = 10.0; // narrow elements
-
-std::string_view ElementsOf(char c) {
-    for (const Character& entry : kCharacters)
-        if (entry.character == c) return entry.elements;
-    ADD_FAILURE() << "no character " << c;
-    return "nnnnnnnnn";
-}
-
-struct Layout {
-    double wide = 3.0;            // wide element, in narrow elements
-    double leadingQuiet = kQuiet; // 0 leaves the run out
-    double trailingQuiet = kQuiet;
-};
-
-// Widths in narrow elements of the characters as given (include the "*"s),
-// one narrow gap between characters.
-std::vector<double> Modules(std::string_view characters, const Layout& layout = {}) {
-    std::vector<double> modules;
-    if (layout.leadingQuiet > 0) modules.push_back(layout.leadingQuiet);
-    for (std::size_t i = 0; i < characters.size(); ++i) {
-        if (i > 0) modules.push_back(1.0);
-        for (char e : ElementsOf(characters[i])) modules.push_back(e == 'w' ? layout.wide : 1.0);
-    }
-    if (layout.trailingQuiet > 0) modules.push_back(layout.trailingQuiet);
-    return modules;
-}
-
-std::optional<std::string> Decode(const std::vector<double>& widths) {
-    return DecodeText(DecodeBarsCode39, kSymbologyCode39, widths);
-}
-
-std::optional<std::string> DecodeModules(const std::vector<double>& modules,
-                                         double samplesPerModule = 3.0) {
-    return Decode(Scaled(modules, samplesPerModule));
-}
+constexpr const char* kTable = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ-. $/+%";
 
 // What a text reads as: the space comes back as "_".
 std::string AsRead(std::string text) {
@@ -81,118 +20,123 @@ std::string AsRead(std::string text) {
     return text;
 }
 
-TEST(Code39, EveryTableCharacterRoundTrips) {
-    std::string all;
-    for (const Character& entry : kCharacters) {
-        if (entry.character == '*') continue;
-        std::string one(1, entry.character);
-        SCOPED_TRACE("character '" + one + "'");
-        EXPECT_EQ(DecodeModules(Modules("*" + one + "*")), AsRead(one));
-        EXPECT_EQ(DecodeModules(Modules("*" + one + "*", {.wide = 2.0})), AsRead(one));
-        all += entry.character;
-    }
-    EXPECT_EQ(DecodeModules(Modules("*" + all + "*")), AsRead(all));
+// Run widths in narrow elements: 0 the leading quiet zone, 1-9 the start,
+// 10 a gap, 11-19 the first character, and so on.
+std::vector<double> Runs(const std::string& data, double leadingQuiet = 10,
+                         double trailingQuiet = 10, double wide = 3) {
+    return ZintRuns(BARCODE_CODE39, data, leadingQuiet, trailingQuiet, {wide, 0, 0});
 }
 
-TEST(Code39, QuietZonesAtTheirLimits) {
-    // Both quiet zones are measured against a narrow bar: the first bar of
-    // the start and the first bar of the stop.
-    EXPECT_EQ(DecodeModules(Modules("*K9*", {.leadingQuiet = 6.0, .trailingQuiet = 6.0}), 4.0),
-              "K9");
-    EXPECT_EQ(DecodeModules(Modules("*K9*", {.leadingQuiet = 5.75}), 4.0), std::nullopt);
-    EXPECT_EQ(DecodeModules(Modules("*K9*", {.trailingQuiet = 5.75}), 4.0), std::nullopt);
-
-    // Against the stop's first bar, not its last.
-    std::vector<double> modules = Modules("*K9*", {.trailingQuiet = 6.0});
-    modules[modules.size() - 2] = 1.25;
-    EXPECT_EQ(DecodeModules(modules, 4.0), "K9");
-    modules = Modules("*K9*", {.trailingQuiet = 6.0});
-    modules[modules.size() - 10] = 1.25;
-    EXPECT_EQ(DecodeModules(modules, 4.0), std::nullopt);
-
-    // The stop's final bar as the last run of the table: no quiet zone
-    // follows, even when an older, longer table left one beyond its end.
-    EXPECT_EQ(DecodeModules(Modules("*K9*", {.trailingQuiet = 0})), std::nullopt);
-    auto laser = MakeLaser();
-    LoadRuns(*laser, Scaled(Modules("*K9*"), 3.0));
-    LoadRuns(*laser, Scaled(Modules("*K9*", {.trailingQuiet = 0}), 3.0));
-    EXPECT_FALSE(DecodeBarsCode39(laser.get()));
-    // The leading quiet zone as the first run and the trailing one as the last.
-    EXPECT_EQ(DecodeModules(Modules("*K9*")), "K9");
+std::optional<std::string> Read(const std::vector<double>& modules, double samples = 3) {
+    return DecodeModules(DecodeBarsCode39, kSymbologyCode39, modules, samples);
 }
 
-TEST(Code39, StartAndStopFraming) {
-    EXPECT_EQ(DecodeModules(Modules("**")), std::nullopt);
-    EXPECT_EQ(DecodeModules(Modules("*A*")), "A");
-    // No start: the first character must be "*".
-    EXPECT_EQ(DecodeModules(Modules("A*")), std::nullopt);
-
-    // A "*" after the start ends the symbol there, and its quiet zone must follow.
-    EXPECT_EQ(DecodeModules(Modules("*AB*CD*")), std::nullopt);
-    std::vector<double> modules = Modules("*AB*", {.trailingQuiet = 0});
-    modules.push_back(kQuiet);
-    for (double m : Modules("CD*", {.leadingQuiet = 0})) modules.push_back(m);
-    EXPECT_EQ(DecodeModules(modules), "AB");
-
-    // A check character the symbol carries stays in the text.
-    EXPECT_EQ(DecodeModules(Modules("*KESTRIX0*")), "KESTRIX0");
-}
-
-TEST(Code39, WideElementTolerance) {
-    EXPECT_EQ(DecodeModules(Modules("*WIDE-39*", {.wide = 4.0}), 4.0), "WIDE-39");
-    EXPECT_EQ(DecodeModules(Modules("*WIDE-39*", {.wide = 1.5}), 4.0), "WIDE-39");
-    EXPECT_EQ(DecodeModules(Modules("*WIDE-39*", {.wide = 4.25}), 4.0), std::nullopt);
-    EXPECT_EQ(DecodeModules(Modules("*WIDE-39*", {.wide = 1.45}), 4.0), std::nullopt);
-
-    // Bars and spaces are judged only against their own kind: spaces printed
-    // 1.6 times as wide as the bars still read narrow and wide correctly.
-    std::vector<double> wideSpaces = Modules("*WIDE-39*");
-    for (std::size_t i = 2; i + 1 < wideSpaces.size(); i += 2) wideSpaces[i] *= 1.6;
-    EXPECT_EQ(DecodeModules(wideSpaces), "WIDE-39");
-
-    // The "A" has one wide space: at 4.5 narrow it counts as narrow and the
-    // character matches nothing.
-    std::vector<double> modules = Modules("*A*"); // "A" is runs 11 to 19, its wide space 16
-    modules[16] = 4.5;
-    EXPECT_EQ(DecodeModules(modules), std::nullopt);
-
-    // "$", "/", "+" and "%" have no wide bar: bars that differ by less than
-    // 1.5 times all count as narrow.
-    modules = Modules("*$/+%*");
-    for (std::size_t i = 11; i < 11 + 4 * 10; i += 2) modules[i] = i % 4 == 1 ? 1.0 : 1.45;
-    EXPECT_EQ(DecodeModules(modules), "$/+%");
-
-    // A blot merged into the last bar of "/" (whose bars are all narrow) is
-    // far beyond any wide bar: the character fails rather than reading as
-    // "/" and dropping the characters under the blot.
-    modules = Modules("*K/Q*"); // "/" is runs 21 to 29
-    modules[29] = 9.0;
-    EXPECT_EQ(DecodeModules(modules), std::nullopt);
-}
-
-TEST(Code39, RandomRoundTrip) {
-    const unsigned seed = TestSeed(20240611u);
-    SCOPED_TRACE("seed " + std::to_string(seed) + " (set KESTRIX_TEST_SEED to replay)");
-    std::mt19937 rng(seed);
-    auto uniform = [&rng](int lo, int hi) {
-        return std::uniform_int_distribution<int>(lo, hi)(rng);
-    };
-    for (int trial = 0; trial < 500; ++trial) {
-        std::string text;
-        for (int n = uniform(1, 20); n > 0; --n) text += kCharacters[uniform(0, 42)].character;
-        Layout layout{.wide = std::uniform_real_distribution<double>(2.3, 3.0)(rng)};
-
-        // Junk before the symbol (ending on a bar) and after it (starting on one).
-        std::vector<double> modules;
-        for (int n = 2 * uniform(0, 4); n > 0; --n) modules.push_back(uniform(1, 3));
-        for (double m : Modules("*" + text + "*", layout)) modules.push_back(m);
-        for (int n = uniform(0, 6); n > 0; --n) modules.push_back(uniform(1, 3));
-
-        double samplesPerModule = std::uniform_real_distribution<double>(2.0, 6.0)(rng);
-        std::vector<double> widths = Jittered(modules, samplesPerModule, 0.06, rng);
-        SCOPED_TRACE("trial " + std::to_string(trial) + ": \"" + text + "\"");
-        EXPECT_EQ(Decode(widths), AsRead(text));
-    }
+template <typename Change>
+std::vector<double> Changed(std::vector<double> runs, Change change) {
+    change(runs);
+    return runs;
 }
 
 } // namespace
+
+TEST(Code39, ImagesDelivered) {
+    std::vector<SymbolRow> rows;
+    for (double ratio : {2.5, 3.0}) {
+        for (std::size_t i = 0; i < 43; i += 5) {
+            std::string data = std::string(kTable).substr(i, 5);
+            rows.push_back({data, AsRead(data), ratio});
+        }
+        rows.push_back({"K", "K", ratio});
+    }
+    ExpectRowsDelivered("Code39", BARCODE_CODE39, kSymbologyCode39, rows, 3);
+}
+
+TEST(Code39, DamagedImagesNeverDelivered) {
+    ExpectDamageNeverDelivered({"Code39", BARCODE_CODE39, 3.0,
+                                [](TestRandom& r) { return RandomText(r, kTable, 6); },
+                                [](TestRandom& r, const BarPattern& pattern) {
+                                    return SmudgeRuns(pattern, 10 * r.Int(1, 6), 9);
+                                },
+                                AsRead});
+}
+
+TEST(Code39, RandomRunTables) {
+    ExpectRoundTrips({BARCODE_CODE39, DecodeBarsCode39, kSymbologyCode39,
+                      [](std::mt19937& rng) {
+                          std::string text;
+                          for (int n = 1 + int(rng() % 20); n > 0; --n) text += kTable[rng() % 43];
+                          return std::pair{text, AsRead(text)};
+                      },
+                      2.3, 3.0});
+}
+
+TEST(Code39, QuietZonesAtTheirLimits) {
+    // Both are measured against a narrow bar: the start's first bar and the
+    // stop's first bar, not its last.
+    EXPECT_EQ(Read(Runs("K9", 6, 6), 4), "K9");
+    EXPECT_EQ(Read(Runs("K9", 5.75), 4), std::nullopt);
+    EXPECT_EQ(Read(Runs("K9", 10, 5.75), 4), std::nullopt);
+    auto stop = Runs("K9", 10, 6);
+    EXPECT_EQ(Read(Changed(stop, [](auto& r) { r[r.size() - 2] = 1.25; }), 4), "K9");
+    EXPECT_EQ(Read(Changed(stop, [](auto& r) { r[r.size() - 10] = 1.25; }), 4), std::nullopt);
+
+    // The stop's final bar as the last run of the table: no quiet zone
+    // follows, even when an older, longer table left one beyond its end.
+    EXPECT_EQ(Read(Runs("K9", 10, 0)), std::nullopt);
+    auto laser = MakeLaser();
+    LoadRuns(*laser, Scaled(Runs("K9"), 3));
+    LoadRuns(*laser, Scaled(Runs("K9", 10, 0), 3));
+    EXPECT_FALSE(DecodeBarsCode39(laser.get()));
+}
+
+TEST(Code39, StartAndStopFraming) {
+    const auto a = Runs("A");
+    EXPECT_EQ(Read(a), "A");
+    // No data: "**".
+    EXPECT_EQ(Read(Changed(a, [](auto& r) { r.erase(r.begin() + 11, r.begin() + 21); })),
+              std::nullopt);
+    // No start: "A*".
+    EXPECT_EQ(Read(Changed(a, [](auto& r) { r.erase(r.begin() + 1, r.begin() + 11); })),
+              std::nullopt);
+
+    // A "*" after the start ends the symbol there, and its quiet zone must
+    // follow: "*AB*CD*" is no symbol, "*AB*" and "CD*" after a quiet zone is.
+    auto cd = Runs("CD");
+    cd.erase(cd.begin(), cd.begin() + 11);
+    for (double gap : {1.0, 10.0}) {
+        auto modules = Runs("AB", 10, 0);
+        modules.push_back(gap);
+        modules.insert(modules.end(), cd.begin(), cd.end());
+        EXPECT_EQ(Read(modules), gap > 1 ? std::optional<std::string>("AB") : std::nullopt);
+    }
+}
+
+TEST(Code39, WideElementTolerance) {
+    EXPECT_EQ(Read(Runs("WIDE-39", 10, 10, 4.0), 4), "WIDE-39");
+    EXPECT_EQ(Read(Runs("WIDE-39", 10, 10, 1.5), 4), "WIDE-39");
+    EXPECT_EQ(Read(Runs("WIDE-39", 10, 10, 4.25), 4), std::nullopt);
+    EXPECT_EQ(Read(Runs("WIDE-39", 10, 10, 1.45), 4), std::nullopt);
+
+    // Bars and spaces are judged only against their own kind: spaces printed
+    // 1.6 times as wide as the bars still read narrow and wide correctly.
+    EXPECT_EQ(Read(Changed(Runs("WIDE-39"),
+                           [](auto& r) {
+                               for (std::size_t i = 2; i + 1 < r.size(); i += 2) r[i] *= 1.6;
+                           })),
+              "WIDE-39");
+    // The "A" has one wide space (run 16): at 4.5 narrow it counts as narrow
+    // and the character matches nothing.
+    EXPECT_EQ(Read(Changed(Runs("A"), [](auto& r) { r[16] = 4.5; })), std::nullopt);
+    // "$", "/", "+" and "%" have no wide bar: bars that differ by less than
+    // 1.5 times all count as narrow.
+    EXPECT_EQ(Read(Changed(Runs("$/+%"),
+                           [](auto& r) {
+                               for (std::size_t i = 11; i < 51; i += 2)
+                                   r[i] = i % 4 == 1 ? 1.0 : 1.45;
+                           })),
+              "$/+%");
+    // A blot merged into the last bar of "/" (runs 21 to 29, all its bars
+    // narrow) is far beyond any wide bar: the character fails rather than
+    // reading as "/" and dropping the characters under the blot.
+    EXPECT_EQ(Read(Changed(Runs("K/Q"), [](auto& r) { r[29] = 9.0; })), std::nullopt);
+}

@@ -1,7 +1,10 @@
-// EAN-13, UPC-A and EAN-8 over hand-built run tables encoded from the
-// standard's character sets.
-#include "ean_patterns.h"
-#include "run_tables.h"
+// EAN-13, UPC-A and EAN-8: libzint-drawn frames under each setting, damaged
+// symbols, and run tables at the limits of the rules that keep reads correct
+// (quiet zones, guard spacing, digit widths, EAN-8 parity, reading backwards).
+#include "tests/support/ean_images.h"
+#include "tests/support/expected_text.h"
+#include "tests/support/image_case.h"
+#include "tests/support/runs.h"
 
 #include "engine/scanner_instance.h"
 #include "engine/symbology.h"
@@ -9,120 +12,121 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <random>
-
-using namespace ean_test;
+#include <tuple>
 
 namespace {
 
-struct Decoded {
-    bool ok;
-    OSType symbology;
-    std::string text;
+ScannerInstance* Instance() {
+    static const InstancePtr instance(NewInstance(nullptr, nullptr));
+    return instance.get();
+}
+
+bool DecodeEAN13(Laser* laser) {
+    return DecodeBarsEAN13(Instance(), laser);
+}
+
+// Run widths of an EAN-13 in modules: 0 the leading quiet zone, 1-3 the
+// start guard, 4 + 4 k the first run of left digit k, 28-32 the centre
+// guard, 33 + 4 k right digit k, then the end guard and the trailing quiet
+// zone.
+std::vector<double> Ean13(double leadingQuiet = 11, double trailingQuiet = 7) {
+    return ZintRuns(BARCODE_EANX, "400638133393", leadingQuiet, trailingQuiet);
+}
+
+std::optional<std::string> Read13(const std::vector<double>& modules) {
+    return DecodeModules(DecodeEAN13, kSymbologyEAN13, modules, 3);
+}
+
+std::optional<std::string> Read8(const std::vector<double>& modules) {
+    return DecodeModules(DecodeBarsEAN8, kSymbologyEAN8, modules, 3);
+}
+
+struct RunCase {
+    const char* name;
+    std::vector<double> modules;
+    bool reads;
 };
 
-InstancePtr Instance() {
-    return InstancePtr(NewInstance(nullptr, nullptr));
-}
-
-Decoded RunEAN13(const ScannerInstance* instance, const std::vector<double>& modules,
-                 double samplesPerModule = 3) {
-    auto laser = MakeLaser();
-    LoadRuns(*laser, Scaled(modules, samplesPerModule));
-    bool ok = DecodeBarsEAN13(instance, laser.get());
-    return {ok, laser->symbology, ok ? laser->text.ToString() : ""};
-}
-
-Decoded RunEAN8(const std::vector<double>& modules, double samplesPerModule = 3) {
-    auto laser = MakeLaser();
-    LoadRuns(*laser, Scaled(modules, samplesPerModule));
-    bool ok = DecodeBarsEAN8(laser.get());
-    return {ok, laser->symbology, ok ? laser->text.ToString() : ""};
-}
-
-std::string WithCheck(std::string digits) {
-    return digits + CheckDigit(digits);
+std::vector<double> Changed(std::vector<double> runs,
+                            const std::function<void(std::vector<double>&)>& change) {
+    change(runs);
+    return runs;
 }
 
 } // namespace
 
-TEST(EAN13, ReadsEAN13AndUPCAUnderEachSetting) {
-    auto instance = Instance();
-    auto ean = Runs(EAN13Modules("4006381333931"));
-    auto upc = Runs(EAN13Modules("0012345678905"));
-
-    Decoded r = RunEAN13(instance.get(), ean);
-    EXPECT_TRUE(r.ok);
-    EXPECT_EQ(r.symbology, kSymbologyEAN13);
-    EXPECT_EQ(r.text, "4006381333931");
-
-    // With EAN-13 on, a UPC-A keeps its leading 0 and its own code.
-    r = RunEAN13(instance.get(), upc);
-    EXPECT_EQ(r.symbology, kSymbologyUPCA);
-    EXPECT_EQ(r.text, "0012345678905");
-
-    // ... and is read whatever the UPC-A switch says.
-    SetBooleanInfo(instance.get(), kKeyUPCA, 0);
-    EXPECT_EQ(RunEAN13(instance.get(), upc).text, "0012345678905");
-
-    // EAN-13 off: the 12-digit UPC-A number, and no EAN-13 at all.
-    SetBooleanInfo(instance.get(), kKeyUPCA, 1);
-    SetBooleanInfo(instance.get(), kKeyEAN13, 0);
-    r = RunEAN13(instance.get(), upc);
-    EXPECT_EQ(r.symbology, kSymbologyUPCA);
-    EXPECT_EQ(r.text, "012345678905");
-    EXPECT_FALSE(RunEAN13(instance.get(), ean).ok);
+TEST(EAN, ImagesOfEAN13UnderEachSetting) {
+    ExpectEanReadsUnderEachSetting(EanKind::EAN13, 0);
+}
+TEST(EAN, ImagesOfUPCAUnderEachSetting) {
+    ExpectEanReadsUnderEachSetting(EanKind::UPCA, 0);
+}
+TEST(EAN, ImagesOfEAN8UnderEachSetting) {
+    ExpectEanReadsUnderEachSetting(EanKind::EAN8, 0);
 }
 
-TEST(EAN13, TrailingQuietZoneMayBeTheLastRun) {
-    auto instance = Instance();
-    // Nothing after the trailing quiet zone: the laser's closing run.
-    auto runs = Runs(EAN13Modules("4006381333931"), 11, 9);
-    EXPECT_EQ(RunEAN13(instance.get(), runs).text, "4006381333931");
-    EXPECT_EQ(RunEAN8(Runs(EAN8Modules("96385074"), 9, 9)).text, "96385074");
-
-    // A trailing quiet zone too narrow for the end guard is no symbol.
-    EXPECT_FALSE(RunEAN13(instance.get(), Runs(EAN13Modules("4006381333931"), 11, 5)).ok);
-    EXPECT_FALSE(RunEAN13(instance.get(), Runs(EAN13Modules("4006381333931"), 5, 9)).ok);
+TEST(EAN, DamagedImagesNeverDelivered) {
+    for (auto [family, zint, length] :
+         {std::tuple{"EAN13", BARCODE_EANX, 12}, std::tuple{"UPCA", BARCODE_UPCA, 11},
+          std::tuple{"EAN8", BARCODE_EANX, 7}}) {
+        const int half = length == 7 ? 4 : 6;
+        ExpectDamageNeverDelivered(
+            {family, zint, 0, [=](TestRandom& r) { return RandomDigits(r, length); },
+             [=](TestRandom& r, const BarPattern&) {
+                 int j = r.Int(0, 2 * half - 1);
+                 double start = j < half ? 3 + 7.0 * j : 3 + 7.0 * half + 5 + 7.0 * (j - half);
+                 return Smudge(start, start + 7);
+             },
+             [=](const std::string& data) {
+                 return (zint == BARCODE_UPCA ? "0" : "") + data + EanCheckDigit(data);
+             }});
+    }
 }
 
-TEST(EAN13, RejectsBadCheckDigitAndDamagedDigits) {
-    auto instance = Instance();
-    EXPECT_FALSE(RunEAN13(instance.get(), Runs(EAN13Modules("4006381333932"))).ok);
+TEST(EAN, RunTablesAtTheLimitsOfTheRules) {
+    const RunCase cases[] = {
+        {"as printed", Ean13(), true},
+        {"trailing quiet zone as the laser's last run", Ean13(11, 9), true},
+        {"trailing quiet zone of 5 modules", Ean13(11, 5), false},
+        {"leading quiet zone of 5 modules", Ean13(5, 9), false},
+        // Two right-half digits swapped: 4006381333391 fails its check digit.
+        {"wrong check digit",
+         Changed(Ean13(), [](auto& r) { std::swap_ranges(&r[45], &r[49], &r[49]); }), false},
+        // Its pattern falls below the score threshold.
+        {"a bar of the fourth digit 1.5 modules wider",
+         Changed(Ean13(), [](auto& r) { r[18] += 1.5; }), false},
+        {"one digit 1.5 modules wider than the others",
+         Changed(Ean13(), [](auto& r) { r[14] += 1.5; }), false},
+        // The bars alike, but 2 modules apart no longer: a laser entering
+        // the bars from their side sees this.
+        {"start guard's space of 4 modules", Changed(Ean13(), [](auto& r) { r[2] = 4; }), false},
+        {"quiet zone of 5.5 modules though six times the thinned guard bar",
+         Changed(Ean13(5.5, 7), [](auto& r) { r[1] = r[3] = 0.9, r[2] = 1.1; }), false},
+        {"quiet zone of 6 modules before the thinned guard bar",
+         Changed(Ean13(6, 7), [](auto& r) { r[1] = r[3] = 0.9, r[2] = 1.1; }), true},
+    };
+    for (const RunCase& c : cases) EXPECT_EQ(Read13(c.modules).has_value(), c.reads) << c.name;
+    EXPECT_EQ(Read13(Ean13()), "4006381333931");
 
-    // Widen one bar of the fourth digit by a module and a half: its pattern
-    // falls below the score threshold and nothing is read.
-    auto runs = Runs(EAN13Modules("4006381333931"));
-    runs[1 + 3 + 3 * 4 + 2] += 1.5;
-    EXPECT_FALSE(RunEAN13(instance.get(), runs).ok);
+    // EAN-8: 4 + 4 k is the first run of left digit k. Reversing a digit's
+    // runs turns its odd parity even, and an EAN-8 has no even left digit.
+    auto ean8 = ZintRuns(BARCODE_EANX, "9638507", 9, 9);
+    EXPECT_EQ(Read8(ean8), "96385074");
+    for (std::size_t k = 0; k < 4; ++k) ean8 = ReversedGroup(ean8, 4 + 4 * k, 4);
+    EXPECT_EQ(Read8(ean8), std::nullopt);
 }
 
-TEST(EAN13, ReadsMustKeepThePrintedProportions) {
-    auto instance = Instance();
-    const auto runs = Runs(EAN13Modules("4006381333931"));
-    ASSERT_TRUE(RunEAN13(instance.get(), runs).ok);
-
-    // A start guard whose space is 4 modules: its bars alike, but 2 modules
-    // apart no longer (a laser entering the bars from their side sees this).
-    auto wideGuard = runs;
-    wideGuard[2] = 4;
-    EXPECT_FALSE(RunEAN13(instance.get(), wideGuard).ok);
-
-    // A quiet zone of 5.5 modules, though six times the thinned guard bar.
-    auto thinBar = Runs(EAN13Modules("4006381333931"), 5.5, 7);
-    thinBar[1] = thinBar[3] = 0.9;
-    thinBar[2] = 1.1;
-    EXPECT_FALSE(RunEAN13(instance.get(), thinBar).ok);
-    thinBar[0] = 6;
-    EXPECT_TRUE(RunEAN13(instance.get(), thinBar).ok);
-
-    // One digit a module and a half wider than the others.
-    auto wideDigit = runs;
-    wideDigit[4 * 3 + 2] += 1.5;
-    EXPECT_FALSE(RunEAN13(instance.get(), wideDigit).ok);
+TEST(EAN, UPCAIsReadWhateverItsSwitchWhileEAN13IsOn) {
+    SetBooleanInfo(Instance(), kKeyUPCA, 0);
+    auto upca = ZintRuns(BARCODE_UPCA, "01234567890", 11, 7);
+    EXPECT_EQ(DecodeModules(DecodeEAN13, kSymbologyUPCA, upca, 3), "0012345678905");
+    SetBooleanInfo(Instance(), kKeyUPCA, 1);
 }
 
-TEST(EAN13, DigitMatcherScoresAndThreshold) {
+TEST(EAN, DigitMatcherScoresAndThreshold) {
     auto laser = MakeLaser();
     // Guard bar, then digit 0 in odd parity: space 3, bar 2, space 1, bar 1.
     LoadRuns(*laser, {10, 1, 3, 2, 1, 1, 5}, false);
@@ -155,42 +159,21 @@ TEST(EAN13, DigitMatcherScoresAndThreshold) {
     ASSERT_TRUE(DetectRightDigit(laser.get(), 2, 1));
     EXPECT_EQ(laser->text[1], '9');
     EXPECT_EQ(laser->lastSpaceWidth, 2);
+
+    // Left-half parities that no first digit has.
+    for (int pattern : {1, 63, 32}) EXPECT_EQ(DigitFromParityEncoding(pattern), '-') << pattern;
 }
 
-TEST(EAN13, ParityAndCheckDigitTables) {
-    const std::pair<int, char> parity[] = {{0, '0'},  {11, '1'}, {13, '2'}, {14, '3'}, {19, '4'},
-                                           {25, '5'}, {28, '6'}, {21, '7'}, {22, '8'}, {26, '9'},
-                                           {1, '-'},  {63, '-'}, {32, '-'}};
-    for (auto [pattern, digit] : parity)
-        EXPECT_EQ(DigitFromParityEncoding(pattern), digit) << pattern;
-
-    EXPECT_TRUE(VerifyChecksumEAN13(Str255::From("4006381333931")));
-    EXPECT_FALSE(VerifyChecksumEAN13(Str255::From("4006381333930")));
-    EXPECT_TRUE(VerifyChecksumEAN8(Str255::From("96385074")));
-    EXPECT_FALSE(VerifyChecksumEAN8(Str255::From("96385075")));
-}
-
-TEST(EAN8, ReadsOnlyOddParityLeftHalves) {
-    EXPECT_EQ(RunEAN8(Runs(EAN8Modules("96385074"))).symbology, kSymbologyEAN8);
-
-    // An EAN-8 whose left half is made of even-parity patterns is not one.
-    std::string m = EAN8Modules("96385074");
-    std::string even = "101";
-    for (int i = 0; i < 4; ++i) even += kG[D("96385074"[i])];
-    even += m.substr(3 + 28);
-    EXPECT_FALSE(RunEAN8(Runs(even)).ok);
-
-    // Read backwards, no EAN-8 ever turns into another number.
+TEST(EAN, EAN8ReadBackwardsIsNeverAnotherNumber) {
     std::mt19937 rng(8);
-    int wrong = 0;
     for (int n = 0; n < 20000; ++n) {
         std::string digits;
         for (int i = 0; i < 7; ++i) digits += char('0' + rng() % 10);
-        auto runs = Runs(EAN8Modules(WithCheck(digits)));
-        Decoded r = RunEAN8(Reversed(runs));
-        if (r.ok && r.text != WithCheck(digits)) ++wrong;
+        auto read = Read8(Reversed(ZintRuns(BARCODE_EANX, digits, 11, 7)));
+        if (read) {
+            ASSERT_EQ(*read, digits + EanCheckDigit(digits));
+        }
     }
-    EXPECT_EQ(wrong, 0);
 }
 
 TEST(EAN, RandomSymbolsWithJitterRoundTrip) {
@@ -201,14 +184,12 @@ TEST(EAN, RandomSymbolsWithJitterRoundTrip) {
     // every bar at the expense of its spaces.
     std::uniform_real_distribution<double> jitter(-0.1, 0.1), spread(-0.2, 0.3);
     std::uniform_real_distribution<double> scale(1.5, 5.0);
-    auto instance = Instance();
-
     for (int n = 0; n < 2000; ++n) {
         bool eight = n % 3 == 0;
         std::string digits;
         for (int i = 0; i < (eight ? 7 : 12); ++i) digits += char('0' + rng() % 10);
-        digits = WithCheck(digits);
-        auto runs = Runs(eight ? EAN8Modules(digits) : EAN13Modules(digits), 11, 9);
+        digits += EanCheckDigit(digits);
+        auto runs = ZintRuns(BARCODE_EANX, digits.substr(0, digits.size() - 1), 11, 9);
         // A few runs of clutter before and after, as a laser sees them.
         runs.insert(runs.begin(), {30, 4, 2, 3});
         runs.insert(runs.end(), {3, 40});
@@ -220,13 +201,8 @@ TEST(EAN, RandomSymbolsWithJitterRoundTrip) {
             edges.push_back(e);
         }
         for (std::size_t k = 0; k < runs.size(); ++k) runs[k] = (edges[k + 1] - edges[k]) * s;
-        auto laser = MakeLaser();
-        LoadRuns(*laser, runs);
-        bool ok =
-            eight ? DecodeBarsEAN8(laser.get()) : DecodeBarsEAN13(instance.get(), laser.get());
-        ASSERT_TRUE(ok) << digits << " at " << s;
-        EXPECT_EQ(laser->text.ToString(), digits);
-        EXPECT_EQ(laser->symbology,
-                  eight ? kSymbologyEAN8 : (digits[0] == '0' ? kSymbologyUPCA : kSymbologyEAN13));
+        OSType code = eight ? kSymbologyEAN8 : digits[0] == '0' ? kSymbologyUPCA : kSymbologyEAN13;
+        ASSERT_EQ(DecodeText(eight ? DecodeBarsEAN8 : DecodeEAN13, code, runs), digits)
+            << " at " << s;
     }
 }

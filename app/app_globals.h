@@ -1,0 +1,58 @@
+// The application's globals: the scanner window, its controls, the scanner
+// instance and the chosen delivery action and script. Made once at start-up
+// and reached through `globals`.
+#pragma once
+
+#include "app/typing.h"
+#include "toolbox/events.h"
+#include "toolbox/fourcc.h"
+#include "toolbox/rect.h"
+
+#include <QPointer>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <sys/types.h>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QMainWindow;
+class QPushButton;
+struct ScannerInstance;
+struct ScannerView;
+class ScriptRunner;
+
+// Delivery actions.
+constexpr OSType kActionNone = 0;
+constexpr OSType kActionSend = "send"_4cc;
+constexpr OSType kActionClipboard = "clip"_4cc;
+constexpr OSType kActionScript = "scpt"_4cc;
+
+struct AppGlobals {
+    pid_t selfProcess = 0;                 // this process
+    std::unique_ptr<QMainWindow> window;   // the scanner window
+    EventTarget windowTarget;              // the scanner window's handlers
+    Rect windowBounds{32, 16, 0, 0};       // outer bounds, screen; top-left is the position
+    ScannerInstance* instance = nullptr;   // shown in the window; owned
+    ScannerView* viewControl = nullptr;    // 'view'
+    QCheckBox* targetCheckbox = nullptr;   // 'targ'
+    QCheckBox* scanCheckbox = nullptr;     // 'scan'
+    QLabel* codeText = nullptr;            // 'text': the last code
+    QLabel* symbologyText = nullptr;       // 'symb': its symbology's name
+    QComboBox* actionPopup = nullptr;      // 'acti'
+    QPushButton* chooseButton = nullptr;   // 'choo'
+    const void* actionMenu = nullptr;      // the popup's menu, as commands name it
+    QLabel* noteText = nullptr;            // 'note': what the user should know once
+    OSType action = kActionNone;           // 'send', 'clip', 'scpt' or none
+    std::string scriptPath;                // the chosen script, absolute; empty for none
+    Typing typing;                         // the typing back end
+    std::unique_ptr<ScriptRunner> scripts; // the script being run, if any
+    bool typingNoteShown = false;          // "typing unavailable" said
+    std::string scriptNoteShownFor;        // script path whose trouble was said
+};
+
+extern AppGlobals* globals;
+
+// Shows a message under the video (once per cause; the callers keep track).
+void ShowWindowNote(const QString& text);

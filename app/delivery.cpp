@@ -1,0 +1,108 @@
+// The three delivery actions. Each runs on the main thread inside the frame
+// that accepted the read; none waits for anything slow (the script runs in
+// the background).
+#include "app/delivery.h"
+
+#include "app/app_globals.h"
+#include "app/scanner_view.h"
+#include "app/script_runner.h"
+#include "engine/dispatch.h"
+#include "engine/scanner_instance.h"
+#include "engine/symbology.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QMainWindow>
+
+namespace {
+
+QString Latin1(const Str255& text) {
+    return QString::fromLatin1(text.View().data(), qsizetype(text.Length()));
+}
+
+bool IsKestrixWindow(const QWidget* widget) {
+    if (!globals || !globals->window) return false;
+    for (; widget; widget = widget->parentWidget())
+        if (widget == globals->window.get()) return true;
+    return false;
+}
+
+} // namespace
+
+bool KestrixHasFocus() {
+    if (IsKestrixWindow(QApplication::activeWindow())) return true;
+    unsigned long focused = FocusedWindow(globals->typing);
+    if (!focused) return false;
+    const QWidget* owner = QWidget::find(WId(focused));
+    return owner && IsKestrixWindow(owner->window());
+}
+
+OSStatus HandleScan(EventTarget&, Event& event) {
+    Str255 code;
+    OSType symbology = 0;
+    GetEventParameter(event, kParamText, typePascalString,
+                      std::as_writable_bytes(std::span(code.bytes)));
+    GetEventParameterValue(event, kParamSymbology, typeType, symbology);
+    const Str255 name = GetSymbologyName(symbology);
+
+    // The window shows what was read, control characters as they are
+    // (a plain-text label prints them harmlessly).
+    if (globals->codeText) globals->codeText->setText(Latin1(code));
+    if (globals->symbologyText) globals->symbologyText->setText(Latin1(name));
+
+    switch (globals->action) {
+    case kActionSend:
+        ActionSendToApplication(code);
+        break;
+    case kActionClipboard:
+        ActionSendToClipboard(code);
+        break;
+    case kActionScript:
+        ActionSendToScript(code, name);
+        break;
+    default:
+        break;
+    }
+    return noErr;
+}
+
+OSStatus ActionSendToApplication(const Str255& code) {
+    if (KestrixHasFocus()) return noErr;
+    Typing& typing = globals->typing;
+    if (typing.backEnd == TypingBackEnd::kNone) {
+        if (!globals->typingNoteShown)
+            ShowWindowNote(QString::fromStdString(typing.unavailableReason));
+        globals->typingNoteShown = true;
+        return noErr;
+    }
+    OSType endKey = 0; // none
+    if (GetBooleanInfo(globals->instance, kKeyAppendKey)) {
+        endKey = GetOSTypeInfo(globals->instance, kKeyAppendKeyCode);
+        if (endKey != kAppendTab && endKey != kAppendEnter) endKey = kAppendReturn;
+    }
+    TypeText(typing, code.View(), endKey);
+    return noErr;
+}
+
+OSStatus ActionSendToClipboard(const Str255& code) {
+    QClipboard* clipboard = QApplication::clipboard();
+    if (!clipboard) return paramErr;
+    clipboard->setText(Latin1(code), QClipboard::Clipboard);
+    return noErr;
+}
+
+OSStatus ActionSendToScript(const Str255& code, const Str255& symbologyName) {
+    if (globals->scriptPath.empty()) return noErr;
+    if (!globals->scripts) {
+        globals->scripts = std::make_unique<ScriptRunner>([](const QString& trouble) {
+            // Said once per script: a read every 2 seconds need not repeat it.
+            if (globals->scriptNoteShownFor == globals->scriptPath) return;
+            globals->scriptNoteShownFor = globals->scriptPath;
+            ShowWindowNote(QStringLiteral("The script was not run: %1.").arg(trouble));
+        });
+    }
+    globals->scripts->Run(QString::fromStdString(globals->scriptPath), Latin1(code),
+                          Latin1(symbologyName));
+    return noErr;
+}

@@ -1,0 +1,31 @@
+// The scanner view paints the frame buffer in place: the QImage wraps the
+// instance's pixels (0xAARRGGBB words, Qt's RGB32) without copying them.
+#include "app/scanner_view.h"
+
+#include "engine/laser.h"
+#include "engine/scanner_instance.h"
+
+#include <QImage>
+#include <QPainter>
+
+ScannerView::ScannerView(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent); // every paint covers the whole view
+}
+
+void ScannerView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    if (!scanner || !scanner->frameBase) {
+        painter.fillRect(rect(), Qt::black);
+        return;
+    }
+    const QImage frame(scanner->frameBase, kFrameWidth, kFrameHeight, scanner->frameRowBytes,
+                       QImage::Format_RGB32);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, size() != frame.size());
+    painter.drawImage(rect(), frame);
+}
+
+void SetScannerViewInstance(ScannerView* view, ScannerInstance* instance) {
+    if (!view) return;
+    view->scanner = instance;
+    view->update();
+}

@@ -1,0 +1,112 @@
+// Typing back ends. libxdo looks each character up in the keyboard map that
+// is current when it connects, so a connection is made per read: a layout
+// changed in the meantime (AZERTY digits need Shift, QWERTZ swaps Y and Z)
+// is typed right.
+#include "app/typing.h"
+
+#include "app/uinput_keyboard.h"
+
+#include <cstdlib>
+#include <memory>
+#include <unistd.h>
+
+extern "C" {
+#include <xdo.h>
+}
+
+namespace {
+
+constexpr useconds_t kKeyDelayMicroseconds = 2000; // between keystrokes
+
+struct XdoDeleter {
+    void operator()(xdo_t* xdo) const { xdo_free(xdo); }
+};
+using XdoPtr = std::unique_ptr<xdo_t, XdoDeleter>;
+
+XdoPtr Connect(const Typing& typing) {
+    return XdoPtr(xdo_new(typing.display.c_str()));
+}
+
+const char* KeyName(OSType endKey) {
+    switch (endKey) {
+    case 0:
+        return nullptr;
+    case "ctab"_4cc:
+        return "Tab";
+    case "cent"_4cc:
+        return "KP_Enter";
+    default:
+        return "Return";
+    }
+}
+
+} // namespace
+
+void OpenTyping(Typing& typing) {
+    CloseTyping(typing);
+    const char* display = std::getenv("DISPLAY");
+    if (display && *display) {
+        typing.display = display;
+        if (Connect(typing)) {
+            typing.backEnd = TypingBackEnd::kX11;
+            return;
+        }
+    }
+    std::string uinputTrouble;
+    typing.uinputFd = OpenUInputKeyboard(uinputTrouble);
+    if (typing.uinputFd >= 0) {
+        typing.backEnd = TypingBackEnd::kUInput;
+        return;
+    }
+    typing.unavailableReason =
+        "Kestrix cannot type codes here: there is no X display, and " + uinputTrouble +
+        ". Choose \"Copy it to the clipboard\", or give your user write access to /dev/uinput.";
+}
+
+void CloseTyping(Typing& typing) {
+    if (typing.uinputFd >= 0) CloseUInputKeyboard(typing.uinputFd);
+    typing = Typing{};
+}
+
+std::string PrintableText(std::string_view bytes) {
+    std::string text;
+    for (unsigned char c : bytes) {
+        if (c < 0x20 || (c >= 0x7F && c < 0xA0)) continue; // C0, DEL, C1
+        if (c < 0x80) {
+            text += char(c);
+        } else {
+            text += char(0xC0 | (c >> 6));
+            text += char(0x80 | (c & 0x3F));
+        }
+    }
+    return text;
+}
+
+unsigned long FocusedWindow(const Typing& typing) {
+    if (typing.backEnd != TypingBackEnd::kX11) return 0;
+    XdoPtr xdo = Connect(typing);
+    Window window = 0;
+    if (!xdo || xdo_get_focused_window(xdo.get(), &window) != XDO_SUCCESS) return 0;
+    return window;
+}
+
+bool TypeText(const Typing& typing, std::string_view code, OSType endKey) {
+    const std::string printable = PrintableText(code);
+    const char* key = KeyName(endKey);
+    switch (typing.backEnd) {
+    case TypingBackEnd::kX11: {
+        XdoPtr xdo = Connect(typing);
+        if (!xdo) return false;
+        if (!printable.empty())
+            xdo_enter_text_window(xdo.get(), CURRENTWINDOW, printable.c_str(),
+                                  kKeyDelayMicroseconds);
+        if (key) xdo_send_keysequence_window(xdo.get(), CURRENTWINDOW, key, kKeyDelayMicroseconds);
+        return true;
+    }
+    case TypingBackEnd::kUInput:
+        return TypeOnUInputKeyboard(typing.uinputFd, printable, endKey);
+    case TypingBackEnd::kNone:
+        return false;
+    }
+    return false;
+}

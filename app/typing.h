@@ -1,0 +1,35 @@
+// Typing a read into the focused window: XTest through libxdo on X11, a
+// virtual keyboard on /dev/uinput where there is no X display, else nothing
+// (with the reason, for the window to show once).
+#pragma once
+
+#include "toolbox/fourcc.h"
+
+#include <string>
+#include <string_view>
+
+enum class TypingBackEnd { kNone, kX11, kUInput };
+
+struct Typing {
+    TypingBackEnd backEnd = TypingBackEnd::kNone;
+    std::string display;           // the X display typed on
+    int uinputFd = -1;             // the virtual keyboard, or -1
+    std::string unavailableReason; // why nothing can be typed, when backEnd is None
+};
+
+// Chooses and opens the back end; call before the window shows.
+void OpenTyping(Typing& typing);
+void CloseTyping(Typing& typing);
+
+// The text that a barcode may type: its printable characters as UTF-8 (the
+// bytes taken as Latin-1), without C0 and C1 controls and DEL, so that no
+// code can press Return, Tab or a shortcut in its middle.
+std::string PrintableText(std::string_view bytes);
+
+// The X window that has the keyboard focus, 0 when none or not on X11.
+unsigned long FocusedWindow(const Typing& typing);
+
+// Types the printable characters of the code's bytes into the focused
+// window, then the end-of-entry key 'cret', 'ctab' or 'cent' (0 for none).
+// False when nothing could be typed.
+bool TypeText(const Typing& typing, std::string_view code, OSType endKey);

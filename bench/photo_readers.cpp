@@ -1,0 +1,102 @@
+// Label conventions of the photo benchmark and the Kestrix reader.
+#include "bench/photo_readers.h"
+
+#include "cli/file_scan.h"
+#include "engine/scanner_instance.h"
+#include "engine/symbology.h"
+#include "toolbox/fourcc.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace {
+
+// UPC-E's 6 digits (with number system and check digit when 8) as UPC-A.
+std::string ExpandUPCEDigits(const std::string& digits) {
+    std::string e = digits;
+    if (e.size() == 6) e = "0" + e + "?";
+    if (e.size() != 8) return digits;
+    const char ns = e[0], c = e[7];
+    const std::string d = e.substr(1, 6);
+    std::string upca;
+    switch (d[5]) {
+    case '0':
+    case '1':
+    case '2':
+        upca = d.substr(0, 2) + d[5] + "0000" + d.substr(2, 3);
+        break;
+    case '3':
+        upca = d.substr(0, 3) + "00000" + d.substr(3, 2);
+        break;
+    case '4':
+        upca = d.substr(0, 4) + "00000" + d[4];
+        break;
+    default:
+        upca = d.substr(0, 5) + "0000" + d[5];
+        break;
+    }
+    return std::string("0") + ns + upca + c;
+}
+
+std::string Lower(std::string s) {
+    std::ranges::transform(s, s.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    return s;
+}
+
+} // namespace
+
+PhotoRead NormalisedRead(std::string symbology, PhotoKind kind, std::string text,
+                         std::string addOn) {
+    PhotoRead read{std::move(symbology), std::move(text), std::move(addOn)};
+    if (kind == PhotoKind::kEANUPC || kind == PhotoKind::kUPCE) {
+        if (auto space = read.main.find(' '); space != std::string::npos) {
+            read.addOn = read.main.substr(space + 1);
+            read.main.resize(space);
+        }
+        if (kind == PhotoKind::kUPCE && read.main.size() <= 8)
+            read.main = ExpandUPCEDigits(read.main);
+        if (read.main.size() == 12) read.main = "0" + read.main;
+    }
+    if (kind == PhotoKind::kCode39) std::ranges::replace(read.main, '_', ' ');
+    if (kind == PhotoKind::kCodabar) read.caseless = true;
+    return read;
+}
+
+bool MatchesLabel(const PhotoRead& read, const std::string& label, bool addOnFolder) {
+    if (addOnFolder) return read.main + read.addOn == label;
+    if (read.caseless) return Lower(read.main) == Lower(label);
+    return read.main == label;
+}
+
+std::vector<std::uint8_t> FrameLuminance(std::span<const std::uint32_t> frame) {
+    std::vector<std::uint8_t> gray(frame.size());
+    for (std::size_t i = 0; i < frame.size(); ++i) {
+        const std::uint32_t p = frame[i];
+        gray[i] = std::uint8_t((((p >> 16) & 0xFF) + 2 * ((p >> 8) & 0xFF) + (p & 0xFF)) / 4);
+    }
+    return gray;
+}
+
+PhotoReader KestrixReader(bool tryHarder) {
+    ScanOptions options;
+    for (OSType key : {kKeyEAN8, kKeyEAN13, kKeyUPCA, kKeyUPCE, kKeyCodabar, kKeyCode39,
+                       kKeyCode128, kKeyInt2of5})
+        options.switches.push_back({key, true});
+    options.switches.push_back({kKeyTryHarder, tryHarder});
+    options.supplement = kSupplementOptional;
+    return {tryHarder ? "Kestrix (hard on)" : "Kestrix (hard off)",
+            [options](std::span<const std::uint32_t> frame) {
+                std::vector<PhotoRead> reads;
+                ScanStillPicture(frame, options, [&](const ScanRead& r) {
+                    PhotoKind kind = PhotoKind::kOther;
+                    if (r.symbology == kSymbologyEAN13 || r.symbology == kSymbologyUPCA ||
+                        r.symbology == kSymbologyEAN8)
+                        kind = PhotoKind::kEANUPC;
+                    if (r.symbology == kSymbologyUPCE) kind = PhotoKind::kUPCE;
+                    if (r.symbology == kSymbologyCode39) kind = PhotoKind::kCode39;
+                    if (r.symbology == kSymbologyCodabar) kind = PhotoKind::kCodabar;
+                    reads.push_back(NormalisedRead(FourCCToString(r.symbology), kind, r.text));
+                });
+                return reads;
+            }};
+}

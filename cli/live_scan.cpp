@@ -1,0 +1,122 @@
+// The live loop of kestrix-scan: the idle timer on a manual event loop whose
+// waiter sleeps until the real clock reaches each fire, so the camera or the
+// source sets the pace. A snapshot is taken after the idle call that
+// accepted a read, when the target and the confirmation box are drawn.
+#include "cli/live_scan.h"
+
+#include "engine/dispatch.h"
+#include "engine/scanner_instance.h"
+#include "engine/video_hooks.h"
+#include "toolbox/event_loop.h"
+#include "toolbox/events.h"
+#include "video/capture.h"
+#include "video/video.h"
+
+#include <array>
+#include <chrono>
+#include <csignal>
+#include <iostream>
+#include <span>
+#include <thread>
+
+namespace {
+
+constexpr std::array kScanEvents = {EventTypeSpec{kEventClassKestrix, kEventKindScan}};
+constexpr auto kLongestSleep = std::chrono::milliseconds(50); // Ctrl+C is seen this soon
+constexpr const char* kSnapshotName = "Kestrix Image %ld.png";
+
+volatile std::sig_atomic_t interrupted = 0;
+
+void OnInterrupt(int) {
+    interrupted = 1;
+}
+
+// Sleeps until the real clock reaches due, in short steps so that Ctrl+C
+// ends the wait, then sets the tick clock to it.
+void WaitForTick(std::chrono::steady_clock::time_point start, Ticks first, Ticks due) {
+    using namespace std::chrono;
+    const auto until =
+        start + microseconds(std::int64_t(std::int32_t(due - first)) * 1'000'000 / 60);
+    while (!interrupted && steady_clock::now() < until)
+        std::this_thread::sleep_for(
+            std::min<steady_clock::duration>(until - steady_clock::now(), kLongestSleep));
+    SetTickCount(due);
+}
+
+} // namespace
+
+bool ScanLive(const ScanOptions& options, const ReadCallback& onRead, std::string& error) {
+    const bool camera = options.source->empty();
+    VideoSetSourceDescription(*options.source);
+
+    EventTarget target;
+    bool snapshotDue = false;
+    InstallEventHandler(target, kScanEvents, [&](EventTarget&, Event& event) {
+        Str255 text;
+        OSType symbology = 0;
+        GetEventParameter(event, kParamText, typePascalString,
+                          std::as_writable_bytes(std::span(text.bytes)));
+        GetEventParameterValue(event, kParamSymbology, typeType, symbology);
+        onRead({TickCount() / kTicksPerFrame, symbology, text.ToString()});
+        snapshotDue = !options.snapshotDir.empty();
+        return noErr;
+    });
+
+    ManualEventLoop loop;
+    SetCurrentEventLoop(&loop);
+    SetTickCount(0);
+    loop.SetWaiter(
+        [start = std::chrono::steady_clock::now()](Ticks due) { WaitForTick(start, 0, due); });
+    InstancePtr instance(NewInstance(nullptr, &target));
+    if (!instance || !instance->frameBase) {
+        SetCurrentEventLoop(nullptr);
+        error = "not enough memory for the scanner";
+        return false;
+    }
+    ApplyOptions(instance.get(), options);
+    SetBooleanInfo(instance.get(), kKeyShowTarget, 1);
+
+    SetInstancePreviewEnabled(instance.get(), true);
+    bool ok = instance->channel != nullptr;
+    if (!ok)
+        error = camera ? VideoLastOpenError() +
+                             "; connect a camera, or give a GStreamer source with --source PIPELINE"
+                       : VideoLastOpenError();
+
+    const auto previous = std::signal(SIGINT, OnInterrupt);
+    interrupted = 0;
+    bool waiting = false; // for the camera to come back
+    while (ok && !interrupted && loop.RunOnce()) {
+        if (snapshotDue) {
+            snapshotDue = false;
+            std::filesystem::path written;
+            if (VideoWriteFramePng(instance.get(), options.snapshotDir, kSnapshotName, &written) ==
+                noErr)
+                std::cerr << "kestrix-scan: saved " << written.string() << "\n";
+            else
+                std::cerr << "kestrix-scan: could not save a snapshot in " << options.snapshotDir
+                          << "\n";
+        }
+        if (instance->channel) {
+            waiting = false;
+            continue;
+        }
+        // The source closed by itself. A camera that fails is retried by
+        // the loop, as in the desktop program; any other source is done.
+        const CaptureEnd& end = VideoLastCaptureEnd();
+        if (end.failed && camera) {
+            if (!waiting) std::cerr << "kestrix-scan: " << end.message << "; trying again\n";
+            waiting = true;
+            continue;
+        }
+        if (end.failed) {
+            error = end.message;
+            ok = false;
+        }
+        break;
+    }
+    std::signal(SIGINT, previous);
+    instance.reset();
+    SetCurrentEventLoop(nullptr);
+    return ok;
+}

@@ -1,0 +1,11 @@
+// Second analysis of a laser: a threshold at the local mean. The first
+// analysis thresholds at the middle of the extremes of 65 samples, where
+// blur keeps a narrow space between two wide bars darker than that middle
+// and loses it; against the mean of the 9 samples around it, the space is
+// still lighter than its surroundings.
+#pragma once
+
+struct ScannerInstance;
+struct Laser;
+
+void AnalyzeSensorMean(const ScannerInstance* instance, Laser* laser);

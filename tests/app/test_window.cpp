@@ -1,0 +1,187 @@
+// The scanner window through its real widgets: start-up and shut-down with
+// the preferences, the commands, and the Advanced sheet.
+#include "app/commands.h"
+#include "app/interface.h"
+#include "engine/scanner_instance.h"
+#include "engine/settings_store.h"
+#include "tests/app/app_fixture.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QFileDialog>
+#include <QPushButton>
+#include <QSlider>
+#include <QTimer>
+#include <fstream>
+
+namespace {
+
+// Chooses the menu item of that command, as the menu does.
+void Menu(const char* command) {
+    auto* item = globals->window->findChild<QAction*>(QString::fromLatin1(command));
+    ASSERT_NE(item, nullptr) << command;
+    item->trigger();
+}
+
+QDialog* OpenSheet() {
+    Menu("adva");
+    QDialog* sheet = nullptr;
+    WaitFor(
+        [&] {
+            sheet = globals->window->findChild<QDialog*>(QStringLiteral("Advanced"));
+            return sheet && sheet->isVisible();
+        },
+        3000);
+    return sheet;
+}
+
+template <class T>
+T* Control(QWidget* window, const char* signature) {
+    T* control = nullptr;
+    AppGetControl(window, FourCCFromString(signature), control);
+    return control;
+}
+
+void Click(QWidget* window, const char* name) {
+    auto* control = window->findChild<QWidget*>(QString::fromLatin1(name));
+    ASSERT_NE(control, nullptr) << name;
+    QTest::mouseClick(control, Qt::LeftButton, {}, QPoint(8, control->height() / 2));
+}
+
+// Chooses the popup's item by keyboard, as a user would.
+void ChooseAction(int index) {
+    QComboBox* popup = globals->actionPopup;
+    popup->setFocus();
+    while (popup->currentIndex() > index) QTest::keyClick(popup, Qt::Key_Up);
+    while (popup->currentIndex() < index) QTest::keyClick(popup, Qt::Key_Down);
+}
+
+std::vector<std::uint8_t> StoredSettings() {
+    return FlattenCollection(SettingsToCollection(globals->instance));
+}
+
+} // namespace
+
+TEST_F(AppTest, FirstStartThenEverythingRestoredAtTheNextStart) {
+    EXPECT_EQ(globals->window->frameGeometry().topLeft(), QPoint(16, 32));
+    EXPECT_EQ(globals->action, kActionNone);
+    EXPECT_EQ(globals->actionPopup->currentIndex(), 0);
+    EXPECT_TRUE(globals->chooseButton->isHidden());
+
+    ChooseAction(3); // the script action shows the choose button at once
+    EXPECT_EQ(globals->action, kActionScript);
+    EXPECT_FALSE(globals->chooseButton->isHidden());
+    const std::string script = (config.path / "on-scan").string();
+    std::ofstream(script) << "#!/bin/sh\n";
+    globals->scriptPath = script; // as the choose button's file dialog sets it
+    EXPECT_EQ(globals->scriptPath, script);
+
+    ChooseAction(2); // the clipboard; the script stays chosen
+    EXPECT_EQ(globals->action, kActionClipboard);
+    EXPECT_TRUE(globals->chooseButton->isHidden());
+    globals->window->move(200, 150);
+    ASSERT_TRUE(WaitFor([] { return globals->window->pos() == QPoint(200, 150); }, 2000));
+    globals->window->close(); // the close box quits the loop, the window stays
+    EXPECT_TRUE(globals->window->isVisible());
+
+    Restart();
+    EXPECT_EQ(globals->window->frameGeometry().topLeft(), QPoint(200, 150));
+    EXPECT_EQ(globals->action, kActionClipboard);
+    EXPECT_EQ(globals->actionPopup->currentIndex(), 2);
+    EXPECT_EQ(globals->scriptPath, script);
+
+    globals->window->move(5000, 4000); // on no screen
+    ASSERT_TRUE(WaitFor([] { return globals->window->pos() == QPoint(5000, 4000); }, 2000));
+    Restart();
+    EXPECT_EQ(globals->window->frameGeometry().topLeft(), QPoint(16, 32));
+}
+
+TEST_F(AppTest, CommandsFromTheWidgetsChangeTheInstance) {
+    ScannerInstance* s = globals->instance;
+    const std::uint8_t scan = s->scanEnabled, target = s->showTarget;
+    Click(globals->window.get(), "scan");
+    EXPECT_EQ(s->scanEnabled, !scan);
+    Click(globals->window.get(), "targ");
+    EXPECT_EQ(s->showTarget, !target);
+
+    SetDoubleInfo(s, kKeyFocusDistance, 0.5);
+    struct {
+        const char* command;
+        double distance;
+    } const focusSteps[] = {{"focf", 0.525}, {"focf", 0.55}, {"focn", 0.525}};
+    for (const auto& step : focusSteps) {
+        Menu(step.command);
+        EXPECT_NEAR(s->focusDistance, step.distance, 1e-9) << step.command;
+    }
+
+    // The popup's choice counts only from its own menu, attributes exactly 1.
+    struct {
+        HICommand command;
+        OSType actionAfter;
+    } const choices[] = {
+        {{kHICommandFromMenu | 2, kActionSend, globals->actionMenu, 2}, kActionNone},
+        {{0, kActionSend, globals->actionMenu, 2}, kActionNone},
+        {{kHICommandFromMenu, kActionSend, globals->window.get(), 2}, kActionNone},
+        {{kHICommandFromMenu, kActionSend, globals->actionMenu, 2}, kActionSend},
+    };
+    for (const auto& c : choices) {
+        EXPECT_EQ(SendCommand(&globals->windowTarget, c.command), eventNotHandledErr);
+        EXPECT_EQ(globals->action, c.actionAfter);
+    }
+    EXPECT_EQ(SendCommand(&globals->windowTarget, {0, "what"_4cc, nullptr, 0}), eventNotHandledErr);
+}
+
+TEST_F(AppTest, AdvancedSheetShowsTheFocusInTruncatedHundredths) {
+    struct {
+        double stored;
+        int shown;
+        double afterOK;
+    } const cases[] = {{0.2, 20, 0.2}, {0.29, 28, 0.28}, {0.225, 22, 0.22}};
+    for (const auto& c : cases) {
+        SetDoubleInfo(globals->instance, kKeyFocusDistance, c.stored);
+        QDialog* sheet = OpenSheet();
+        ASSERT_NE(sheet, nullptr);
+        EXPECT_EQ(Control<QSlider>(sheet, "focd")->value(), c.shown) << c.stored;
+        Click(sheet, "ok");
+        EXPECT_DOUBLE_EQ(GetDoubleInfo(globals->instance, kKeyFocusDistance), c.afterOK);
+    }
+    struct {
+        int set;
+        int shownAgain;
+    } const slides[] = {{29, 28}, {58, 57}, {30, 30}};
+    for (const auto& c : slides) {
+        QDialog* sheet = OpenSheet();
+        ASSERT_NE(sheet, nullptr);
+        Control<QSlider>(sheet, "focd")->setValue(c.set);
+        Click(sheet, "ok");
+        EXPECT_DOUBLE_EQ(GetDoubleInfo(globals->instance, kKeyFocusDistance), c.set * 0.01);
+        sheet = OpenSheet();
+        ASSERT_NE(sheet, nullptr);
+        EXPECT_EQ(Control<QSlider>(sheet, "focd")->value(), c.shownAgain) << c.set;
+        Click(sheet, "cancel");
+    }
+}
+
+TEST_F(AppTest, AdvancedSheetCancelChangesNothingAndOKSetsTheWindowsTarget) {
+    const std::vector<std::uint8_t> before = StoredSettings();
+    QDialog* sheet = OpenSheet();
+    ASSERT_NE(sheet, nullptr);
+    for (QCheckBox* box : sheet->findChildren<QCheckBox*>())
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+    Control<QSlider>(sheet, "focd")->setValue(77);
+    Click(sheet, "cancel");
+    EXPECT_EQ(StoredSettings(), before);
+    EXPECT_EQ(globals->window->findChild<QDialog*>(QStringLiteral("Advanced")), nullptr);
+
+    if (!globals->targetCheckbox->isChecked()) Click(globals->window.get(), "targ");
+    ASSERT_TRUE(globals->instance->showTarget);
+    sheet = OpenSheet();
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_TRUE(Control<QCheckBox>(sheet, "targ")->isChecked());
+    Click(sheet, "targ");
+    EXPECT_TRUE(globals->instance->showTarget); // nothing is written before OK
+    Click(sheet, "ok");
+    EXPECT_FALSE(globals->instance->showTarget);
+    EXPECT_FALSE(globals->targetCheckbox->isChecked());
+}

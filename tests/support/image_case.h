@@ -1,0 +1,78 @@
+// The image tables of the symbology suites: libzint-drawn symbols under
+// viewing conditions drawn from a seed, shown to a real scanner instance
+// with all eight symbologies enabled. A failing case names its seed and
+// conditions, and saves its frame for a look when KESTRIX_IMAGE_DUMP names
+// a folder.
+#pragma once
+
+#include "tests/support/frame.h"
+#include "tests/support/random.h"
+#include "tests/support/render_barcode.h"
+#include "tests/support/scan_harness.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+// One turn of the ten laser patterns.
+constexpr int kFramesPerTurn = 10;
+// Pixels along the reading direction that symbol and quiet zones may span:
+// the shortest laser through the centre is 479 samples long.
+constexpr double kMaxSymbolSpan = 440;
+constexpr double kMinPixelsPerModule = 2.0;
+constexpr double kMaxPixelsPerModule = 4.0;
+
+// Viewing conditions drawn from the seed: pixels per module between 2 and
+// what lets the symbol fit (at most 4), blur, noise, contrast, lighting and
+// a small offset from the centre. The angle and the ratio are the caller's.
+RenderOptions DrawConditions(std::uint64_t seed, const BarPattern& pattern, double angleDegrees,
+                             double wideRatio = 0);
+
+// "seed 12 angle 187.3 ppm 2.41 blur 0.62 noise 3.1 contrast 0.55 ..."
+std::string Describe(std::uint64_t seed, const RenderOptions& options);
+
+// "'ean1' 5901234123457 at frame 3" for each read.
+std::string Describe(const std::vector<ScanRead>& reads);
+
+// A seed for case `index` of a test family.
+std::uint64_t CaseSeed(std::uint64_t family, int index);
+// A family number from a name.
+std::uint64_t Family(const std::string& name);
+
+// Saves the frame as <dir>/<name>.png when KESTRIX_IMAGE_DUMP is set.
+void DumpFrame(const Frame& frame, const std::string& name);
+
+// One symbol of a symbology's image table.
+struct SymbolRow {
+    std::string data;     // what libzint is given
+    std::string expected; // what the scanner must deliver
+    double wideRatio = 0; // Code 39, Codabar, 2 of 5; 0 for the others
+};
+
+// Each row drawn `variations` times, the angles of all of them together
+// stepping through the whole circle: delivered exactly once with its text
+// and symbology, within a turn when the symbology has a check digit, else
+// within two (its second equal read).
+void ExpectRowsDelivered(const std::string& family, int zintSymbology, OSType symbology,
+                         const std::vector<SymbolRow>& rows, int variations);
+
+struct DamageTable {
+    std::string family;
+    int zintSymbology = 0;
+    double wideRatio = 0;
+    std::function<std::string(TestRandom&)> data;
+    // Where one symbol character lies, to smudge it over.
+    std::function<Damage(TestRandom&, const BarPattern&)> character;
+    // The text of the intact symbol, when it is not the data itself.
+    std::function<std::string(const std::string&)> intact = {};
+};
+
+// Ten symbols with one bar erased and ten with one character smudged, each
+// in view for two turns. Read as printed ('hard' off), nothing is
+// delivered; read harder, the damaged symbol may still give its own text,
+// never another.
+void ExpectDamageNeverDelivered(const DamageTable& table);
+
+// Random data of `length` characters from the alphabet.
+std::string RandomText(TestRandom& random, const std::string& alphabet, int length);

@@ -1,0 +1,76 @@
+// Run tables for decoder tests: libzint's symbols as run widths in
+// modules, changed where a case needs what no encoder draws, loaded into a
+// laser as the sensor analysis would leave them.
+#pragma once
+
+#include "engine/laser.h"
+#include "tests/support/zint_bars.h"
+#include "toolbox/fourcc.h"
+
+#include <functional>
+#include <initializer_list>
+#include <memory>
+#include <optional>
+#include <random>
+#include <span>
+#include <string>
+#include <utility>
+#include <vector>
+
+// A zero-filled laser on the heap (it holds a 656-entry table).
+std::unique_ptr<Laser> MakeLaser();
+
+// Loads widths into the laser's run table, starting at 0.0 with a space
+// (or a bar when firstIsBar), alternating from there.
+void LoadRuns(Laser& laser, std::span<const double> widths, bool firstIsBar = false);
+void LoadRuns(Laser& laser, std::initializer_list<double> widths, bool firstIsBar = false);
+
+// Module widths scaled by a number of samples per module.
+std::vector<double> Scaled(std::span<const double> modules, double samplesPerModule);
+
+// The reverse of a run table: a symbol read from the other side.
+std::vector<double> Reversed(std::span<const double> widths);
+
+// libzint's symbol in modules: the leading quiet zone (a space), bar,
+// space, ..., bar, then the trailing quiet zone (left out when 0).
+std::vector<double> ZintRuns(int symbology, std::string_view data, double leadingQuiet,
+                             double trailingQuiet, const EncodeOptions& options = {});
+
+// Runs [first, first + count) in reverse order: an EAN/UPC digit of one
+// parity turned into the other.
+std::vector<double> ReversedGroup(std::vector<double> runs, std::size_t first, std::size_t count);
+
+// Runs a decoder over a laser loaded with the widths: its text, the
+// symbology checked, or nullopt when it reads nothing.
+std::optional<std::string> DecodeText(bool (*decode)(Laser*), OSType symbology,
+                                      std::span<const double> widths);
+std::optional<std::string> DecodeModules(bool (*decode)(Laser*), OSType symbology,
+                                         std::span<const double> modules, double samplesPerModule);
+
+// The seed of a random test: KESTRIX_TEST_SEED when set, to replay a run,
+// else the given one.
+unsigned TestSeed(unsigned fallback);
+
+// Module widths in samples, every inner edge moved by up to +-jitter modules.
+std::vector<double> Jittered(const std::vector<double>& modules, double samplesPerModule,
+                             double jitter, std::mt19937& rng);
+
+// A few runs of 1 to 3 modules before the symbol (ending on a bar) and after
+// it (starting with one), as a laser sees print around a label.
+std::vector<double> WithJunk(const std::vector<double>& symbol, std::mt19937& rng);
+
+struct RoundTrip {
+    int zintSymbology = 0;
+    bool (*decode)(Laser*) = nullptr;
+    OSType symbology = 0;
+    // Draws libzint's data and the text the decoder must give for it.
+    std::function<std::pair<std::string, std::string>(std::mt19937&)> draw;
+    double minRatio = 0, maxRatio = 0; // wide-to-narrow ratio; 0 keeps libzint's
+    double jitter = 0.06;              // modules
+    double minSamples = 2, maxSamples = 6;
+    int trials = 500;
+};
+
+// Random symbols drawn by libzint, with junk around them, edges jittered,
+// at random samples per module: every one reads as its text.
+void ExpectRoundTrips(const RoundTrip& trip);

@@ -1,0 +1,84 @@
+// Snapshots: the first free "Kestrix Image N" on the Desktop, the PNG read
+// back, and no Desktop. The beep: silent without a file, never in the way.
+#include "tests/video/live_harness.h"
+
+#include "engine/video_hooks.h"
+#include "video/cairo_ptr.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class Export : public testing::Test {
+  protected:
+    void SetUp() override {
+        char name[] = "/tmp/kestrix-export-XXXXXX";
+        home = mkdtemp(name);
+        setenv("HOME", home.c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
+        unsetenv("XDG_DESKTOP_DIR");
+    }
+    void TearDown() override { fs::remove_all(home); }
+
+    fs::path home;
+    LiveHarness live;
+};
+
+} // namespace
+
+TEST_F(Export, WritesTheFirstFreeNumberAsA640x480Png) {
+    const fs::path desktop = home / "Desktop";
+    fs::create_directories(desktop);
+    std::ofstream(desktop / "Kestrix Image 1") << "taken";
+    std::ofstream(desktop / "Kestrix Image 3") << "taken";
+    for (int x = 0; x < kFrameWidth; ++x) live.Pixel(x, 100) = 0xFF123456u;
+
+    ASSERT_EQ(VideoExportFrame(live.Instance()), noErr);
+    const fs::path written = desktop / "Kestrix Image 2";
+    ASSERT_TRUE(fs::exists(written));
+    EXPECT_EQ(fs::file_size(desktop / "Kestrix Image 3"), 5u); // untouched
+
+    cairo::SurfacePtr png(cairo_image_surface_create_from_png(written.c_str()));
+    ASSERT_EQ(cairo_surface_status(png.get()), CAIRO_STATUS_SUCCESS);
+    EXPECT_EQ(cairo_image_surface_get_width(png.get()), kFrameWidth);
+    EXPECT_EQ(cairo_image_surface_get_height(png.get()), kFrameHeight);
+    const auto* row = reinterpret_cast<const std::uint32_t*>(
+        cairo_image_surface_get_data(png.get()) + 100 * cairo_image_surface_get_stride(png.get()));
+    EXPECT_EQ(row[0] & 0xFFFFFFu, 0x123456u);
+    EXPECT_EQ(row[639] & 0xFFFFFFu, 0x123456u);
+
+    ASSERT_EQ(VideoExportFrame(live.Instance()), noErr);
+    EXPECT_TRUE(fs::exists(desktop / "Kestrix Image 4"));
+}
+
+TEST_F(Export, TheDesktopOfTheUserDirsIsUsed) {
+    fs::create_directories(home / "config");
+    fs::create_directories(home / "Schreibtisch");
+    std::ofstream(home / "config" / "user-dirs.dirs")
+        << "# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n";
+    ASSERT_EQ(VideoExportFrame(live.Instance()), noErr);
+    EXPECT_TRUE(fs::exists(home / "Schreibtisch" / "Kestrix Image 1"));
+}
+
+TEST_F(Export, NoDesktopFolderIsAnErrorAndWritesNothing) {
+    EXPECT_EQ(VideoExportFrame(live.Instance()), fnfErr);
+    EXPECT_FALSE(fs::exists(home / "Desktop"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(home), fs::directory_iterator()), 0);
+}
+
+TEST(Sound, AMissingSoundIsSilentAndTheBeepNeverWaits) {
+    EXPECT_EQ(AppGetMovieFromBundle("NoSuchSound"), nullptr);
+    AppPlayMovieAsync(nullptr);
+    AppDisposeMovie(nullptr);
+    Movie* beep = AppGetMovieFromBundle("Beep");
+    ASSERT_NE(beep, nullptr);
+    AppPlayMovieAsync(beep); // here there may be no audio device at all
+    AppPlayMovieAsync(beep);
+    AppDisposeMovie(beep);
+}

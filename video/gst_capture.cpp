@@ -1,0 +1,394 @@
+// GStreamer capture channels. The appsink keeps one buffer and drops older
+// ones; the idle call takes a pending sample without waiting and copies it
+// into the frame buffer with the alpha byte set. A live source runs without
+// clock sync; any other (a file, videotestsrc) is played at its own pace.
+// Errors and the end of the stream come from the bus and are latched.
+#include "video/gst_capture.h"
+
+#include "engine/laser.h"
+#include "video/gst_ptr.h"
+
+#include <gst/app/gstappsink.h>
+#include <gst/gst.h>
+#include <gst/video/video.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+using namespace gst;
+
+constexpr const char* kSinkName = "kestrix_capture";
+constexpr const char* kHeadName = "kestrix_head";
+constexpr int kMaxUsefulFps = 30; // the idle timer's rate
+constexpr std::uint32_t kOpaque = 0xFF000000u;
+
+struct DeviceListDeleter {
+    void operator()(GList* list) const { g_list_free_full(list, gst_object_unref); }
+};
+struct CapsDeleter {
+    void operator()(GstCaps* caps) const { gst_caps_unref(caps); }
+};
+struct StructureDeleter {
+    void operator()(GstStructure* s) const { gst_structure_free(s); }
+};
+using DeviceListPtr = std::unique_ptr<GList, DeviceListDeleter>;
+using CapsPtr = std::unique_ptr<GstCaps, CapsDeleter>;
+using StructurePtr = std::unique_ptr<GstStructure, StructureDeleter>;
+using MonitorPtr = std::unique_ptr<GstDeviceMonitor, ObjectDeleter>;
+
+// The conversion to the frame buffer's format; named, its first element is
+// the one a camera's source links to.
+std::string ConvertTail(bool named = false) {
+    return std::string("videoconvert") + (named ? std::string(" name=") + kHeadName : "") +
+           " ! videoscale ! video/x-raw,format=BGRx,width=" + std::to_string(kFrameWidth) +
+           ",height=" + std::to_string(kFrameHeight) + " ! appsink name=" + kSinkName +
+           " max-buffers=1 drop=true sync=false enable-last-sample=false";
+}
+
+bool InitGStreamer(std::string& error) {
+    GError* raw = nullptr;
+    if (gst_init_check(nullptr, nullptr, &raw)) return true;
+    ErrorPtr e(raw);
+    error = std::string("GStreamer could not start: ") + (e ? e->message : "unknown error");
+    return false;
+}
+
+std::string OneLine(std::string text) {
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    while (!text.empty() && (text.back() == ' ' || text.back() == '.')) text.pop_back();
+    return text;
+}
+
+// The first error on the bus as one line; empty if there is none.
+std::string TakeBusError(GstBus* bus) {
+    MessagePtr message(gst_bus_pop_filtered(bus, GST_MESSAGE_ERROR));
+    if (!message) return {};
+    GError* raw = nullptr;
+    gst_message_parse_error(message.get(), &raw, nullptr);
+    ErrorPtr error(raw);
+    return error ? OneLine(error->message) : "unknown GStreamer error";
+}
+
+// The highest frame rate of a structure's framerate field (fraction, list
+// or range); 0/1 when it has none.
+void HighestFrameRate(const GValue* value, int& num, int& den) {
+    num = 0;
+    den = 1;
+    if (!value) return;
+    auto consider = [&](const GValue* v) {
+        if (!GST_VALUE_HOLDS_FRACTION(v)) return;
+        const int n = gst_value_get_fraction_numerator(v);
+        const int d = gst_value_get_fraction_denominator(v);
+        if (d > 0 && std::int64_t(n) * den > std::int64_t(num) * d) {
+            num = n;
+            den = d;
+        }
+    };
+    if (GST_VALUE_HOLDS_LIST(value)) {
+        for (guint i = 0; i < gst_value_list_get_size(value); ++i)
+            consider(gst_value_list_get_value(value, i));
+    } else if (GST_VALUE_HOLDS_FRACTION_RANGE(value)) {
+        consider(gst_value_get_fraction_range_max(value));
+    } else {
+        consider(value);
+    }
+}
+
+std::vector<CameraMode> ModesOf(GstCaps* caps) {
+    std::vector<CameraMode> modes;
+    if (!caps) return modes;
+    for (guint i = 0; i < gst_caps_get_size(caps); ++i) {
+        const GstStructure* s = gst_caps_get_structure(caps, i);
+        CameraMode mode;
+        const std::string_view name = gst_structure_get_name(s);
+        if (name != "image/jpeg" && name != "video/x-raw") continue;
+        mode.jpeg = name == "image/jpeg";
+        if (!gst_structure_get_int(s, "width", &mode.width) ||
+            !gst_structure_get_int(s, "height", &mode.height))
+            continue;
+        HighestFrameRate(gst_structure_get_value(s, "framerate"), mode.fpsNumerator,
+                         mode.fpsDenominator);
+        modes.push_back(mode);
+    }
+    return modes;
+}
+
+// The stable name of a device node: its /dev/v4l/by-id link, else its
+// by-path link, else the node itself.
+std::string StableDevicePath(const std::string& node) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path target = fs::canonical(node, ec);
+    if (ec) return node;
+    for (const char* folder : {"/dev/v4l/by-id", "/dev/v4l/by-path"}) {
+        for (const auto& entry : fs::directory_iterator(folder, ec)) {
+            std::error_code linkError;
+            if (fs::canonical(entry.path(), linkError) == target && !linkError)
+                return entry.path().string();
+        }
+    }
+    return node;
+}
+
+struct CameraDevice {
+    std::string id;   // stable identifier
+    std::string name; // display name
+    std::string node; // V4L2 device node; empty for other providers
+    std::unique_ptr<GstDevice, ObjectDeleter> device;
+};
+
+std::vector<CameraDevice> ListCameraDevices() {
+    std::vector<CameraDevice> cameras;
+    MonitorPtr monitor(gst_device_monitor_new());
+    gst_device_monitor_add_filter(monitor.get(), "Video/Source", nullptr);
+    DeviceListPtr devices(gst_device_monitor_get_devices(monitor.get()));
+    for (GList* l = devices.get(); l; l = l->next) {
+        auto* device = GST_DEVICE(l->data);
+        CameraDevice camera;
+        GStringPtr name(gst_device_get_display_name(device));
+        camera.name = name ? name.get() : "camera";
+        StructurePtr props(gst_device_get_properties(device));
+        for (const char* key : {"device.path", "api.v4l2.path"})
+            if (const char* path = props ? gst_structure_get_string(props.get(), key) : nullptr) {
+                camera.node = path;
+                break;
+            }
+        camera.id = camera.node.empty() ? camera.name : StableDevicePath(camera.node);
+        camera.device.reset(GST_DEVICE(gst_object_ref(device)));
+        // Several providers may list one camera: keep the first.
+        if (std::none_of(cameras.begin(), cameras.end(),
+                         [&](const CameraDevice& c) { return c.id == camera.id; }))
+            cameras.push_back(std::move(camera));
+    }
+    return cameras;
+}
+
+class GstCaptureChannel final : public CaptureChannel {
+  public:
+    GstCaptureChannel(PipelinePtr pipeline, std::string deviceId,
+                      std::unique_ptr<CameraControls> controls)
+        : pipeline_(std::move(pipeline)), deviceId_(std::move(deviceId)),
+          controls_(std::move(controls)) {
+        sink_.reset(gst_bin_get_by_name(GST_BIN(pipeline_.get()), kSinkName));
+        bus_.reset(gst_element_get_bus(pipeline_.get()));
+    }
+    ~GstCaptureChannel() override {
+        if (caps_) gst_caps_unref(caps_);
+    }
+
+    // Starts the pipeline; false with the reason in error.
+    bool Play(std::string& error) {
+        if (!sink_ || !bus_) {
+            error = "the GStreamer pipeline has no frame sink";
+            return false;
+        }
+        const GstStateChangeReturn result =
+            gst_element_set_state(pipeline_.get(), GST_STATE_PLAYING);
+        if (result == GST_STATE_CHANGE_FAILURE) {
+            error = TakeBusError(bus_.get());
+            if (error.empty()) error = "the GStreamer pipeline did not start";
+            return false;
+        }
+        // A source that is not live (a file) plays at its own pace, not as
+        // fast as it decodes; a live one is never held back.
+        if (result != GST_STATE_CHANGE_NO_PREROLL) g_object_set(sink_.get(), "sync", TRUE, nullptr);
+        return true;
+    }
+
+    CaptureIdleResult Idle(std::span<std::uint32_t> frame, std::size_t rowPixels) override {
+        if (state_ != CaptureIdleResult::kNoFrame) return state_;
+        if (std::string e = TakeBusError(bus_.get()); !e.empty()) return Fail(std::move(e));
+        auto* sink = GST_APP_SINK(sink_.get());
+        SamplePtr sample(gst_app_sink_try_pull_sample(sink, 0));
+        if (!sample) {
+            if (gst_app_sink_is_eos(sink)) state_ = CaptureIdleResult::kEnded;
+            return state_;
+        }
+        return Copy(sample.get(), frame, rowPixels);
+    }
+
+    void Stop() override { gst_element_set_state(pipeline_.get(), GST_STATE_PAUSED); }
+    void Start() override { gst_element_set_state(pipeline_.get(), GST_STATE_PLAYING); }
+    std::string DeviceId() const override { return deviceId_; }
+    CameraControls* Controls() override { return controls_.get(); }
+    std::string Error() const override { return error_; }
+
+  private:
+    CaptureIdleResult Fail(std::string error) {
+        error_ = deviceId_.empty() ? std::move(error) : "the camera failed: " + error;
+        state_ = CaptureIdleResult::kFailed;
+        return state_;
+    }
+
+    CaptureIdleResult Copy(GstSample* sample, std::span<std::uint32_t> frame,
+                           std::size_t rowPixels) {
+        GstCaps* caps = gst_sample_get_caps(sample);
+        if (caps != caps_) { // parse the format once, not per frame
+            if (!caps || !gst_video_info_from_caps(&info_, caps))
+                return Fail("a frame came without its format");
+            if (caps_) gst_caps_unref(caps_);
+            caps_ = gst_caps_ref(caps);
+        }
+        GstBuffer* buffer = gst_sample_get_buffer(sample);
+        GstVideoFrame video{};
+        if (!buffer || GST_VIDEO_INFO_WIDTH(&info_) != kFrameWidth ||
+            GST_VIDEO_INFO_HEIGHT(&info_) != kFrameHeight ||
+            frame.size() < (kFrameHeight - 1) * rowPixels + kFrameWidth ||
+            !gst_video_frame_map(&video, &info_, buffer, GST_MAP_READ))
+            return Fail("a frame could not be read as 640x480 pixels");
+        const auto* base = static_cast<const std::uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&video, 0));
+        const int stride = GST_VIDEO_FRAME_PLANE_STRIDE(&video, 0);
+        for (int y = 0; y < kFrameHeight; ++y) {
+            std::uint32_t* out = frame.data() + y * rowPixels;
+            std::memcpy(out, base + std::ptrdiff_t(y) * stride, kFrameWidth * 4);
+            for (int x = 0; x < kFrameWidth; ++x) out[x] |= kOpaque;
+        }
+        gst_video_frame_unmap(&video);
+        return CaptureIdleResult::kFrame;
+    }
+
+    PipelinePtr pipeline_;
+    ElementPtr sink_;
+    BusPtr bus_;
+    std::string deviceId_;
+    std::unique_ptr<CameraControls> controls_;
+    GstCaps* caps_ = nullptr; // format of the last frame, with info_
+    GstVideoInfo info_{};
+    CaptureIdleResult state_ = CaptureIdleResult::kNoFrame; // latched end or failure
+    std::string error_;
+};
+
+// Builds the pipeline; an error names shown, the part the user gave.
+PipelinePtr ParsePipeline(const std::string& description, std::string& error,
+                          const std::string& shown) {
+    GError* raw = nullptr;
+    PipelinePtr pipeline(gst_parse_launch(description.c_str(), &raw));
+    ErrorPtr parseError(raw);
+    if (!pipeline || parseError) {
+        error = "cannot build the GStreamer pipeline \"" + shown +
+                "\": " + (parseError ? OneLine(parseError->message) : "unknown error");
+        return nullptr;
+    }
+    if (!GST_IS_PIPELINE(pipeline.get())) {
+        error = "\"" + shown + "\" is not a pipeline";
+        return nullptr;
+    }
+    return pipeline;
+}
+
+std::unique_ptr<CaptureChannel> OpenCamera(CameraDevice& camera, std::string& error) {
+    CapsPtr caps(gst_device_get_caps(camera.device.get()));
+    const std::vector<CameraMode> modes = ModesOf(caps.get());
+    const std::string tail = CameraPipelineTail(ChooseCameraMode(modes));
+    PipelinePtr pipeline = ParsePipeline(tail, error, camera.name);
+    if (!pipeline) return nullptr;
+    GstElement* source = gst_device_create_element(camera.device.get(), nullptr);
+    ElementPtr head(gst_bin_get_by_name(GST_BIN(pipeline.get()), kHeadName));
+    if (!source || !head || !gst_bin_add(GST_BIN(pipeline.get()), source) ||
+        !gst_element_link(source, head.get())) {
+        error = "the camera \"" + camera.name + "\" could not be connected";
+        return nullptr;
+    }
+    auto channel = std::make_unique<GstCaptureChannel>(std::move(pipeline), camera.id,
+                                                       OpenV4l2Controls(camera.node));
+    if (!channel->Play(error)) {
+        error = "the camera \"" + camera.name + "\" could not be opened: " + error;
+        return nullptr;
+    }
+    return channel;
+}
+
+} // namespace
+
+std::optional<CameraMode> ChooseCameraMode(std::span<const CameraMode> modes) {
+    // Smaller is better: the size's distance from 640x480, too small last.
+    auto sizeRank = [](const CameraMode& m) {
+        const std::int64_t area = std::int64_t(m.width) * m.height;
+        const bool tooSmall = m.width < kFrameWidth || m.height < kFrameHeight;
+        return std::pair(tooSmall, tooSmall ? -area : area);
+    };
+    auto fps = [](const CameraMode& m) {
+        return std::min<double>(kMaxUsefulFps, double(m.fpsNumerator) / m.fpsDenominator);
+    };
+    const CameraMode* best = nullptr;
+    for (const CameraMode& m : modes) {
+        if (m.width <= 0 || m.height <= 0 || m.fpsDenominator <= 0) continue;
+        if (!best || sizeRank(m) < sizeRank(*best) ||
+            (sizeRank(m) == sizeRank(*best) &&
+             (fps(m) > fps(*best) || (fps(m) == fps(*best) && m.jpeg && !best->jpeg))))
+            best = &m;
+    }
+    if (!best) return std::nullopt;
+    return *best;
+}
+
+std::string CameraPipelineTail(const std::optional<CameraMode>& mode) {
+    if (!mode) return ConvertTail(true);
+    std::string caps = std::string(mode->jpeg ? "image/jpeg" : "video/x-raw") +
+                       ",width=" + std::to_string(mode->width) +
+                       ",height=" + std::to_string(mode->height);
+    if (mode->fpsNumerator > 0)
+        caps += ",framerate=" + std::to_string(mode->fpsNumerator) + "/" +
+                std::to_string(mode->fpsDenominator);
+    // jpegdec writes BGRx itself, so the conversion passes the frame through.
+    return std::string("capsfilter name=") + kHeadName + " caps=\"" + caps + "\" ! " +
+           (mode->jpeg ? "jpegdec ! video/x-raw,format=BGRx ! " : "") + ConvertTail();
+}
+
+std::unique_ptr<CaptureChannel> GstCaptureService::OpenPipeline(const std::string& description,
+                                                                std::string& error) {
+    if (!InitGStreamer(error)) return nullptr;
+    PipelinePtr pipeline = ParsePipeline(description + " ! " + ConvertTail(), error, description);
+    if (!pipeline) return nullptr;
+    auto channel = std::make_unique<GstCaptureChannel>(std::move(pipeline), "", nullptr);
+    if (!channel->Play(error)) {
+        error = "the source \"" + description + "\" could not be started: " + error;
+        return nullptr;
+    }
+    return channel;
+}
+
+std::unique_ptr<CaptureChannel> GstCaptureService::OpenChannel(const std::string& preferredId,
+                                                               std::string& error) {
+    if (!description_.empty()) return OpenPipeline(description_, error);
+    if (!InitGStreamer(error)) return nullptr;
+    std::vector<CameraDevice> cameras = ListCameraDevices();
+    if (cameras.empty()) {
+        // No device monitor entry: v4l2src on its default device, if there is one.
+        std::error_code ec;
+        if (!std::filesystem::exists("/dev/video0", ec)) {
+            error = "no camera found";
+            return nullptr;
+        }
+        PipelinePtr pipeline = ParsePipeline("v4l2src ! " + ConvertTail(), error, "v4l2src");
+        if (!pipeline) return nullptr;
+        auto channel = std::make_unique<GstCaptureChannel>(
+            std::move(pipeline), StableDevicePath("/dev/video0"), OpenV4l2Controls("/dev/video0"));
+        if (!channel->Play(error)) return nullptr;
+        return channel;
+    }
+    auto preferred = std::find_if(cameras.begin(), cameras.end(),
+                                  [&](const CameraDevice& c) { return c.id == preferredId; });
+    return OpenCamera(preferred != cameras.end() ? *preferred : cameras.front(), error);
+}
+
+GstCaptureService& DefaultGstCaptureService() {
+    static GstCaptureService service;
+    return service;
+}
+
+void VideoSetSourceDescription(const std::string& description) {
+    DefaultGstCaptureService().SetSourceDescription(description);
+}
+
+std::vector<CameraInfo> VideoListCameras() {
+    std::string error;
+    if (!InitGStreamer(error)) return {};
+    std::vector<CameraInfo> list;
+    for (const CameraDevice& c : ListCameraDevices()) list.push_back({c.id, c.name});
+    return list;
+}
