@@ -87,14 +87,12 @@ void ReadLine(ScannerInstance* instance, Laser* forward, Laser* backward, const 
         }
         return forwardRead && backwardRead;
     };
-    int samples[kMaxElements];
-    const int n = SampleLaser(instance, forward, samples);
-    AnalyzeSamples(forward, samples, n);
+    AnalyzeSensor(instance, forward);
     if (tryBoth(kRulesHard)) return;
     if (forward->elementCount < kMinRunsForSecondLook) return;
     // The mean threshold's table only: on whole pictures the edge analysis
     // finds what the two others find, at the cost of both.
-    AnalyzeSamplesMean(forward, samples, n);
+    AnalyzeSamplesMean(forward, forward->samples, forward->samplesTaken);
     tryBoth(kRulesSecondLook);
 }
 

@@ -2,7 +2,6 @@
 
 #include "engine/dispatch.h"
 #include "engine/laser.h"
-#include "engine/sensor.h"
 #include "engine/sensor_edges.h"
 #include "engine/sensor_mean.h"
 

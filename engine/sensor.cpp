@@ -37,22 +37,8 @@ int SampleLaser(const ScannerInstance* instance, const Laser* laser, int* sample
     if (!base || n <= 0) return 0;
     n = std::min(n, kMaxElements);
     double x = laser->startX, y = laser->startY;
-    // Rows and columns, as the whole-frame sweep lays them: one pixel step.
-    if (laser->stepY == 0.0 || laser->stepX == 0.0) {
-        const std::ptrdiff_t step = laser->stepY == 0.0
-                                        ? std::ptrdiff_t(laser->stepX) * 4
-                                        : std::ptrdiff_t(laser->stepY) * instance->frameRowBytes;
-        const std::uint8_t* p =
-            base + std::ptrdiff_t(int(y)) * instance->frameRowBytes + 4 * int(x);
-        for (int k = 0; k < n; ++k, p += step) {
-            std::uint32_t pixel;
-            std::memcpy(&pixel, p, 4);
-            samples[k] = Luminance(pixel);
-        }
-        return n;
-    }
-    // Any other slope: the long axis moves by one pixel a sample, the short
-    // one by a fraction, kept in fixed point with 32 fractional bits.
+    // The long axis moves by one pixel a sample, the short one by a fraction,
+    // kept in fixed point with 32 fractional bits.
     const bool alongX = std::fabs(laser->stepX) == 1.0;
     const std::ptrdiff_t rowBytes = instance->frameRowBytes;
     const std::ptrdiff_t longStep =
@@ -73,11 +59,8 @@ int SampleLaser(const ScannerInstance* instance, const Laser* laser, int* sample
 }
 
 void AnalyzeSensor(const ScannerInstance* instance, Laser* laser) {
-    laser->samplesTaken = SampleLaser(instance, laser, laser->samples);
-    AnalyzeSamples(laser, laser->samples, laser->samplesTaken);
-}
-
-void AnalyzeSamples(Laser* laser, const int* samples, int n) {
+    const int n = laser->samplesTaken = SampleLaser(instance, laser, laser->samples);
+    const int* samples = laser->samples;
     int prefixMin[kMaxElements], prefixMax[kMaxElements];
     int suffixMin[kMaxElements], suffixMax[kMaxElements];
 

@@ -5,10 +5,9 @@
 struct ScannerInstance;
 struct Laser;
 
-// Samples the frame along the laser and rebuilds its run table.
+// Samples the frame along the laser (keeping the samples in it for further
+// analyses of the same frame) and rebuilds its run table.
 void AnalyzeSensor(const ScannerInstance* instance, Laser* laser);
-// The same on n samples that SampleLaser took for the laser.
-void AnalyzeSamples(Laser* laser, const int* samples, int n);
 
 // Luminance (red + 2 green + blue, 0..1020) of the laser's samples into
 // samples, which has room for kMaxElements; returns how many were taken.

@@ -25,12 +25,6 @@ struct Peak { // no default values: the table is filled before it is read
 
 } // namespace
 
-void AnalyzeSensorEdges(const ScannerInstance* instance, Laser* laser) {
-    int samples[kMaxElements];
-    const int n = SampleLaser(instance, laser, samples);
-    AnalyzeSamplesEdges(laser, samples, n);
-}
-
 void AnalyzeSamplesEdges(Laser* laser, const int* samples, int n) {
     int derivative[kMaxElements];
     Peak peaks[kMaxElements];

@@ -20,12 +20,6 @@ constexpr int kNoiseFloor = 12;
 
 } // namespace
 
-void AnalyzeSensorMean(const ScannerInstance* instance, Laser* laser) {
-    int samples[kMaxElements];
-    const int n = SampleLaser(instance, laser, samples);
-    AnalyzeSamplesMean(laser, samples, n);
-}
-
 void AnalyzeSamplesMean(Laser* laser, const int* samples, int n) {
     int prefix[kMaxElements + 1];
     RunBuilder runs(laser);
