@@ -16,6 +16,7 @@
 #include "engine/settings_store.h"
 #include "engine/video_hooks.h"
 #include "toolbox/alerts.h"
+#include "video/capture.h"
 #include "video/video.h"
 
 #include <QApplication>
@@ -189,6 +190,12 @@ bool StartApplication(const AppOptions& options, int& status) {
     VideoSetSourceDescription(options.source == "demo" ? DemoSourceDescription() : options.source);
     globals->window->show();
     SetInstancePreviewEnabled(globals->instance, true);
+    // A source the user named that will not play is said, not just shown as
+    // a missing camera.
+    if (!options.source.empty() && !globals->instance->channel) {
+        std::cerr << "kestrix: " << VideoLastOpenError() << "\n";
+        ShowWindowNote(QString::fromStdString(VideoLastOpenError()));
+    }
     return true;
 }
 

@@ -84,5 +84,6 @@ std::string DemoSourceDescription() {
                        "\" ! jpegdec ! videoconvert ! imagefreeze num-buffers=120 ! "
                        "video/x-raw,framerate=30/1 ! demo.";
     }
-    return description;
+    // The capture's own elements follow the concatenation's output.
+    return description + " demo.";
 }

@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
+#include <random>
 
 namespace {
 
@@ -77,26 +79,78 @@ std::vector<std::uint8_t> FrameLuminance(std::span<const std::uint32_t> frame) {
     return gray;
 }
 
-PhotoReader KestrixReader(bool tryHarder) {
+namespace {
+
+ScanOptions KestrixOptions(bool tryHarder) {
     ScanOptions options;
     for (OSType key : {kKeyEAN8, kKeyEAN13, kKeyUPCA, kKeyUPCE, kKeyCodabar, kKeyCode39,
                        kKeyCode128, kKeyInt2of5})
         options.switches.push_back({key, true});
     options.switches.push_back({kKeyTryHarder, tryHarder});
     options.supplement = kSupplementOptional;
+    return options;
+}
+
+ReadCallback CollectInto(std::vector<PhotoRead>& reads) {
+    return [&reads](const ScanRead& r) {
+        PhotoKind kind = PhotoKind::kOther;
+        if (r.symbology == kSymbologyEAN13 || r.symbology == kSymbologyUPCA ||
+            r.symbology == kSymbologyEAN8)
+            kind = PhotoKind::kEANUPC;
+        if (r.symbology == kSymbologyUPCE) kind = PhotoKind::kUPCE;
+        if (r.symbology == kSymbologyCode39) kind = PhotoKind::kCode39;
+        if (r.symbology == kSymbologyCodabar) kind = PhotoKind::kCodabar;
+        reads.push_back(NormalisedRead(FourCCToString(r.symbology), kind, r.text));
+    };
+}
+
+// Webcam-like frame i of a still: the picture moved by up to 2 pixels either
+// way (a hand's jitter) and sensor noise of about 6 levels on each channel.
+void WebcamFrame(std::span<const std::uint32_t> still, std::span<std::uint32_t> out,
+                 std::mt19937& random) {
+    std::uniform_int_distribution<int> shift(-2, 2);
+    std::normal_distribution<double> noise(0.0, 6.0);
+    const int dx = shift(random), dy = shift(random);
+    for (int y = 0; y < kFrameHeight; ++y)
+        for (int x = 0; x < kFrameWidth; ++x) {
+            const int sx = std::clamp(x + dx, 0, kFrameWidth - 1);
+            const int sy = std::clamp(y + dy, 0, kFrameHeight - 1);
+            const std::uint32_t p = still[std::size_t(sy) * kFrameWidth + std::size_t(sx)];
+            std::uint32_t q = 0xFF000000u;
+            for (int shiftBits : {0, 8, 16}) {
+                const int v = int((p >> shiftBits) & 0xFF) + int(std::lround(noise(random)));
+                q |= std::uint32_t(std::clamp(v, 0, 255)) << shiftBits;
+            }
+            out[std::size_t(y) * kFrameWidth + std::size_t(x)] = q;
+        }
+}
+
+} // namespace
+
+PhotoReader KestrixReader(bool tryHarder) {
+    ScanOptions options = KestrixOptions(tryHarder);
     return {tryHarder ? "Kestrix (hard on)" : "Kestrix (hard off)",
             [options](std::span<const std::uint32_t> frame) {
                 std::vector<PhotoRead> reads;
-                ScanStillPicture(frame, options, [&](const ScanRead& r) {
-                    PhotoKind kind = PhotoKind::kOther;
-                    if (r.symbology == kSymbologyEAN13 || r.symbology == kSymbologyUPCA ||
-                        r.symbology == kSymbologyEAN8)
-                        kind = PhotoKind::kEANUPC;
-                    if (r.symbology == kSymbologyUPCE) kind = PhotoKind::kUPCE;
-                    if (r.symbology == kSymbologyCode39) kind = PhotoKind::kCode39;
-                    if (r.symbology == kSymbologyCodabar) kind = PhotoKind::kCodabar;
-                    reads.push_back(NormalisedRead(FourCCToString(r.symbology), kind, r.text));
-                });
+                ScanStillPicture(frame, options, CollectInto(reads));
+                return reads;
+            }};
+}
+
+PhotoReader KestrixVideoReader(bool tryHarder, int seconds) {
+    ScanOptions options = KestrixOptions(tryHarder);
+    return {"Kestrix video " + std::to_string(seconds) + " s",
+            [options, seconds](std::span<const std::uint32_t> still) {
+                std::vector<PhotoRead> reads;
+                std::mt19937 random(7);
+                int frames = 30 * seconds;
+                ScanFrames(
+                    [&](std::span<std::uint32_t> out) {
+                        if (frames-- <= 0) return false;
+                        WebcamFrame(still, out, random);
+                        return true;
+                    },
+                    options, CollectInto(reads));
                 return reads;
             }};
 }

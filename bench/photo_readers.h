@@ -25,6 +25,9 @@ struct PhotoReader {
 };
 
 PhotoReader KestrixReader(bool tryHarder);
+// Each photograph as a webcam would show it held still for seconds: jitter
+// and sensor noise on every frame, scanned as kestrix-scan scans a video.
+PhotoReader KestrixVideoReader(bool tryHarder, int seconds);
 // Empty when the benchmark was built without that library.
 std::optional<PhotoReader> ZbarReader();
 std::optional<PhotoReader> ZxingReader();

@@ -2,6 +2,7 @@
 
 #include "engine/laser.h"
 #include "engine/scanner_instance.h"
+#include "engine/sensor.h"
 
 #include <algorithm>
 #include <cstring>
@@ -12,14 +13,7 @@ void AnalyzeSensorPlain(const ScannerInstance* instance, Laser* laser) {
     int n = laser->sampleCount;
     if (!instance->frameBase || n <= 0) return;
 
-    double x = laser->startX, y = laser->startY;
-    for (int k = 0; k < n; ++k) {
-        std::uint32_t v;
-        std::memcpy(&v, instance->frameBase + int(y) * instance->frameRowBytes + 4 * int(x), 4);
-        samples[k] = int((v >> 16) & 0xFF) + 2 * int((v >> 8) & 0xFF) + int(v & 0xFF);
-        x += laser->stepX;
-        y += laser->stepY;
-    }
+    n = SampleLaser(instance, laser, samples);
 
     int count = 0;
     double lastEdge = 0.0, prevLevel = 0.5;
@@ -42,6 +36,7 @@ void AnalyzeSensorPlain(const ScannerInstance* instance, Laser* laser) {
     if (count > 0) {
         laser->elements[count] = {lastEdge, n - lastEdge, laser->elements[count - 1].isBar ^ 1u};
         ++count;
+        if (laser->elements[count - 1].isBar) laser->elements[count++] = {double(n), 0.0, 0u};
     }
     laser->elementCount = count;
 }

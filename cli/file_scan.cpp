@@ -4,6 +4,7 @@
 #include "cli/file_scan.h"
 
 #include "engine/dispatch.h"
+#include "engine/frame_sweep.h"
 #include "engine/scanner_instance.h"
 #include "toolbox/events.h"
 #include "toolbox/ticks.h"
@@ -57,18 +58,33 @@ struct FileScanner {
 
     // Shows one frame to the engine as the idle loop would: into the frame
     // buffer, one scan, then the clock moves on by one frame.
+    // A video's code may be anywhere in the picture: each frame that the
+    // aimed lasers read nothing from is also looked over whole.
     void ShowFrame(std::span<const std::uint32_t> frame) {
+        CopyIntoFrameBuffer(frame);
+        VideoScan(instance.get());
+        if (!instance->acceptedLaser) SweepWholeFrame(instance.get());
+        AdvanceTickCount(kTicksPerFrame);
+    }
+
+    // A still image stays in the frame buffer (nothing draws into it here).
+    void ShowStill(std::span<const std::uint32_t> frame) {
+        CopyIntoFrameBuffer(frame);
+        for (int i = 0; i < kStillImageFrames; ++i) {
+            VideoScan(instance.get());
+            AdvanceTickCount(kTicksPerFrame);
+        }
+        // Nothing where a user aims: look over the whole picture once.
+        if (!instance->acceptedLaser) SweepWholeFrame(instance.get());
+    }
+
+  private:
+    void CopyIntoFrameBuffer(std::span<const std::uint32_t> frame) {
         const std::size_t rowPixels = std::size_t(instance->frameRowBytes) / sizeof(std::uint32_t);
         auto* base = reinterpret_cast<std::uint32_t*>(instance->frameBase);
         for (int y = 0; y < kFrameHeight; ++y)
             std::copy_n(frame.begin() + std::ptrdiff_t(y) * kFrameWidth, kFrameWidth,
                         base + y * rowPixels);
-        VideoScan(instance.get());
-        AdvanceTickCount(kTicksPerFrame);
-    }
-
-    void ShowStill(std::span<const std::uint32_t> frame) {
-        for (int i = 0; i < kStillImageFrames; ++i) ShowFrame(frame);
     }
 };
 
@@ -80,6 +96,14 @@ bool ScanStillPicture(std::span<const std::uint32_t> pixels, const ScanOptions& 
     FileScanner scanner(options, onRead);
     if (!scanner.Ready()) return false;
     scanner.ShowStill(pixels);
+    return true;
+}
+
+bool ScanFrames(const FrameSource& next, const ScanOptions& options, const ReadCallback& onRead) {
+    FileScanner scanner(options, onRead);
+    if (!scanner.Ready()) return false;
+    Frame frame(std::size_t(kFrameWidth) * kFrameHeight);
+    for (; next(frame); ++scanner.frameIndex) scanner.ShowFrame(frame);
     return true;
 }
 

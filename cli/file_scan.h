@@ -31,3 +31,9 @@ bool ScanFile(const std::string& path, const ScanOptions& options, const ReadCal
 // scanner could not be made.
 bool ScanStillPicture(std::span<const std::uint32_t> pixels, const ScanOptions& options,
                       const ReadCallback& onRead);
+
+// Writes the next 640x480 frame into its argument; false at the end.
+using FrameSource = std::function<bool(std::span<std::uint32_t>)>;
+
+// Scans frames from next as ScanFile scans the frames of a video.
+bool ScanFrames(const FrameSource& next, const ScanOptions& options, const ReadCallback& onRead);

@@ -31,6 +31,11 @@ Options:
                         c128  Code 128  (off)
                         i2o5  2 of 5    (off; Interleaved 2 of 5)
                         all   all of them
+                        hard  Try harder (on): read again what the first
+                              reading misses (codes at the picture's
+                              edge, blurred, curved or in perspective) and
+                              look over the whole picture; its reads must
+                              be seen twice. Not part of all.
                       Switches apply in order: --disable all --enable c128
                       reads Code 128 only.
   --supplement MODE   two- and five-digit add-ons of EAN-13 and UPC-A:

@@ -6,9 +6,12 @@
 
 #include "engine/dispatch.h"
 #include "engine/scanner_instance.h"
+#include "engine/settings_store.h"
 #include "engine/video_hooks.h"
+#include "toolbox/collection.h"
 #include "toolbox/event_loop.h"
 #include "toolbox/events.h"
+#include "toolbox/preferences.h"
 #include "video/capture.h"
 #include "video/video.h"
 
@@ -43,6 +46,20 @@ void WaitForTick(std::chrono::steady_clock::time_point start, Ticks first, Ticks
     SetTickCount(due);
 }
 
+// The camera the desktop program uses: the 'chan' item of its stored
+// settings, the camera's identifier and control values; empty (the first
+// camera) when nothing intact is stored. Nothing else of those settings
+// applies here: the options say how to scan.
+std::vector<std::uint8_t> StoredCameraChoice() {
+    const std::optional<std::vector<std::uint8_t>> stored =
+        CopyPreferencesValue(kScannerSettingsKey, kApplicationIdentifier);
+    Collection collection;
+    if (!stored || UnflattenCollection(*stored, collection) != noErr) return {};
+    std::vector<std::uint8_t> choice;
+    AppGetCollectionItemHandle(collection, kKeyChannelSettings, 1, &choice);
+    return choice;
+}
+
 } // namespace
 
 bool ScanLive(const ScanOptions& options, const ReadCallback& onRead, std::string& error) {
@@ -74,6 +91,7 @@ bool ScanLive(const ScanOptions& options, const ReadCallback& onRead, std::strin
         return false;
     }
     ApplyOptions(instance.get(), options);
+    if (camera) instance->channelSettings = StoredCameraChoice();
     SetBooleanInfo(instance.get(), kKeyShowTarget, 1);
 
     SetInstancePreviewEnabled(instance.get(), true);

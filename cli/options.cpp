@@ -20,18 +20,19 @@ bool Contains(std::span<const OSType> codes, OSType code) {
 }
 
 // Adds the switches for a comma-separated list of keys; false with error set
-// on a key that names no symbology.
+// on a key that names no symbology and is not 'hard'.
 bool AddSwitches(std::string_view list, bool enabled, ScanOptions& options, std::string& error) {
     while (true) {
         const auto comma = list.find(',');
         const std::string_view name = list.substr(0, comma);
         if (name == kAllKeys) {
             for (OSType key : symbologyKeys) options.switches.push_back({key, enabled});
-        } else if (const OSType key = FourCCFromString(name); Contains(symbologyKeys, key)) {
+        } else if (const OSType key = FourCCFromString(name);
+                   Contains(symbologyKeys, key) || key == kKeyTryHarder) {
             options.switches.push_back({key, enabled});
         } else {
             error = "unknown symbology key '" + std::string(name) +
-                    "'; use ean8, ean1, upca, upce, coda, cd39, c128, i2o5 or all";
+                    "'; use ean8, ean1, upca, upce, coda, cd39, c128, i2o5, all or hard";
             return false;
         }
         if (comma == std::string_view::npos) return true;

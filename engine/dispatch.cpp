@@ -98,6 +98,7 @@ bool AwaitAddOn(ScannerInstance* instance, const Laser* laser, Ticks now) {
 
 void AnalyzeAllSensors(ScannerInstance* instance) {
     instance->patternIndex = (instance->patternIndex + 1) % kPatternCount;
+    if (instance->patternIndex == 0) ++instance->patternTurn;
     Laser* head = instance->laserHeads[instance->patternIndex];
     for (Laser* laser = head; laser; laser = laser->next) {
         AnalyzeSensor(instance, laser);
@@ -109,8 +110,10 @@ void AnalyzeAllSensors(ScannerInstance* instance) {
     }
     // Nothing read as printed: read each laser's table harder.
     if (!instance->tryHarder) return;
-    for (Laser* laser = head; laser; laser = laser->next) {
-        if (ReadLaserHarder(instance, laser)) {
+    std::uint32_t alternate = instance->patternTurn + std::uint32_t(instance->patternIndex);
+    for (Laser* laser = head; laser; laser = laser->next, ++alternate) {
+        const SecondLook look = alternate % 2 ? SecondLook::kEdges : SecondLook::kMean;
+        if (ReadLaserHarder(instance, laser, look)) {
             CountConsecutiveScans(instance, WithAddOnIfSeen(instance, laser, true));
             return;
         }

@@ -27,7 +27,7 @@ int Clamp(int v, int lo, int hi) {
 
 Laser* NewLaser(ScannerInstance* instance, std::int32_t listIndex, std::int32_t x1, std::int32_t y1,
                 std::int32_t x2, std::int32_t y2) {
-    Laser* laser = new (std::nothrow) Laser{};
+    Laser* laser = new (std::nothrow) Laser;
     if (!laser) return nullptr;
     SetLaserPosition(instance, laser, x1, y1, x2, y2);
     if (listIndex != -1) AddItem(instance, listIndex, laser);

@@ -24,11 +24,13 @@ enum ReadingRules : std::uint8_t {
     kRulesSecondLook = 2, // as kRulesHard, on a run table of a second analysis: stricter digits
 };
 
-// One bar or space run along a laser.
+// One bar or space run along a laser. No default values: a laser's table is
+// only read up to its elementCount, and a new laser's 656 entries are left
+// as they are rather than cleared.
 struct Element {
-    double start = 0;        // first edge, in samples from the laser's first end
-    double width = 0;        // length of the run in samples (fractional)
-    std::uint32_t isBar = 0; // 1 for a dark run, 0 for a light run
+    double start;        // first edge, in samples from the laser's first end
+    double width;        // length of the run in samples (fractional)
+    std::uint32_t isBar; // 1 for a dark run, 0 for a light run
 };
 
 struct Laser {
@@ -39,6 +41,8 @@ struct Laser {
     std::int32_t sampleCount = 0;     // samples taken along the laser, at most 639
     Element elements[kMaxElements];   // run table, valid up to elementCount
     std::int32_t elementCount = 0;
+    int samples[kMaxElements];          // luminance samples of the last AnalyzeSensor,
+    std::int32_t samplesTaken = 0;      //   for the further analyses of the same frame
     OSType symbology = 0;               // code of the last decode on this laser
     Str255 text;                        // text of the last decode
     std::int32_t lastBarWidth = 0;      // EAN/UPC digit matchers: width carried between digits,
@@ -50,7 +54,7 @@ struct Laser {
     std::span<const Element> Runs() const { return {elements, std::size_t(elementCount)}; }
 };
 
-// Allocates a zero-filled laser; listIndex -1 leaves it in no list. Null when
+// Allocates a laser with an empty run table; listIndex -1 leaves it in no list. Null when
 // memory is short.
 Laser* NewLaser(ScannerInstance* instance, std::int32_t listIndex, std::int32_t x1, std::int32_t y1,
                 std::int32_t x2, std::int32_t y2);

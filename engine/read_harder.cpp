@@ -5,23 +5,21 @@
 #include "engine/sensor_edges.h"
 #include "engine/sensor_mean.h"
 
-namespace {
-
-// A first run table with fewer runs than the shortest symbol's crosses no
-// symbol worth a second look (blur merges runs, but not that many).
-constexpr int kMinRunsForSecondLook = 20;
-
-} // namespace
-
-bool ReadLaserHarder(ScannerInstance* instance, Laser* laser) {
+bool ReadLaserHarder(ScannerInstance* instance, Laser* laser, SecondLook look) {
     laser->rules = kRulesHard;
     if (Decode1DBarcode(instance, laser)) return true;
     if (laser->elementCount >= kMinRunsForSecondLook) {
         laser->rules = kRulesSecondLook;
-        AnalyzeSensorMean(instance, laser);
-        if (Decode1DBarcode(instance, laser)) return true;
-        AnalyzeSensorEdges(instance, laser);
-        if (Decode1DBarcode(instance, laser)) return true;
+        const int* samples = laser->samples;
+        const int n = laser->samplesTaken;
+        if (look != SecondLook::kEdges) {
+            AnalyzeSamplesMean(laser, samples, n);
+            if (Decode1DBarcode(instance, laser)) return true;
+        }
+        if (look != SecondLook::kMean) {
+            AnalyzeSamplesEdges(laser, samples, n);
+            if (Decode1DBarcode(instance, laser)) return true;
+        }
     }
     laser->rules = kRulesPrinted;
     return false;

@@ -8,6 +8,16 @@
 struct ScannerInstance;
 struct Laser;
 
+// A first run table with fewer runs than the shortest symbol's crosses no
+// symbol worth a second look (blur merges runs, but not that many).
+constexpr int kMinRunsForSecondLook = 20;
+
+// Which analyses give a laser's second look: on a live frame each laser
+// takes one of the two, the other on the next turn of the patterns, so that
+// a frame costs one analysis more per laser, not two.
+enum class SecondLook { kBoth, kMean, kEdges };
+
 // True when the laser decoded; its rules then tell which reading read it.
-// The laser's run table is left as the last analysis wrote it.
-bool ReadLaserHarder(ScannerInstance* instance, Laser* laser);
+// The laser's run table is left as the last analysis wrote it. Reads the
+// samples that AnalyzeSensor took of this frame.
+bool ReadLaserHarder(ScannerInstance* instance, Laser* laser, SecondLook look = SecondLook::kBoth);

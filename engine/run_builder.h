@@ -2,7 +2,7 @@
 // analyses that find edges rather than levels. The table keeps the shape of
 // the first analysis: it starts at 0.0 with a space (of width 0.0 when the
 // laser starts on a bar), runs alternate, and the last run ends at the
-// laser's sampleCount.
+// laser's sampleCount, a space too (of width 0.0 when it ends on a bar).
 #pragma once
 
 #include "engine/laser.h"
@@ -30,6 +30,7 @@ class RunBuilder {
         double end = laser_->sampleCount;
         if (end < lastEdge_) end = lastEdge_;
         Append(end);
+        if (!inBar_) Append(end); // it ended on a bar: a space of no width closes it
         laser_->elementCount = count_;
     }
 

@@ -52,6 +52,7 @@ void DisposeInstance(ScannerInstance* instance) {
             head = next;
         }
     }
+    for (Laser* laser : instance->sweepLasers) delete laser;
     AppDisposeMovie(instance->beepMovie);
     delete instance;
 }

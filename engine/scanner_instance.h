@@ -9,6 +9,7 @@
 #include "toolbox/str255.h"
 #include "toolbox/ticks.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -75,6 +76,7 @@ struct ScannerInstance {
     Laser* laserHeads[kPatternCount] = {}; // first laser of each pattern
     Laser* laserTails[kPatternCount] = {}; // last laser of each pattern
     std::int32_t patternIndex = 0;         // pattern analysed on the last frame, 0..9
+    std::uint32_t patternTurn = 0;         // turns of the ten patterns so far
     Laser* acceptedLaser = nullptr;        // laser of the last accepted read, during the hold
     Ticks acceptedTick = 0;                // when that read was accepted
     Movie* beepMovie = nullptr;            // the confirmation sound; null plays nothing
@@ -82,6 +84,8 @@ struct ScannerInstance {
     Str255 addOnWaitText;                  // EAN/UPC read without add-on, awaiting one
     std::int32_t addOnWaitCount = 0;       // reads of addOnWaitText so far
     Ticks addOnWaitTick = 0;               // when addOnWaitText was first read
+    std::array<Laser*, 3> sweepLasers{};   // whole-frame sweep: a line both ways and its
+                                           //   accepted read; made on first use
 
     // Settings.
     std::uint8_t previewEnabled = 0; // 'prev'

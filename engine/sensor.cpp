@@ -14,6 +14,8 @@
 #include "engine/scanner_instance.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -35,24 +37,34 @@ int SampleLaser(const ScannerInstance* instance, const Laser* laser, int* sample
     if (!base || n <= 0) return 0;
     n = std::min(n, kMaxElements);
     double x = laser->startX, y = laser->startY;
-    for (int k = 0; k < n; ++k) {
-        int xi = int(x), yi = int(y);
+    // The long axis moves by one pixel a sample, the short one by a fraction,
+    // kept in fixed point with 32 fractional bits.
+    const bool alongX = std::fabs(laser->stepX) == 1.0;
+    const std::ptrdiff_t rowBytes = instance->frameRowBytes;
+    const std::ptrdiff_t longStep =
+        alongX ? std::ptrdiff_t(laser->stepX) * 4 : std::ptrdiff_t(laser->stepY) * rowBytes;
+    const double shortStart = alongX ? y : x, shortStep = alongX ? laser->stepY : laser->stepX;
+    constexpr double kOne = 4294967296.0; // 2^32
+    std::int64_t fraction = std::llround(shortStart * kOne);
+    const std::int64_t fractionStep = std::llround(shortStep * kOne);
+    const std::uint8_t* line =
+        alongX ? base + 4 * std::ptrdiff_t(int(x)) : base + std::ptrdiff_t(int(y)) * rowBytes;
+    for (int k = 0; k < n; ++k, line += longStep, fraction += fractionStep) {
+        const std::ptrdiff_t s = std::ptrdiff_t(fraction >> 32);
         std::uint32_t pixel;
-        std::memcpy(&pixel, base + std::ptrdiff_t(yi) * instance->frameRowBytes + 4 * xi, 4);
+        std::memcpy(&pixel, line + (alongX ? s * rowBytes : 4 * s), 4);
         samples[k] = Luminance(pixel);
-        x += laser->stepX;
-        y += laser->stepY;
     }
     return n;
 }
 
 void AnalyzeSensor(const ScannerInstance* instance, Laser* laser) {
-    int samples[kMaxElements];
+    const int n = laser->samplesTaken = SampleLaser(instance, laser, laser->samples);
+    const int* samples = laser->samples;
     int prefixMin[kMaxElements], prefixMax[kMaxElements];
     int suffixMin[kMaxElements], suffixMax[kMaxElements];
 
     laser->elementCount = 0;
-    const int n = SampleLaser(instance, laser, samples);
     if (n <= 0) return;
 
     for (int blockStart = 0; blockStart < n; blockStart += kWindow) {
@@ -120,18 +132,13 @@ void AnalyzeSensor(const ScannerInstance* instance, Laser* laser) {
     if (count > 0) {
         elements[count] = {lastEdge, laser->sampleCount - lastEdge, elements[count - 1].isBar ^ 1u};
         ++count;
+        // A laser that ends on a bar ends with a space of no width, as one
+        // that starts on a bar starts with one: both ends of the table are
+        // spaces, which the harder reading takes for the frame's border.
+        if (elements[count - 1].isBar) {
+            elements[count] = {double(laser->sampleCount), 0.0, 0u};
+            ++count;
+        }
     }
     laser->elementCount = count;
-}
-
-bool Approx(double a, double b) {
-    if (a > b) return !(b / a < 0.75);
-    if (b > a) return !(a / b < 0.75);
-    return true;
-}
-
-double ApproxScore(double a, double b) {
-    if (a > b) return b / a;
-    if (b > a) return a / b;
-    return 1.0;
 }

@@ -18,18 +18,16 @@ namespace {
 constexpr int kMinPeak = 40;
 constexpr int kPeakShareDivisor = 10;
 
-struct Peak {
-    double position = 0;
-    int strength = 0; // signed derivative
+struct Peak { // no default values: the table is filled before it is read
+    double position;
+    int strength; // signed derivative
 };
 
 } // namespace
 
-void AnalyzeSensorEdges(const ScannerInstance* instance, Laser* laser) {
-    int samples[kMaxElements];
+void AnalyzeSamplesEdges(Laser* laser, const int* samples, int n) {
     int derivative[kMaxElements];
     Peak peaks[kMaxElements];
-    const int n = SampleLaser(instance, laser, samples);
     RunBuilder runs(laser);
     if (n < 3) return;
 

@@ -4,7 +4,7 @@
 // edges that blur and uneven light hide from both thresholds.
 #pragma once
 
-struct ScannerInstance;
 struct Laser;
 
-void AnalyzeSensorEdges(const ScannerInstance* instance, Laser* laser);
+// Rebuilds the laser's run table from n samples that SampleLaser took for it.
+void AnalyzeSamplesEdges(Laser* laser, const int* samples, int n);

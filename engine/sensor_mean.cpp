@@ -20,10 +20,8 @@ constexpr int kNoiseFloor = 12;
 
 } // namespace
 
-void AnalyzeSensorMean(const ScannerInstance* instance, Laser* laser) {
-    int samples[kMaxElements];
+void AnalyzeSamplesMean(Laser* laser, const int* samples, int n) {
     int prefix[kMaxElements + 1];
-    const int n = SampleLaser(instance, laser, samples);
     RunBuilder runs(laser);
     if (n <= 0) return;
     prefix[0] = 0;

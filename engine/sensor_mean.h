@@ -5,7 +5,7 @@
 // still lighter than its surroundings.
 #pragma once
 
-struct ScannerInstance;
 struct Laser;
 
-void AnalyzeSensorMean(const ScannerInstance* instance, Laser* laser);
+// Rebuilds the laser's run table from n samples that SampleLaser took for it.
+void AnalyzeSamplesMean(Laser* laser, const int* samples, int n);

@@ -244,8 +244,11 @@ int MatchCharacter(const Element* c, bool firstCharacter) {
     double bestScore = 0.0;
     for (int v = firstCharacter ? kStartA : 0; v < kValueCount; ++v) {
         const Code128Digit& digit = code128Digit[v];
-        double score = ApproxScore(e1, digit.leading1) + ApproxScore(e2, digit.leading2) +
-                       ApproxScore(e3, digit.trailing1) + ApproxScore(e4, digit.trailing2);
+        // Each distance scores at most 1: a character two distances cannot
+        // lift above the best so far, or to kMinScore, is passed over.
+        double score = ApproxScore(e1, digit.leading1) + ApproxScore(e2, digit.leading2);
+        if (score + 2.0 <= bestScore || score + 2.0 < kMinScore) continue;
+        score += ApproxScore(e3, digit.trailing1) + ApproxScore(e4, digit.trailing2);
         if (score > bestScore) {
             bestScore = score;
             best = v;

@@ -56,6 +56,22 @@ bool GuardsFit(const Laser* laser, int q, int m, int e, int t) {
     return Approx(W(laser, q + e), W(laser, q + e + 2));
 }
 
+// Bars that look like an add-on after the trailing quiet zone t of a symbol
+// of this module width: a gap of about 7 to 12 modules, then at least five
+// bars and spaces of 1 to 4 modules each. A symbol whose add-on is in view
+// but does not read is not delivered without it when add-ons are optional:
+// its number alone is not the code on the label.
+bool AddOnShown(const Laser* laser, int t, double module) {
+    constexpr int kElements = 10;
+    const double gap = W(laser, t) / module;
+    if (gap < 4.0 || gap > 14.0 || t + kElements >= laser->elementCount) return false;
+    for (int k = t + 1; k <= t + kElements; ++k) {
+        const double w = W(laser, k) / module;
+        if (w < 0.4 || w > 4.5) return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool DetectLeftDigitAndParity(Laser* laser, std::int32_t i, std::uint8_t* parity,
@@ -155,6 +171,8 @@ bool DecodeBarsEAN13(const ScannerInstance* instance, Laser* laser) {
         if (instance->supplementMode != kSupplementIgnore &&
             !DecodeExtension(laser, q + kEAN13TrailingQuiet, &added)) {
             if (instance->supplementMode == kSupplementRequire) continue;
+            const double module = (P(laser, q + kEAN13TrailingQuiet) - P(laser, q + 1)) / 95.0;
+            if (AddOnShown(laser, q + kEAN13TrailingQuiet, module)) continue;
             added = 0;
         }
 

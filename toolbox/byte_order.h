@@ -6,6 +6,7 @@
 #include <bit>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 inline std::uint16_t LoadBigEndian16(std::span<const std::uint8_t, 2> b) {
     return std::uint16_t((b[0] << 8) | b[1]);
@@ -40,6 +41,18 @@ inline double LoadBigEndianDouble(std::span<const std::uint8_t, 8> b) {
 }
 inline void StoreBigEndianDouble(double v, std::span<std::uint8_t, 8> b) {
     StoreBigEndian64(std::bit_cast<std::uint64_t>(v), b);
+}
+
+// Appends v to out, big-endian.
+inline void AppendBigEndian16(std::vector<std::uint8_t>& out, std::uint16_t v) {
+    std::uint8_t b[2];
+    StoreBigEndian16(v, b);
+    out.insert(out.end(), b, b + 2);
+}
+inline void AppendBigEndian32(std::vector<std::uint8_t>& out, std::uint32_t v) {
+    std::uint8_t b[4];
+    StoreBigEndian32(v, b);
+    out.insert(out.end(), b, b + 4);
 }
 
 // Reads big-endian fields off the front of a byte string without ever

@@ -19,18 +19,6 @@ auto FindItem(Items& items, OSType tag, std::int32_t id) -> decltype(items.data(
     return it == items.end() ? nullptr : &*it;
 }
 
-void Append16(std::vector<std::uint8_t>& out, std::uint16_t v) {
-    std::uint8_t b[2];
-    StoreBigEndian16(v, b);
-    out.insert(out.end(), b, b + 2);
-}
-
-void Append32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    std::uint8_t b[4];
-    StoreBigEndian32(v, b);
-    out.insert(out.end(), b, b + 4);
-}
-
 } // namespace
 
 void AddCollectionItem(Collection& collection, OSType tag, std::int32_t id,
@@ -54,14 +42,14 @@ std::vector<std::uint8_t> FlattenCollection(const Collection& collection) {
 
     std::vector<std::uint8_t> out;
     out.reserve(total);
-    Append32(out, kCollectionMagic);
-    Append16(out, kCollectionVersion);
-    Append16(out, 0);
-    Append32(out, std::uint32_t(collection.items.size()));
+    AppendBigEndian32(out, kCollectionMagic);
+    AppendBigEndian16(out, kCollectionVersion);
+    AppendBigEndian16(out, 0);
+    AppendBigEndian32(out, std::uint32_t(collection.items.size()));
     for (const CollectionItem& item : collection.items) {
-        Append32(out, item.tag);
-        Append32(out, std::uint32_t(item.id));
-        Append32(out, std::uint32_t(item.bytes.size()));
+        AppendBigEndian32(out, item.tag);
+        AppendBigEndian32(out, std::uint32_t(item.id));
+        AppendBigEndian32(out, std::uint32_t(item.bytes.size()));
         out.insert(out.end(), item.bytes.begin(), item.bytes.end());
     }
     return out;

@@ -27,24 +27,6 @@ constexpr std::array<std::uint32_t, 256> crc32Table = [] {
     return table;
 }();
 
-std::uint32_t Crc32(std::span<const std::uint8_t> bytes) {
-    std::uint32_t c = 0xFFFFFFFFu;
-    for (std::uint8_t b : bytes) c = crc32Table[(c ^ b) & 0xFF] ^ (c >> 8);
-    return c ^ 0xFFFFFFFFu;
-}
-
-void Append16(std::vector<std::uint8_t>& out, std::uint16_t v) {
-    std::uint8_t b[2];
-    StoreBigEndian16(v, b);
-    out.insert(out.end(), b, b + 2);
-}
-
-void Append32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    std::uint8_t b[4];
-    StoreBigEndian32(v, b);
-    out.insert(out.end(), b, b + 4);
-}
-
 std::filesystem::path ConfigHome() {
     const char* xdg = std::getenv("XDG_CONFIG_HOME");
     if (xdg && xdg[0] == '/') return xdg; // a relative value is to be ignored
@@ -77,26 +59,32 @@ std::filesystem::path PreferencesFilePath(std::string_view applicationId) {
     return home / applicationId / "preferences";
 }
 
+std::uint32_t PreferencesChecksum(std::span<const std::uint8_t> bytes) {
+    std::uint32_t c = 0xFFFFFFFFu;
+    for (std::uint8_t b : bytes) c = crc32Table[(c ^ b) & 0xFF] ^ (c >> 8);
+    return c ^ 0xFFFFFFFFu;
+}
+
 std::vector<std::uint8_t> SerializePreferences(const PreferencesValues& values) {
     std::vector<std::uint8_t> out;
-    Append32(out, kPreferencesMagic);
-    Append16(out, kPreferencesVersion);
-    Append16(out, 0);
-    Append32(out, std::uint32_t(values.size()));
+    AppendBigEndian32(out, kPreferencesMagic);
+    AppendBigEndian16(out, kPreferencesVersion);
+    AppendBigEndian16(out, 0);
+    AppendBigEndian32(out, std::uint32_t(values.size()));
     for (const auto& [key, value] : values) {
-        Append32(out, std::uint32_t(key.size()));
+        AppendBigEndian32(out, std::uint32_t(key.size()));
         out.insert(out.end(), key.begin(), key.end());
-        Append32(out, std::uint32_t(value.size()));
+        AppendBigEndian32(out, std::uint32_t(value.size()));
         out.insert(out.end(), value.begin(), value.end());
     }
-    Append32(out, Crc32(out));
+    AppendBigEndian32(out, PreferencesChecksum(out));
     return out;
 }
 
 std::optional<PreferencesValues> ParsePreferences(std::span<const std::uint8_t> file) {
     if (file.size() < kHeaderSize + kCrcSize) return std::nullopt;
     std::span<const std::uint8_t> body = file.first(file.size() - kCrcSize);
-    if (Crc32(body) != LoadBigEndian32(file.last<kCrcSize>())) return std::nullopt;
+    if (PreferencesChecksum(body) != LoadBigEndian32(file.last<kCrcSize>())) return std::nullopt;
 
     ByteReader in{body};
     std::uint32_t magic = 0, count = 0;

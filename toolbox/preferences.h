@@ -40,6 +40,9 @@ using PreferencesValues = std::map<std::string, std::vector<std::uint8_t>, std::
 // (an absolute path) nor the home folder is known.
 std::filesystem::path PreferencesFilePath(std::string_view applicationId);
 
+// The CRC-32 (IEEE 802.3) that ends a preferences file.
+std::uint32_t PreferencesChecksum(std::span<const std::uint8_t> bytes);
+
 std::vector<std::uint8_t> SerializePreferences(const PreferencesValues& values);
 
 // The keys of a preferences file's bytes; nullopt for anything that is not

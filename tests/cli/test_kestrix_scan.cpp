@@ -1,8 +1,13 @@
 // kestrix-scan end to end: the built program over PNG and JPEG pictures and
 // an AVI video made here by libzint and GStreamer, with its options, its
 // JSON output, its messages for files it cannot read and its exit status.
+#include "engine/settings_store.h"
 #include "run_program.h"
 #include "test_media.h"
+#include "tests/support/temp_config_home.h"
+#include "toolbox/collection.h"
+#include "toolbox/preferences.h"
+#include "video/capture.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -314,6 +319,21 @@ TEST_F(KestrixScan, SourcePlaysAVideoLiveAndEndsWithIt) {
         Run({"--source", "filesrc location=" + dir_.File("none.avi") + " ! avidemux ! jpegdec"});
     EXPECT_EQ(missing.status, kExitNothingRead);
     EXPECT_THAT(missing.err, HasSubstr("none.avi"));
+}
+
+TEST_F(KestrixScan, WithoutACameraTheLiveScanSaysSoAndEnds) {
+    // The desktop program's stored camera, which is not connected either.
+    TempConfigHome config;
+    Collection settings;
+    AddCollectionItem(
+        settings, kKeyChannelSettings, 1,
+        FlattenChannelSettings({"/dev/v4l/by-id/usb-Absent_Camera-video-index0", {}}));
+    ASSERT_EQ(SetPreferencesValue(kScannerSettingsKey, FlattenCollection(settings),
+                                  kApplicationIdentifier),
+              noErr);
+    const ProgramRun run = Run({"--source"});
+    EXPECT_EQ(run.status, kExitNothingRead);
+    EXPECT_THAT(run.err, HasSubstr("connect a camera"));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // The engine harness for image tests.
 #include "tests/support/scan_harness.h"
+#include "tests/support/scan_event.h"
 
 #include "engine/dispatch.h"
 #include "engine/laser.h"
@@ -21,12 +22,8 @@ std::string CodeName(OSType code) {
 ScanHarness::ScanHarness() {
     const EventTypeSpec types[] = {{kEventClassKestrix, kEventKindScan}};
     InstallEventHandler(target_, types, [this](EventTarget&, Event& event) -> OSStatus {
-        Str255 text;
-        OSType symbology = 0;
-        GetEventParameter(event, kParamText, typePascalString,
-                          std::as_writable_bytes(std::span(text.bytes)));
-        GetEventParameterValue(event, kParamSymbology, typeType, symbology);
-        reads_.push_back({text.ToString(), symbology, framesFed_});
+        ScanEventRead read = ReadScanEvent(event);
+        reads_.push_back({read.text, read.symbology, framesFed_});
         return noErr;
     });
     SetTickCount(kStartTick);

@@ -41,14 +41,9 @@ std::vector<std::string> Names(const fs::path& folder) {
     return names;
 }
 
-// Appends the CRC-32 that the preferences file ends with.
+// Appends the checksum that a preferences file ends with.
 Bytes WithChecksum(Bytes body) {
-    std::uint32_t c = 0xFFFFFFFFu;
-    for (std::uint8_t b : body) {
-        c ^= b;
-        for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-    }
-    c ^= 0xFFFFFFFFu;
+    std::uint32_t c = PreferencesChecksum(body);
     for (int shift = 24; shift >= 0; shift -= 8) body.push_back(std::uint8_t(c >> shift));
     return body;
 }
@@ -140,6 +135,8 @@ TEST(Preferences, DamagedFilesReadAsEmptyAndStayUntilTheNextSave) {
 TEST(Preferences, ParsingRejectsWhatWeNeverWrite) {
     const Bytes good = SerializePreferences({{"a", {1}}, {"b", {2}}});
     const Bytes body(good.begin(), good.end() - 4);
+    const std::string check = "123456789";
+    ASSERT_EQ(PreferencesChecksum(Bytes(check.begin(), check.end())), 0xCBF43926u);
     ASSERT_EQ(WithChecksum(body), good);
     ASSERT_EQ(ParsePreferences(good)->at("b"), Bytes{2});
 

@@ -1,5 +1,6 @@
 // The live scanner's test harness.
 #include "tests/video/live_harness.h"
+#include "tests/support/scan_event.h"
 
 #include <chrono>
 #include <thread>
@@ -54,12 +55,8 @@ std::unique_ptr<CaptureChannel> FakeCamera::OpenChannel(const std::string&, std:
 LiveHarness::LiveHarness(CaptureService* camera) {
     const EventTypeSpec types[] = {{kEventClassKestrix, kEventKindScan}};
     InstallEventHandler(target_, types, [this](EventTarget&, Event& event) -> OSStatus {
-        Str255 text;
-        OSType symbology = 0;
-        GetEventParameter(event, kParamText, typePascalString,
-                          std::as_writable_bytes(std::span(text.bytes)));
-        GetEventParameterValue(event, kParamSymbology, typeType, symbology);
-        reads_.push_back({text.ToString(), symbology});
+        ScanEventRead read = ReadScanEvent(event);
+        reads_.push_back({read.text, read.symbology});
         return noErr;
     });
     SetTickCount(kStartTick);

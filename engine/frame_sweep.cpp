@@ -1,0 +1,194 @@
+#include "engine/frame_sweep.h"
+
+#include "engine/dispatch.h"
+#include "engine/laser.h"
+#include "engine/read_harder.h"
+#include "engine/scanner_instance.h"
+#include "engine/sensor.h"
+#include "engine/sensor_mean.h"
+#include "engine/symbology.h"
+
+#include <algorithm>
+#include <array>
+#include <string_view>
+
+namespace {
+
+constexpr int kRowSpacing = 6;      // pixels between rows: most codes are held level
+constexpr int kColumnSpacing = 8;   // pixels between columns
+constexpr int kDiagonalStep = 22;   // 16 pixels apart across a 45-degree line
+constexpr int kMinLineSamples = 40; // shorter lines, in the frame's corners, hold no symbol
+constexpr int kMaxSightings = 32;
+constexpr int kConfirmingLines = 2;
+
+struct Line {
+    int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+};
+
+struct Sighting {
+    Str255 text;
+    OSType symbology = 0;
+    int lines = 0;     // distinct lines that read it
+    int lastLine = -1; // the last of them
+    Line line;         // the first line that read it, in its reading direction
+};
+
+struct Sightings {
+    std::array<Sighting, kMaxSightings> list;
+    int count = 0;
+
+    void Add(const Laser* laser, int index, const Line& line) {
+        for (int i = 0; i < count; ++i) {
+            Sighting& s = list[std::size_t(i)];
+            if (s.symbology == laser->symbology && s.text == laser->text) {
+                if (s.lastLine != index) ++s.lines, s.lastLine = index;
+                return;
+            }
+        }
+        if (count == kMaxSightings) return;
+        list[std::size_t(count++)] = {laser->text, laser->symbology, 1, index, line};
+    }
+};
+
+// Copies the run table of from into to, reversed: to then reads the same
+// line from its other end. The table keeps its shape: it starts and ends
+// with a space.
+void CopyReversed(const Laser* from, Laser* to) {
+    const int n = from->elementCount;
+    const double length = n > 0 ? from->elements[n - 1].start + from->elements[n - 1].width : 0;
+    for (int i = 0; i < n; ++i) {
+        const Element& e = from->elements[n - 1 - i];
+        to->elements[i] = {length - e.start - e.width, e.width, e.isBar};
+    }
+    to->elementCount = n;
+}
+
+// Reads line both ways with the harder reading's rules (which take nearly all
+// that the printed rules take, and more): its first run table, then that of
+// the mean threshold. Each direction that decodes is given to found (the
+// laser that read it and the line in its reading direction), once.
+template <class Found>
+void ReadLine(ScannerInstance* instance, Laser* forward, Laser* backward, const Line& line,
+              Found found) {
+    SetLaserPosition(instance, forward, line.x1, line.y1, line.x2, line.y2);
+    if (forward->sampleCount < kMinLineSamples) return;
+    const Line back{line.x2, line.y2, line.x1, line.y1};
+    SetLaserPosition(instance, backward, back.x1, back.y1, back.x2, back.y2);
+    bool forwardRead = false, backwardRead = false;
+    auto tryBoth = [&](ReadingRules rules) {
+        if (!backwardRead) CopyReversed(forward, backward);
+        if (!forwardRead) {
+            forward->rules = rules;
+            if ((forwardRead = Decode1DBarcode(instance, forward))) found(forward, line);
+        }
+        if (!backwardRead) {
+            backward->rules = rules;
+            if ((backwardRead = Decode1DBarcode(instance, backward))) found(backward, back);
+        }
+        return forwardRead && backwardRead;
+    };
+    AnalyzeSensor(instance, forward);
+    if (tryBoth(kRulesHard)) return;
+    if (forward->elementCount < kMinRunsForSecondLook) return;
+    // The mean threshold's table only: on whole pictures the edge analysis
+    // finds what the two others find, at the cost of both.
+    AnalyzeSamplesMean(forward, forward->samples, forward->samplesTaken);
+    tryBoth(kRulesSecondLook);
+}
+
+// The scan lines, as end points clipped to the frame, each given to visit.
+template <class Visit>
+void ForEachLine(Visit visit) {
+    const int w = kFrameWidth - 1, h = kFrameHeight - 1;
+    for (int y = kRowSpacing / 2; y <= h; y += kRowSpacing) visit(Line{0, y, w, y});
+    for (int x = kColumnSpacing / 2; x <= w; x += kColumnSpacing) visit(Line{x, 0, x, h});
+    // 45 degrees, up to the right: x + y = c.
+    for (int c = kDiagonalStep / 2; c <= w + h; c += kDiagonalStep) {
+        int x1 = std::max(0, c - h), x2 = std::min(w, c);
+        visit(Line{x1, c - x1, x2, c - x2});
+    }
+    // 135 degrees, down to the right: x - y = c.
+    for (int c = -h + kDiagonalStep / 2; c <= w; c += kDiagonalStep) {
+        int x1 = std::max(0, c), x2 = std::min(w, c + h);
+        visit(Line{x1, x1 - c, x2, x2 - c});
+    }
+}
+
+// A text that one line read is looked for on lines beside it, a few pixels
+// off on either side: a symbol crossed by a single line of the sweep (a
+// short one, or one whose bars are sharp only in a band) is still seen
+// twice, by lines that sample other pixels.
+void ConfirmOnNeighbours(ScannerInstance* instance, Laser* forward, Laser* backward, Sighting& s) {
+    const Line& l = s.line;
+    const bool horizontal = l.y1 == l.y2, vertical = l.x1 == l.x2;
+    for (int offset : {-3, -2, 2, 3}) {
+        const int dx = horizontal ? 0 : offset, dy = vertical ? 0 : offset;
+        bool seen = false;
+        ReadLine(instance, forward, backward, Line{l.x1 + dx, l.y1 + dy, l.x2 + dx, l.y2 + dy},
+                 [&](const Laser* laser, const Line&) {
+                     seen = seen || (laser->symbology == s.symbology && laser->text == s.text);
+                 });
+        if (seen) {
+            ++s.lines;
+            return;
+        }
+    }
+}
+
+bool LacksAddOn(const Sighting& s) {
+    return (s.symbology == kSymbologyEAN13 || s.symbology == kSymbologyUPCA) &&
+           s.text.View().find(' ') == std::string_view::npos;
+}
+
+// The sighting to deliver: one that enough lines read, an EAN/UPC with its
+// add-on rather than without it when add-ons are wanted.
+const Sighting* Choose(const ScannerInstance* instance, const Sightings& sightings) {
+    const bool addOnsWanted = instance->supplementMode != kSupplementIgnore;
+    const Sighting* best = nullptr;
+    for (int i = 0; i < sightings.count; ++i) {
+        const Sighting& s = sightings.list[std::size_t(i)];
+        if (s.lines < kConfirmingLines) continue;
+        if (!best || (addOnsWanted && LacksAddOn(*best) && !LacksAddOn(s) &&
+                      s.text.View().starts_with(best->text.View())))
+            best = &s;
+    }
+    if (!best || !addOnsWanted || !LacksAddOn(*best)) return best;
+    for (int i = 0; i < sightings.count; ++i) {
+        const Sighting& s = sightings.list[std::size_t(i)];
+        if (s.lines >= kConfirmingLines && !LacksAddOn(s) &&
+            s.text.View().starts_with(best->text.View()))
+            return &s;
+    }
+    return best;
+}
+
+} // namespace
+
+void SweepWholeFrame(ScannerInstance* instance) {
+    if (!instance->tryHarder || instance->acceptedLaser || !instance->frameBase) return;
+    for (Laser*& laser : instance->sweepLasers)
+        if (!laser) laser = NewLaser(instance, -1, 0, 0, 0, 0);
+    Laser* forward = instance->sweepLasers[0];
+    Laser* backward = instance->sweepLasers[1];
+    Laser* read = instance->sweepLasers[2];
+    if (!forward || !backward || !read) return;
+
+    Sightings sightings;
+    int index = 0;
+    ForEachLine([&](const Line& line) {
+        ++index;
+        ReadLine(instance, forward, backward, line,
+                 [&](const Laser* laser, const Line& way) { sightings.Add(laser, index, way); });
+    });
+    for (int i = 0; i < sightings.count; ++i)
+        if (sightings.list[std::size_t(i)].lines < kConfirmingLines)
+            ConfirmOnNeighbours(instance, forward, backward, sightings.list[std::size_t(i)]);
+
+    const Sighting* chosen = Choose(instance, sightings);
+    if (!chosen) return;
+    SetLaserPosition(instance, read, chosen->line.x1, chosen->line.y1, chosen->line.x2,
+                     chosen->line.y2);
+    read->text = chosen->text;
+    read->symbology = chosen->symbology;
+    ScanSuccessful(instance, read);
+}

@@ -1,0 +1,61 @@
+// Fuzzes what Kestrix reads back from disk: flattened collections, the
+// preferences file and the scanner settings taken from a collection. Any
+// input must either be refused or read into values that write back to the
+// very same bytes; nothing may crash, leak or read out of bounds.
+#include "engine/scanner_instance.h"
+#include "engine/settings_store.h"
+#include "toolbox/byte_order.h"
+#include "toolbox/collection.h"
+#include "toolbox/preferences.h"
+
+#include <cstdlib>
+#include <span>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+void Require(bool condition) {
+    if (!condition) std::abort();
+}
+
+void CheckCollection(std::span<const std::uint8_t> input) {
+    Collection c;
+    if (UnflattenCollection(input, c) != noErr) {
+        Require(c.items.empty());
+        return;
+    }
+    Require(FlattenCollection(c) == Bytes(input.begin(), input.end()));
+
+    ScannerInstance s{};
+    s.focusDistance = 0.2;
+    SettingsFromCollection(&s, c);
+    Require(s.focusDistance >= 0.0 && s.focusDistance <= 1.0);
+    Bytes chan;
+    AppGetCollectionItemHandle(c, kKeyChannelSettings, 1, &chan);
+    Require(chan == s.channelSettings);
+}
+
+void CheckPreferences(std::span<const std::uint8_t> input) {
+    std::optional<PreferencesValues> values = ParsePreferences(input);
+    if (!values) return;
+    Require(SerializePreferences(*values) == Bytes(input.begin(), input.end()));
+    for (const auto& [key, value] : *values) CheckCollection(value);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    std::span<const std::uint8_t> input(data, size);
+    CheckCollection(input);
+    CheckPreferences(input);
+
+    // The input again as the body of a preferences file with its checksum
+    // mended, so that mutations get past the checksum to the parsing.
+    Bytes file(input.begin(), input.end());
+    file.resize(size + 4);
+    StoreBigEndian32(PreferencesChecksum(input), std::span(file).last<4>());
+    CheckPreferences(file);
+    return 0;
+}
