@@ -1,5 +1,5 @@
-// kestrix-scan end to end: the built program over PNG and JPEG pictures and
-// an AVI video made here by libzint and GStreamer, with its options, its
+// kestrix-scan end to end: the built program over PNG, JPEG and WebP
+// pictures and AVI and MP4 videos made here by libzint and GStreamer, with its options, its
 // JSON output, its messages for files it cannot read and its exit status.
 #include "engine/settings_store.h"
 #include "run_program.h"
@@ -99,7 +99,7 @@ TEST_F(KestrixScan, ReadsEachEanUpcPngWithDefaultSettings) {
     EXPECT_EQ(run.err, "");
 }
 
-TEST_F(KestrixScan, ReadsJpegPhotographsOfBarcodes) {
+TEST_F(KestrixScan, ReadsJpegAndWebpPhotographsOfBarcodes) {
     // Large photographs shrink to 640x480. In the second one a module ends
     // up 1.2 pixels wide: only a shrink that averages keeps those bars
     // (picking the nearest pixel loses them).
@@ -107,12 +107,16 @@ TEST_F(KestrixScan, ReadsJpegPhotographsOfBarcodes) {
                                         {2400, 1800, 9, 3, 6, kPhotoSeed});
     const std::string fine = PhotoFile("ean13-photo.jpg", BARCODE_EANX, "400638133393", {1},
                                        {3200, 2400, -4, 3.2, 6, kPhotoSeed});
-    const ProgramRun run = Run({plain, fine});
+    const std::string webp = PhotoFile("ean13-photo.webp", BARCODE_EANX, "400638133393", {2},
+                                       {1280, 960, 5, 2, 5, kPhotoSeed});
+    const ProgramRun run = Run({plain, fine, webp});
     EXPECT_EQ(run.status, kExitRead) << "seed " << kPhotoSeed;
-    EXPECT_THAT(run.OutLines(), ElementsAre(kEan8Line, kEan13Line)) << "seed " << kPhotoSeed;
+    EXPECT_THAT(run.OutLines(), ElementsAre(kEan8Line, kEan13Line, kEan13Line))
+        << "seed " << kPhotoSeed << "\n"
+        << run.err;
 }
 
-TEST_F(KestrixScan, ReadsAVideoFrameByFrame) {
+TEST_F(KestrixScan, ReadsMotionJpegAndPhoneVideosFrameByFrame) {
     // 10 blank frames, then an EAN-13 for 90 frames, then an EAN-8 for 80.
     // At 2 ticks a frame the hold of 120 ticks after an accepted read ends 61
     // frames later; the EAN-13 still in view is then read again.
@@ -120,29 +124,33 @@ TEST_F(KestrixScan, ReadsAVideoFrameByFrame) {
     const RgbImage blank = RgbImage::Filled(look.width, look.height, 200);
     const RgbImage first = Photo(RenderBarcode(BARCODE_EANX, "400638133393"), look);
     const RgbImage second = Photo(RenderBarcode(BARCODE_EANX, "5512345"), look);
-    const std::string video = dir_.File("two-codes.avi");
-    ASSERT_EQ(EncodeVideo(
-                  180,
-                  [&](int i) -> const RgbImage& {
-                      return i < 10 ? blank : i < 100 ? first : second;
-                  },
-                  video),
-              "");
+    for (const char* name : {"two-codes.avi", "two-codes.mp4"}) {
+        SCOPED_TRACE(name);
+        const std::string video = dir_.File(name);
+        ASSERT_EQ(EncodeVideo(
+                      180,
+                      [&](int i) -> const RgbImage& {
+                          return i < 10 ? blank : i < 100 ? first : second;
+                      },
+                      video),
+                  "");
 
-    const ProgramRun run = Run({"--json", video});
-    EXPECT_EQ(run.status, kExitRead);
-    std::vector<std::string> texts;
-    std::vector<int> frames;
-    for (const std::string& l : run.OutLines()) {
-        texts.push_back(JsonField(l, "symbology") + ":" + JsonField(l, "text"));
-        frames.push_back(std::stoi(JsonField(l, "frame")));
+        const ProgramRun run = Run({"--json", video});
+        EXPECT_EQ(run.status, kExitRead) << run.err;
+        std::vector<std::string> texts;
+        std::vector<int> frames;
+        for (const std::string& l : run.OutLines()) {
+            texts.push_back(JsonField(l, "symbology") + ":" + JsonField(l, "text"));
+            frames.push_back(std::stoi(JsonField(l, "frame")));
+        }
+        ASSERT_THAT(texts,
+                    ElementsAre("ean1:4006381333931", "ean1:4006381333931", "ean8:55123457"));
+        EXPECT_GE(frames[0], 10);
+        EXPECT_LT(frames[0], 20); // within one turn of the patterns
+        EXPECT_GE(frames[1] - frames[0], 61);
+        EXPECT_LT(frames[1] - frames[0], 71);
+        EXPECT_GE(frames[2], 100);
     }
-    ASSERT_THAT(texts, ElementsAre("ean1:4006381333931", "ean1:4006381333931", "ean8:55123457"));
-    EXPECT_GE(frames[0], 10);
-    EXPECT_LT(frames[0], 20); // within one turn of the patterns
-    EXPECT_GE(frames[1] - frames[0], 61);
-    EXPECT_LT(frames[1] - frames[0], 71);
-    EXPECT_GE(frames[2], 100);
 }
 
 // ---- Files that cannot be read -------------------------------------------

@@ -167,14 +167,19 @@ RgbImage Photo(const RgbImage& label, const PhotoLook& look) {
 
 std::string EncodePicture(const RgbImage& image, const std::string& path) {
     const bool jpeg = path.ends_with(".jpg") || path.ends_with(".jpeg");
+    const char* encoder = jpeg                      ? "jpegenc quality=90"
+                          : path.ends_with(".webp") ? "webpenc quality=90"
+                                                    : "pngenc";
     return RunEncoder(
-        jpeg ? "jpegenc quality=90" : "pngenc", image.width, image.height, 1,
-        [&](int) -> const RgbImage& { return image; }, path);
+        encoder, image.width, image.height, 1, [&](int) -> const RgbImage& { return image; }, path);
 }
 
 std::string EncodeVideo(int frameCount, const std::function<const RgbImage&(int)>& frameAt,
                         const std::string& path) {
     const RgbImage& first = frameAt(0);
-    return RunEncoder("jpegenc quality=85 ! avimux", first.width, first.height, frameCount, frameAt,
-                      path);
+    // A phone's video: H.264 in MP4. Otherwise Motion-JPEG in AVI.
+    const char* encoder = path.ends_with(".mp4")
+                              ? "openh264enc bitrate=4000000 ! h264parse ! mp4mux"
+                              : "jpegenc quality=85 ! avimux";
+    return RunEncoder(encoder, first.width, first.height, frameCount, frameAt, path);
 }

@@ -1,6 +1,6 @@
 // Test pictures and videos for kestrix-scan, made by independent encoders:
-// libzint draws the barcodes, GStreamer's own encoders write PNG, JPEG and
-// a Motion-JPEG AVI video.
+// libzint draws the barcodes, GStreamer's own encoders write PNG, JPEG,
+// WebP, a Motion-JPEG AVI video and an H.264 MP4 video.
 #pragma once
 
 #include <cstdint>
@@ -57,11 +57,12 @@ struct PhotoLook {
 };
 RgbImage Photo(const RgbImage& label, const PhotoLook& look);
 
-// Writes one picture with GStreamer's pngenc or jpegenc, chosen by the
-// path's extension. Empty on success, else GStreamer's message.
+// Writes one picture with GStreamer's pngenc, jpegenc or webpenc, chosen by
+// the path's extension. Empty on success, else GStreamer's message.
 std::string EncodePicture(const RgbImage& image, const std::string& path);
 
-// Writes frameCount frames of 30 frames a second as Motion-JPEG in AVI;
-// frameAt(i) gives frame i (all of one size). Empty on success.
+// Writes frameCount frames of 30 frames a second: H.264 in MP4 when the
+// path ends in ".mp4", else Motion-JPEG in AVI; frameAt(i) gives frame i (all of one size). Empty
+// on success.
 std::string EncodeVideo(int frameCount, const std::function<const RgbImage&(int)>& frameAt,
                         const std::string& path);
