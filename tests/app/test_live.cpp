@@ -6,7 +6,10 @@
 #include "tests/support/render_barcode.h"
 #include "tests/support/temp_config_home.h"
 
+#include <QGuiApplication>
+#include <QImage>
 #include <QProcess>
+#include <QScreen>
 #include <gtest/gtest.h>
 #include <zint.h>
 
@@ -62,4 +65,82 @@ TEST(LiveProgram, TypesWhatTheVideoShowsIntoTheFocusedWindow) {
         EXPECT_EQ(kestrix.exitCode(), 0) << c.name << "\n"
                                          << kestrix.readAllStandardError().toStdString();
     }
+}
+
+namespace {
+
+// What a screenshot of the scanner window shows, counted in pixels.
+struct ScreenshotCounts {
+    int dark = 0, light = 0; // the video: the barcode's bars and its label
+    int targetRed = 0, targetGreen = 0;
+    int boxGrey = 0; // the confirmation box's 30% grey
+};
+
+ScreenshotCounts Count(const QImage& shot) {
+    ScreenshotCounts n;
+    const QImage image = shot.convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const int r = qRed(row[x]), g = qGreen(row[x]), b = qBlue(row[x]);
+            if (r < 60 && g < 60 && b < 60) ++n.dark;
+            if (r > 180 && g > 180 && b > 180) ++n.light;
+            if (r > 200 && g < 50 && b < 50) ++n.targetRed;
+            if (g > 200 && r < 50 && b < 50) ++n.targetGreen;
+            // 30% grey, a little lighter while the box fades over the video
+            if (r > 65 && r < 105 && std::abs(r - g) < 6 && std::abs(g - b) < 6) ++n.boxGrey;
+        }
+    }
+    return n;
+}
+
+} // namespace
+
+TEST(LiveProgram, ScreenshotShowsTheVideoTheTargetAndTheConfirmation) {
+    REQUIRE_GUI();
+    TempConfigHome config;
+    RenderOptions look;
+    look.pixelsPerModule = 3.5;
+    look.angleDegrees = 3;
+    look.blurSigma = 0.8;
+    look.noiseSigma = 3;
+    const std::string picture = (config.path / "ean13.png").string();
+    ASSERT_TRUE(WritePng(RenderBarcode(BARCODE_EANX, "978020137962", look), picture));
+
+    QProcess kestrix;
+    kestrix.start(
+        QStringLiteral(KESTRIX_PROGRAM),
+        {"--source",
+         QString::fromStdString("filesrc location=\"" + picture + "\" ! pngdec ! imagefreeze"),
+         "--action", "none"});
+    ASSERT_TRUE(kestrix.waitForStarted(5000));
+    int found = -1;
+    const std::string ids = RunTool({"xdotool", "search", "--sync", "--onlyvisible", "--pid",
+                                     std::to_string(kestrix.processId())},
+                                    &found);
+    ASSERT_EQ(found, 0) << "no scanner window";
+    const WId window = WId(std::stoul(ids));
+    // The target is off at a first start; the user turns it on with its
+    // shortcut.
+    RunTool({"xdotool", "windowfocus", "--sync", std::to_string(window), "key", "alt+t"});
+
+    // The box fades two seconds after a read and comes back with the next
+    // one, so keep looking until one shot has everything.
+    QImage shot;
+    ScreenshotCounts n;
+    const bool complete = WaitFor(
+        [&] {
+            shot = QGuiApplication::primaryScreen()->grabWindow(window).toImage();
+            n = Count(shot);
+            return n.dark > 2000 && n.light > 2000 && n.targetGreen > 20 && n.boxGrey > 2000;
+        },
+        15'000);
+    const std::string saved = KESTRIX_SCREENSHOT;
+    shot.save(QString::fromStdString(saved));
+    EXPECT_TRUE(complete) << "see " << saved << ": dark " << n.dark << ", light " << n.light
+                          << ", red " << n.targetRed << ", green " << n.targetGreen << ", box "
+                          << n.boxGrey;
+
+    kestrix.terminate();
+    EXPECT_TRUE(kestrix.waitForFinished(10'000));
 }
