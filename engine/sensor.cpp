@@ -68,16 +68,20 @@ void AnalyzeSensor(const ScannerInstance* instance, Laser* laser) {
     if (n <= 0) return;
 
     for (int blockStart = 0; blockStart < n; blockStart += kWindow) {
+        // Running extremes in registers: the compiler keeps these loops
+        // free of branches, which noise would keep mispredicting.
         int blockEnd = std::min(blockStart + kWindow, n) - 1;
-        prefixMin[blockStart] = prefixMax[blockStart] = samples[blockStart];
-        for (int k = blockStart + 1; k <= blockEnd; ++k) {
-            prefixMin[k] = std::min(prefixMin[k - 1], samples[k]);
-            prefixMax[k] = std::max(prefixMax[k - 1], samples[k]);
+        int lo = samples[blockStart], hi = lo;
+        for (int k = blockStart; k <= blockEnd; ++k) {
+            lo = std::min(lo, samples[k]);
+            hi = std::max(hi, samples[k]);
+            prefixMin[k] = lo, prefixMax[k] = hi;
         }
-        suffixMin[blockEnd] = suffixMax[blockEnd] = samples[blockEnd];
-        for (int k = blockEnd - 1; k >= blockStart; --k) {
-            suffixMin[k] = std::min(suffixMin[k + 1], samples[k]);
-            suffixMax[k] = std::max(suffixMax[k + 1], samples[k]);
+        lo = hi = samples[blockEnd];
+        for (int k = blockEnd; k >= blockStart; --k) {
+            lo = std::min(lo, samples[k]);
+            hi = std::max(hi, samples[k]);
+            suffixMin[k] = lo, suffixMax[k] = hi;
         }
     }
 

@@ -27,23 +27,33 @@ void AnalyzeSamplesMean(Laser* laser, const int* samples, int n) {
     prefix[0] = 0;
     for (int i = 0; i < n; ++i) prefix[i + 1] = prefix[i] + samples[i];
 
+    // Where the difference to the mean last changed sign: between sample
+    // signAt - 1 (difference before) and signAt (after). The position is
+    // only worked out when a run changes there; noise changes sign often.
     bool dark = false;
-    double crossing = 0.0; // where the difference to the mean last changed sign
+    int signAt = 0;
+    long before = 0, after = 0;
+    auto crossing = [&] {
+        return signAt == 0 ? 0.0 : signAt - 1 + double(before) / double(before - after);
+    };
     long previous = 0;
     for (int i = 0; i < n; ++i) {
         const int lo = std::max(0, i - kHalfWindow), hi = std::min(n - 1, i + kHalfWindow);
         const int count = hi - lo + 1;
         const long difference = long(samples[i]) * count - (prefix[hi + 1] - prefix[lo]);
-        if (i > 0 && (difference < 0) != (previous < 0) && difference != previous)
-            crossing = i - 1 + double(previous) / double(previous - difference);
+        // Without branches: on noise the sign changes every other sample.
+        const bool changed = i > 0 && (difference < 0) != (previous < 0);
+        signAt = changed ? i : signAt;
+        before = changed ? previous : before;
+        after = changed ? difference : after;
         previous = difference;
         const long floor = long(kNoiseFloor) * count;
         if (!dark && difference < -floor) {
             dark = true;
-            runs.Edge(crossing, true);
+            runs.Edge(crossing(), true);
         } else if (dark && difference > floor) {
             dark = false;
-            runs.Edge(crossing, false);
+            runs.Edge(crossing(), false);
         }
     }
     runs.Finish();
