@@ -1,16 +1,280 @@
-// Composes a barcode scene: paper background with a mild shade variation,
-// a lighter label that leaves more than the standard quiet zones, the ink
-// of the bars (with any damage), then the camera's effects.
+// libzint's vector output (rectangles, one module = 1 unit at scale 0.5)
+// turned into bars in module units; for the symbologies of narrow and wide
+// elements the runs are re-spaced to the wide-to-narrow ratio asked for,
+// since libzint draws only its own fixed ratio. The scene: paper with a mild
+// shade variation, a lighter label that leaves more than the standard quiet
+// zones, the ink of the bars (with any damage), then the camera's effects.
+//
+// Area coverage of a pixel by a set of parallel bars: projected onto the
+// reading direction, a pixel square spreads over the convolution of two
+// boxes (widths |cos a| and |sin a| pixels), so its coverage is a second
+// difference of the twice-integrated ink profile, which is piecewise
+// quadratic and evaluated exactly. Across the bars (their top and bottom
+// ends) a box of the pixel's extent is used.
 #include "tests/support/render_barcode.h"
 
-#include "tests/support/bar_renderer.h"
 #include "tests/support/camera_effects.h"
 #include "tests/support/random.h"
 
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <utility>
 
 namespace {
+
+constexpr float kModuleScale = 0.5f;   // libzint's vector scale giving 1 unit per module
+constexpr double kWideThreshold = 1.5; // runs wider than this (modules) are wide elements
+
+struct QuietZones {
+    double left, right;
+};
+
+// Quiet zones that the standards ask for, in modules.
+QuietZones StandardQuietZones(int symbology, bool hasAddOn) {
+    switch (symbology) {
+    case BARCODE_EANX:
+    case BARCODE_EANX_CHK:
+    case BARCODE_UPCA:
+    case BARCODE_UPCA_CHK:
+        return {11, hasAddOn ? 5.0 : 7.0};
+    case BARCODE_UPCE:
+    case BARCODE_UPCE_CHK:
+        return {9, hasAddOn ? 5.0 : 7.0};
+    default:
+        return {10, 10};
+    }
+}
+
+// Rebuilds the bars with every wide run (bar or space) set to ratio modules.
+void ApplyWideRatio(BarPattern& pattern, double ratio) {
+    std::vector<double> runs = RunWidths(pattern);
+    double u = pattern.bars.front().u0;
+    std::vector<Bar> rebuilt;
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        double width = runs[i] > kWideThreshold ? ratio : runs[i];
+        if (i % 2 == 0) {
+            Bar bar = pattern.bars[i / 2];
+            bar.u0 = u;
+            bar.u1 = u + width;
+            rebuilt.push_back(bar);
+        }
+        u += width;
+    }
+    pattern.bars = std::move(rebuilt);
+}
+
+} // namespace
+
+bool HasWideRatio(int symbology) {
+    return symbology == BARCODE_CODE39 || symbology == BARCODE_CODABAR ||
+           symbology == BARCODE_C25INTER;
+}
+
+std::vector<double> RunWidths(const BarPattern& pattern) {
+    std::vector<double> runs;
+    for (std::size_t i = 0; i < pattern.bars.size(); ++i) {
+        if (i > 0) runs.push_back(pattern.bars[i].u0 - pattern.bars[i - 1].u1);
+        runs.push_back(pattern.bars[i].u1 - pattern.bars[i].u0);
+    }
+    return runs;
+}
+
+BarPattern EncodeBars(int symbology, std::string_view data, const EncodeOptions& options) {
+    BarPattern pattern;
+    ZintSymbolPtr symbol(ZBarcode_Create());
+    if (!symbol) {
+        pattern.error = "libzint could not allocate a symbol";
+        return pattern;
+    }
+    symbol->symbology = symbology;
+    symbol->show_hrt = 0;
+    symbol->scale = kModuleScale;
+    if (options.addOnGap > 0) symbol->option_2 = options.addOnGap;
+    int status = ZBarcode_Encode(symbol.get(), reinterpret_cast<const unsigned char*>(data.data()),
+                                 int(data.size()));
+    if (status >= ZINT_ERROR || ZBarcode_Buffer_Vector(symbol.get(), 0) >= ZINT_ERROR) {
+        pattern.error = symbol->errtxt;
+        return pattern;
+    }
+    pattern.encodedText = reinterpret_cast<const char*>(symbol->text);
+
+    double mainHeight = 0;
+    for (const zint_vector_rect* r = symbol->vector->rectangles; r; r = r->next) {
+        pattern.bars.push_back({r->x, double(r->x) + r->width, r->y, double(r->y) + r->height});
+        if (r->y == 0 && (mainHeight == 0 || r->height < mainHeight)) mainHeight = r->height;
+    }
+    if (pattern.bars.empty()) {
+        pattern.error = "libzint drew no bars";
+        return pattern;
+    }
+    std::sort(pattern.bars.begin(), pattern.bars.end(),
+              [](const Bar& a, const Bar& b) { return a.u0 < b.u0; });
+    pattern.height = mainHeight;
+
+    if (options.barHeight > 0 && mainHeight > 0) {
+        double k = options.barHeight / mainHeight;
+        for (Bar& bar : pattern.bars) {
+            bar.v0 *= k;
+            bar.v1 *= k;
+        }
+        pattern.height = options.barHeight;
+    }
+    if (options.wideRatio > 0 && HasWideRatio(symbology))
+        ApplyWideRatio(pattern, options.wideRatio);
+
+    QuietZones quiet = StandardQuietZones(symbology, data.find('+') != std::string_view::npos);
+    pattern.quietLeft = quiet.left;
+    pattern.quietRight = quiet.right;
+    return pattern;
+}
+
+namespace {
+
+constexpr double kThinBox = 1e-4; // below this width (modules) a box counts as a point
+
+// Bars sharing one top and bottom, with the prefix sums that integrate them.
+class BarBand {
+  public:
+    BarBand(std::vector<Bar> bars) : bars_(std::move(bars)) {
+        std::sort(bars_.begin(), bars_.end(),
+                  [](const Bar& a, const Bar& b) { return a.u0 < b.u0; });
+        widthSum_.push_back(0);
+        termSum_.push_back(0);
+        for (const Bar& b : bars_) {
+            double w = b.u1 - b.u0;
+            widthSum_.push_back(widthSum_.back() + w);
+            termSum_.push_back(termSum_.back() + w * w / 2 - w * b.u1);
+        }
+    }
+
+    double Top() const { return bars_.front().v0; }
+    double Bottom() const { return bars_.front().v1; }
+    double Left() const { return bars_.front().u0; }
+    double Right() const { return bars_.back().u1; }
+
+    // Share of ink in [u - a/2, u + a/2] convolved with a box of width b.
+    double Coverage(double u, double a, double b) const {
+        if (a < b) std::swap(a, b);
+        if (a < kThinBox) return Ink1(u + kThinBox / 2) > Ink1(u - kThinBox / 2) ? 1.0 : 0.0;
+        if (b < kThinBox) return (Ink1(u + a / 2) - Ink1(u - a / 2)) / a;
+        double s = (a + b) / 2, t = (a - b) / 2;
+        return (Ink2(u + s) - Ink2(u + t) - Ink2(u - t) + Ink2(u - s)) / (a * b);
+    }
+
+  private:
+    // Number of bars that end at or before u.
+    std::size_t EndedBefore(double u) const {
+        return std::size_t(std::upper_bound(bars_.begin(), bars_.end(), u,
+                                            [](double x, const Bar& b) { return x < b.u1; }) -
+                           bars_.begin());
+    }
+    // Ink from -infinity to u.
+    double Ink1(double u) const {
+        std::size_t k = EndedBefore(u);
+        double sum = widthSum_[k];
+        if (k < bars_.size() && u > bars_[k].u0) sum += u - bars_[k].u0;
+        return sum;
+    }
+    // Integral of Ink1 from -infinity to u.
+    double Ink2(double u) const {
+        std::size_t k = EndedBefore(u);
+        double sum = termSum_[k] + u * widthSum_[k];
+        if (k < bars_.size() && u > bars_[k].u0) sum += (u - bars_[k].u0) * (u - bars_[k].u0) / 2;
+        return sum;
+    }
+
+    std::vector<Bar> bars_;
+    std::vector<double> widthSum_; // widthSum_[k]: total width of the first k bars
+    std::vector<double> termSum_;  // termSum_[k]: sum of w^2/2 - w*u1 over the first k bars
+};
+
+// Share of [v - h/2, v + h/2] inside [top, bottom].
+double SpanCoverage(double v, double h, double top, double bottom) {
+    double lo = std::max(v - h / 2, top), hi = std::min(v + h / 2, bottom);
+    return hi > lo ? (hi - lo) / h : 0.0;
+}
+
+void DrawBand(GrayImage& coverage, const BarBand& band, const Placement& p) {
+    double a = std::abs(p.DirX()) / p.pixelsPerModule; // pixel's extent along u, modules
+    double b = std::abs(p.DirY()) / p.pixelsPerModule;
+    double h = (std::abs(p.AcrossX()) + std::abs(p.AcrossY())) / p.pixelsPerModule;
+
+    double xs[4], ys[4];
+    double us[2] = {band.Left(), band.Right()}, vs[2] = {band.Top(), band.Bottom()};
+    for (int i = 0; i < 4; ++i) {
+        xs[i] = p.FrameX(us[i & 1], vs[i >> 1]);
+        ys[i] = p.FrameY(us[i & 1], vs[i >> 1]);
+    }
+    int x0 = std::max(0, int(std::floor(*std::min_element(xs, xs + 4))) - 2);
+    int x1 = std::min(coverage.width - 1, int(std::ceil(*std::max_element(xs, xs + 4))) + 2);
+    int y0 = std::max(0, int(std::floor(*std::min_element(ys, ys + 4))) - 2);
+    int y1 = std::min(coverage.height - 1, int(std::ceil(*std::max_element(ys, ys + 4))) + 2);
+
+    for (int y = y0; y <= y1; ++y) {
+        for (int x = x0; x <= x1; ++x) {
+            double u = p.SymbolU(x + 0.5, y + 0.5), v = p.SymbolV(x + 0.5, y + 0.5);
+            double across = SpanCoverage(v, h, band.Top(), band.Bottom());
+            if (across <= 0) continue;
+            double along = band.Coverage(u, a, b);
+            float& c = coverage.At(x, y);
+            c = std::min(1.0f, c + float(across * along));
+        }
+    }
+}
+
+// Adds to each pixel of coverage (0 = none, 1 = fully covered) the share
+// of its area that the bars cover, clamped to 1.
+void DrawBars(GrayImage& coverage, std::span<const Bar> bars, const Placement& placement) {
+    std::map<std::pair<double, double>, std::vector<Bar>> bands;
+    for (const Bar& bar : bars) bands[{bar.v0, bar.v1}].push_back(bar);
+    for (auto& [span, members] : bands) DrawBand(coverage, BarBand(std::move(members)), placement);
+}
+
+constexpr double kSmudgeInk = 0.88;     // ink density of a smear, 1 = as dark as a bar
+constexpr double kSmudgeOverhang = 0.5; // modules the smear reaches beyond its span
+constexpr double kSmudgeSoftEdge = 0.7; // modules over which the smear fades out
+
+// 1 inside [lo, hi], fading linearly to 0 over soft on each side.
+double SoftInside(double x, double lo, double hi, double soft) {
+    double d = std::max(lo - x, x - hi);
+    return std::clamp(1.0 - d / soft, 0.0, 1.0);
+}
+
+std::vector<Bar> BarsAfterErasing(const BarPattern& pattern, const std::vector<Damage>& damage) {
+    std::vector<Bar> bars;
+    for (std::size_t i = 0; i < pattern.bars.size(); ++i) {
+        bool erased = std::any_of(damage.begin(), damage.end(), [&](const Damage& d) {
+            return d.kind == Damage::Kind::EraseBar && std::size_t(d.barIndex) == i;
+        });
+        if (!erased) bars.push_back(pattern.bars[i]);
+    }
+    return bars;
+}
+
+void ApplySmudges(GrayImage& ink, const BarPattern& pattern, const Placement& placement,
+                  const std::vector<Damage>& damage) {
+    double top = pattern.bars.front().v0, bottom = top;
+    for (const Bar& b : pattern.bars) {
+        top = std::min(top, b.v0);
+        bottom = std::max(bottom, b.v1);
+    }
+    for (const Damage& d : damage) {
+        if (d.kind != Damage::Kind::Smudge) continue;
+        double lo = pattern.Left() + d.u0 - kSmudgeOverhang;
+        double hi = pattern.Left() + d.u1 + kSmudgeOverhang;
+        for (int y = 0; y < ink.height; ++y) {
+            for (int x = 0; x < ink.width; ++x) {
+                double u = placement.SymbolU(x + 0.5, y + 0.5);
+                double v = placement.SymbolV(x + 0.5, y + 0.5);
+                double share = SoftInside(u, lo, hi, kSmudgeSoftEdge) *
+                               SoftInside(v, top, bottom, kSmudgeSoftEdge);
+                float& c = ink.At(x, y);
+                c = std::max(c, float(kSmudgeInk * share));
+            }
+        }
+    }
+}
 
 constexpr double kLabelMargin = 4;                 // modules of label beyond the quiet zones
 constexpr double kLabelMarginAcross = 6;           // modules of label above and below the bars
@@ -70,6 +334,15 @@ GrayImage SymbolScene(const BarPattern& pattern, const Placement& placement,
 }
 
 } // namespace
+
+Damage SmudgeRuns(const BarPattern& pattern, int firstRun, int runCount) {
+    std::vector<double> runs = RunWidths(pattern);
+    double start = 0;
+    for (int i = 0; i < firstRun; ++i) start += runs[std::size_t(i)];
+    double end = start;
+    for (int i = firstRun; i < firstRun + runCount; ++i) end += runs[std::size_t(i)];
+    return Smudge(start, end);
+}
 
 double MaxPixelsPerModule(const BarPattern& pattern, double span) {
     return span / pattern.TotalWidth();

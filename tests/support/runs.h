@@ -4,7 +4,7 @@
 #pragma once
 
 #include "engine/laser.h"
-#include "tests/support/zint_bars.h"
+#include "tests/support/render_barcode.h"
 #include "toolbox/fourcc.h"
 
 #include <functional>

@@ -90,75 +90,69 @@ class Code128 : public ::testing::Test {
     static void SetUpTestSuite() { InitializeCode128(); }
 };
 
-TEST_F(Code128, ReadsCodeSetsAndSwitches) {
-    EXPECT_EQ(Read(Modules(SetB(kStartB, "Kestrix-1.0 {ok}"))), "Kestrix-1.0 {ok}");
-    EXPECT_EQ(Read(Modules(SetB(kStartA, "SCAN_42"))), "SCAN_42");
-    EXPECT_EQ(Read(Modules({kStartC, 12, 34, 7, 0})), "12340700");
-
-    // Set A reads values 64 and up (control characters) as a space, set B as
-    // lower case; SHIFT reads the next value in the other set.
-    EXPECT_EQ(Read(Modules({kStartA, 33, 65, 34})), "A B");
-    EXPECT_EQ(Read(Modules({kStartB, 33, 65, 64, 95})), "Aa` ");
-    EXPECT_EQ(Read(Modules({kStartA, kShift, 65, 65})), "a ");
-
-    // Switches: A to C to B to A.
-    EXPECT_EQ(Read(Modules({kStartA, 33, kCodeC, 12, kCodeB, 66, kCodeA, 35})), "A12bC");
-    // Code B in set B and Code A in set A are FNC4: the next character is
-    // Latin-1 (in UTF-8); set C's digits use it up.
-    EXPECT_EQ(Read(Modules({kStartB, 88, kCodeB, kCodeA, kCodeA, kCodeC, 99, kCodeB, 90})), "x99z");
-    EXPECT_EQ(Read(Modules({kStartB, kCodeB, 83, 84})), "\xC3\xB3t");
-
-    // Start values and FNC1 after the first character are data: a space in
-    // sets A and B, nothing in set C.
-    EXPECT_EQ(Read(Modules({kStartB, 33, kStartA, 34})), "A B");
-    EXPECT_EQ(Read(Modules({kStartC, 12, kStartA, kFnc1, 34})), "1234");
-}
-
-TEST_F(Code128, QuietZonesAtTheirLimits) {
-    const std::vector<int> values = SetB(kStartB, "Q1");
-    // The start's first bar and the stop's last bar are both two modules.
-    EXPECT_EQ(Read(Modules(values, 6.0, 6.0), 4.0), "Q1");
-    EXPECT_EQ(Read(Modules(values, 5.75, kQuiet), 4.0), std::nullopt);
-    EXPECT_EQ(Read(Modules(values, kQuiet, 5.75), 4.0), std::nullopt);
-
+TEST_F(Code128, RunTablesAtTheLimitsOfTheRules) {
+    const std::vector<int> q1 = SetB(kStartB, "Q1");
     // The stop is recognised by its first six runs; the trailing quiet zone
     // is measured against its final bar, and against 6 of the symbol's
     // modules as well.
-    std::vector<double> thinFinalBar = Modules(values, kQuiet, 6.0);
+    std::vector<double> thinFinalBar = Modules(q1, kQuiet, 6.0);
     thinFinalBar[thinFinalBar.size() - 2] = 1.5;
-    EXPECT_EQ(Read(thinFinalBar, 4.0), "Q1");
-    thinFinalBar.back() = 5.5;
-    EXPECT_EQ(Read(thinFinalBar, 4.0), std::nullopt);
-    std::vector<double> thickFinalBar = Modules(values, kQuiet, 7.0);
+    std::vector<double> thinFinalBarCloser = thinFinalBar;
+    thinFinalBarCloser.back() = 5.5;
+    std::vector<double> thickFinalBar = Modules(q1, kQuiet, 7.0);
     thickFinalBar[thickFinalBar.size() - 2] = 2.5;
-    EXPECT_EQ(Read(thickFinalBar, 4.0), std::nullopt);
-
     // The leading quiet zone need not be the first run of the table.
-    std::vector<double> modules{1, 1, 2, 1};
-    for (double m : Modules(values)) modules.push_back(m);
-    EXPECT_EQ(Read(modules), "Q1");
-}
-
-TEST_F(Code128, RejectsSymbolsWithoutDataOrWithBadFraming) {
-    // Start, check, stop: no data character.
-    EXPECT_EQ(Read(Modules({kStartB})), std::nullopt);
-    // A Code C as the only data character produces no text: no read.
-    EXPECT_EQ(Read(Modules({kStartB, kCodeC})), std::nullopt);
-
+    std::vector<double> afterRuns{1, 1, 2, 1};
+    for (double m : Modules(q1)) afterRuns.push_back(m);
     // A stop where a start should be rejects that quiet zone, not the table.
-    EXPECT_EQ(Read(RawModules({kStop})), std::nullopt);
-    std::vector<double> modules = RawModules({kStop}, kQuiet, 0);
-    for (double m : Modules(SetB(kStartB, "ok"))) modules.push_back(m);
-    EXPECT_EQ(Read(modules), "ok");
+    std::vector<double> afterStop = RawModules({kStop}, kQuiet, 0);
+    for (double m : Modules(SetB(kStartB, "ok"))) afterStop.push_back(m);
+    std::vector<int> wrongCheck = SetB(kStartB, "ok");
+    wrongCheck.push_back((CheckValue(wrongCheck) + 1) % 103);
+    wrongCheck.push_back(kStop);
 
-    // A wrong check character.
-    std::vector<int> values = SetB(kStartB, "ok");
-    values.push_back((CheckValue(values) + 1) % 103);
-    values.push_back(kStop);
-    EXPECT_EQ(Read(RawModules(values)), std::nullopt);
+    const std::optional<std::string> none;
+    const struct {
+        const char* why;
+        std::vector<double> modules;
+        double samples;
+        std::optional<std::string> want;
+    } cases[] = {
+        // Code B in set B and Code A in set A are FNC4: the next character
+        // is Latin-1 (in UTF-8); set C's digits use it up.
+        {"FNC4 before set C",
+         Modules({kStartB, 88, kCodeB, kCodeA, kCodeA, kCodeC, 99, kCodeB, 90}), 3, "x99z"},
+        // Start values and FNC1 after the first character are data: a space
+        // in sets A and B, nothing in set C.
+        {"a start as data", Modules({kStartB, 33, kStartA, 34}), 3, "A B"},
+        {"a start and FNC1 in set C", Modules({kStartC, 12, kStartA, kFnc1, 34}), 3, "1234"},
+        // The start's first bar and the stop's last bar are both two modules.
+        {"quiet zones of 6", Modules(q1, 6.0, 6.0), 4, "Q1"},
+        {"leading quiet zone of 5.75", Modules(q1, 5.75, kQuiet), 4, none},
+        {"trailing quiet zone of 5.75", Modules(q1, kQuiet, 5.75), 4, none},
+        {"6 after a final bar of 1.5", thinFinalBar, 4, "Q1"},
+        {"5.5 after a final bar of 1.5", thinFinalBarCloser, 4, none},
+        {"7 after a final bar of 2.5", thickFinalBar, 4, none},
+        {"quiet zone after other runs", afterRuns, 3, "Q1"},
+        {"no data character", Modules({kStartB}), 3, none},
+        {"a Code C as the only data character", Modules({kStartB, kCodeC}), 3, none},
+        {"a stop alone", RawModules({kStop}), 3, none},
+        {"a symbol after a stop", afterStop, 3, "ok"},
+        {"a wrong check character", RawModules(wrongCheck), 3, none},
+        {"no stop", RawModules(SetB(kStartB, "no stop at all")), 3, none},
+        // The trailing quiet zone as the last run of the table is enough.
+        {"trailing quiet zone as the last run", Modules(SetB(kStartB, "end"), kQuiet, 6.0), 3,
+         "end"},
+        {"no trailing quiet zone", Modules(SetB(kStartB, "end"), kQuiet, 0), 3, none},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Read(c.modules, c.samples), c.want) << c.why;
 
-    // Data characters but no stop.
-    EXPECT_EQ(Read(RawModules(SetB(kStartB, "no stop at all"))), std::nullopt);
+    // A table that ends with the stop's final bar has no quiet zone to test,
+    // even when an older, longer table left one behind beyond its end.
+    auto laser = MakeLaser();
+    LoadRuns(*laser, Scaled(Modules(SetB(kStartB, "end")), 3.0));
+    LoadRuns(*laser, Scaled(Modules(SetB(kStartB, "end"), kQuiet, 0), 3.0));
+    EXPECT_FALSE(DecodeBarsCode128(laser.get()));
 }
 
 TEST_F(Code128, CheckCharacterValued99To101LeavesTheText) {
@@ -239,19 +233,6 @@ TEST_F(Code128, TiesGoToTheLowerValue) {
 
     EXPECT_EQ(Read(withCheckFor24, 2.0), "8"); // value 24 in set B
     EXPECT_EQ(Read(withCheckFor39, 2.0), std::nullopt);
-}
-
-TEST_F(Code128, SymbolEndingAtTheLastRun) {
-    const std::vector<int> values = SetB(kStartB, "end");
-    // The trailing quiet zone as the last run of the table is enough.
-    EXPECT_EQ(Read(Modules(values, kQuiet, 6.0)), "end");
-    // A table that ends with the stop's final bar has no quiet zone to test,
-    // even when an older, longer table left one behind beyond its end.
-    EXPECT_EQ(Read(Modules(values, kQuiet, 0)), std::nullopt);
-    auto laser = MakeLaser();
-    LoadRuns(*laser, Scaled(Modules(values), 3.0));
-    LoadRuns(*laser, Scaled(Modules(values, kQuiet, 0), 3.0));
-    EXPECT_FALSE(DecodeBarsCode128(laser.get()));
 }
 
 TEST_F(Code128, InitializeIsRepeatableAndReadsOneDirection) {
