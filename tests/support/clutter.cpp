@@ -131,6 +131,15 @@ GrayImage Flat(double level) {
     return GrayImage(kFrameWidth, kFrameHeight, float(level));
 }
 
+// A frame-sized scene whose every pixel is level(x, y).
+template <typename Level>
+GrayImage Paint(Level level) {
+    GrayImage scene = Flat(0);
+    for (int y = 0; y < kFrameHeight; ++y)
+        for (int x = 0; x < kFrameWidth; ++x) scene.At(x, y) = float(level(x, y));
+    return scene;
+}
+
 GrayImage Blobs(TestRandom& random) {
     GrayImage field = SmoothNoise(random, random.Uniform(2, 10));
     double mid = random.Uniform(80, 170), spread = random.Uniform(20, 60);
@@ -162,23 +171,19 @@ GrayImage Stripes(TestRandom& random, bool regular) {
     }
     bool sine = regular && random.Chance(0.3);
     double bandHalf = random.Chance(0.5) ? 1e9 : random.Uniform(40, 200); // across the stripes
-    GrayImage scene = Flat(light);
-    for (int y = 0; y < kFrameHeight; ++y) {
-        for (int x = 0; x < kFrameWidth; ++x) {
-            double rx = x + 0.5 - kFrameWidth / 2.0, ry = y + 0.5 - kFrameHeight / 2.0;
-            double along = rx * dx + ry * dy, across = -rx * dy + ry * dx;
-            if (std::abs(across) > bandHalf) continue;
-            double darkness;
-            if (sine) {
-                darkness = 0.5 + 0.5 * std::sin(2 * kPi * along / (edges[2] - edges[0]));
-            } else {
-                auto it = std::upper_bound(edges.begin(), edges.end(), along);
-                darkness = (it - edges.begin()) % 2 == 1 ? 1.0 : 0.0;
-            }
-            scene.At(x, y) = float(light + (dark - light) * darkness);
+    return Paint([&](int x, int y) -> double {
+        double rx = x + 0.5 - kFrameWidth / 2.0, ry = y + 0.5 - kFrameHeight / 2.0;
+        double along = rx * dx + ry * dy, across = -rx * dy + ry * dx;
+        if (std::abs(across) > bandHalf) return light;
+        double darkness;
+        if (sine) {
+            darkness = 0.5 + 0.5 * std::sin(2 * kPi * along / (edges[2] - edges[0]));
+        } else {
+            auto it = std::upper_bound(edges.begin(), edges.end(), along);
+            darkness = (it - edges.begin()) % 2 == 1 ? 1.0 : 0.0;
         }
-    }
-    return scene;
+        return light + (dark - light) * darkness;
+    });
 }
 
 constexpr std::array<const char*, 24> kWords = {
@@ -218,23 +223,18 @@ GrayImage Gradient(TestRandom& random) {
     double cx = random.Uniform(0, kFrameWidth), cy = random.Uniform(0, kFrameHeight);
     double radius = random.Uniform(100, 500), shadow = random.Uniform(0, 0.5);
     double edgeAt = random.Uniform(-200, 200), edgeSoftness = random.Uniform(3, 30);
-    GrayImage scene = Flat(0);
-    for (int y = 0; y < kFrameHeight; ++y) {
-        for (int x = 0; x < kFrameWidth; ++x) {
-            double t =
-                ((x - kFrameWidth / 2.0) * std::cos(a) + (y - kFrameHeight / 2.0) * std::sin(a)) /
-                    800 +
-                0.5;
-            double v = from + (to - from) * t;
-            double r = std::hypot(x - cx, y - cy) / radius;
-            v *= 1 - shadow * std::exp(-r * r);
-            double s = ((x - kFrameWidth / 2.0) * std::sin(a) -
-                        (y - kFrameHeight / 2.0) * std::cos(a) - edgeAt);
-            v *= 1 - 0.3 / (1 + std::exp(-s / edgeSoftness)); // a soft shadow edge
-            scene.At(x, y) = float(v);
-        }
-    }
-    return scene;
+    return Paint([&](int x, int y) -> double {
+        double t =
+            ((x - kFrameWidth / 2.0) * std::cos(a) + (y - kFrameHeight / 2.0) * std::sin(a)) / 800 +
+            0.5;
+        double v = from + (to - from) * t;
+        double r = std::hypot(x - cx, y - cy) / radius;
+        v *= 1 - shadow * std::exp(-r * r);
+        double s = ((x - kFrameWidth / 2.0) * std::sin(a) - (y - kFrameHeight / 2.0) * std::cos(a) -
+                    edgeAt);
+        v *= 1 - 0.3 / (1 + std::exp(-s / edgeSoftness)); // a soft shadow edge
+        return v;
+    });
 }
 
 GrayImage Wood(TestRandom& random) {
@@ -243,18 +243,14 @@ GrayImage Wood(TestRandom& random) {
     double ringSpacing = random.Uniform(6, 25), stretch = random.Uniform(2, 8);
     double a = Radians(random.Uniform(0, 180));
     double light = random.Uniform(150, 210), dark = light * random.Uniform(0.45, 0.75);
-    GrayImage scene = Flat(0);
-    for (int y = 0; y < kFrameHeight; ++y) {
-        for (int x = 0; x < kFrameWidth; ++x) {
-            double rx = x - cx, ry = y - cy;
-            double u = rx * std::cos(a) + ry * std::sin(a),
-                   v = (-rx * std::sin(a) + ry * std::cos(a)) * stretch;
-            double r = std::hypot(u, v) / stretch + 4 * turbulence.At(x, y);
-            double ring = std::pow(0.5 + 0.5 * std::sin(2 * kPi * r / ringSpacing), 3);
-            scene.At(x, y) = float(light + (dark - light) * ring);
-        }
-    }
-    return scene;
+    return Paint([&](int x, int y) -> double {
+        double rx = x - cx, ry = y - cy;
+        double u = rx * std::cos(a) + ry * std::sin(a),
+               v = (-rx * std::sin(a) + ry * std::cos(a)) * stretch;
+        double r = std::hypot(u, v) / stretch + 4 * turbulence.At(x, y);
+        double ring = std::pow(0.5 + 0.5 * std::sin(2 * kPi * r / ringSpacing), 3);
+        return light + (dark - light) * ring;
+    });
 }
 
 GrayImage Fabric(TestRandom& random) {
@@ -262,43 +258,24 @@ GrayImage Fabric(TestRandom& random) {
     double a = Radians(random.Uniform(0, 90));
     double light = random.Uniform(120, 220), depth = random.Uniform(0.2, 0.6);
     GrayImage fibres = SmoothNoise(random, 1.0);
-    GrayImage scene = Flat(0);
-    for (int y = 0; y < kFrameHeight; ++y) {
-        for (int x = 0; x < kFrameWidth; ++x) {
-            double u = (x * std::cos(a) + y * std::sin(a)) / period;
-            double v = (-x * std::sin(a) + y * std::cos(a)) / period;
-            bool warpOnTop = (int(std::floor(u)) + int(std::floor(v))) % 2 == 0;
-            double thread = warpOnTop ? std::sin(kPi * (u - std::floor(u)))
-                                      : std::sin(kPi * (v - std::floor(v)));
-            double shade = 1 - depth * (1 - thread) + 0.05 * fibres.At(x, y);
-            scene.At(x, y) = float(light * shade);
-        }
-    }
-    return scene;
+    return Paint([&](int x, int y) -> double {
+        double u = (x * std::cos(a) + y * std::sin(a)) / period;
+        double v = (-x * std::sin(a) + y * std::cos(a)) / period;
+        bool warpOnTop = (int(std::floor(u)) + int(std::floor(v))) % 2 == 0;
+        double thread =
+            warpOnTop ? std::sin(kPi * (u - std::floor(u))) : std::sin(kPi * (v - std::floor(v)));
+        double shade = 1 - depth * (1 - thread) + 0.05 * fibres.At(x, y);
+        return light * shade;
+    });
 }
 
 } // namespace
 
 const char* ClutterName(ClutterKind kind) {
-    switch (kind) {
-    case ClutterKind::Noise:
-        return "noise";
-    case ClutterKind::Blobs:
-        return "blobs";
-    case ClutterKind::RegularStripes:
-        return "regular stripes";
-    case ClutterKind::RandomStripes:
-        return "random stripes";
-    case ClutterKind::Text:
-        return "text";
-    case ClutterKind::Gradient:
-        return "gradient";
-    case ClutterKind::Wood:
-        return "wood";
-    case ClutterKind::Fabric:
-        return "fabric";
-    }
-    return "?";
+    constexpr const char* kNames[] = {"noise",          "blobs", "regular stripes",
+                                      "random stripes", "text",  "gradient",
+                                      "wood",           "fabric"};
+    return kNames[int(kind)];
 }
 
 ClutterScene MakeClutterScene(ClutterKind kind, std::uint64_t seed) {

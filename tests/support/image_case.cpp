@@ -103,16 +103,16 @@ void ExpectRowsDelivered(const std::string& family, int zintSymbology, OSType sy
             BarPattern pattern = EncodeBars(zintSymbology, row.data, {row.wideRatio, 0});
             ASSERT_TRUE(pattern.Ok()) << row.data << ": " << pattern.error;
             RenderOptions options = DrawConditions(seed, pattern, angle, row.wideRatio);
-            RenderedSymbol rendered = RenderSymbol(zintSymbology, row.data, options);
+            const Frame frame = RenderBarcode(zintSymbology, row.data, options);
             SCOPED_TRACE("\"" + row.data + "\" " + Describe(seed, options));
 
             ScanHarness harness;
             harness.SetAllSymbologies(true);
-            std::vector<ScanRead> reads = harness.RunUntilRead(rendered.frame, frames);
+            std::vector<ScanRead> reads = harness.RunUntilRead(frame, frames);
             bool right = reads.size() == 1 && reads[0].text == row.expected &&
                          reads[0].symbology == symbology;
             EXPECT_TRUE(right) << Describe(reads) << ", want \"" << row.expected << "\"";
-            if (!right) DumpFrame(rendered.frame, family + "_" + std::to_string(seed));
+            if (!right) DumpFrame(frame, family + "_" + std::to_string(seed));
         }
     }
 }
@@ -132,7 +132,7 @@ void ExpectDamageNeverDelivered(const DamageTable& table) {
             Damage damage = smudge ? table.character(random, pattern)
                                    : EraseBar(random.Int(0, int(pattern.bars.size()) - 1));
             options.damage.push_back(damage);
-            RenderedSymbol rendered = RenderSymbol(table.zintSymbology, data, options);
+            const Frame frame = RenderBarcode(table.zintSymbology, data, options);
             SCOPED_TRACE(family + " \"" + data + "\" " + Describe(seed, options) +
                          (smudge ? " smudged modules " + std::to_string(damage.u0) + ".." +
                                        std::to_string(damage.u1)
@@ -143,14 +143,14 @@ void ExpectDamageNeverDelivered(const DamageTable& table) {
                 ScanHarness harness;
                 harness.SetAllSymbologies(true);
                 harness.SetBoolean(kKeyTryHarder, hard);
-                std::vector<ScanRead> reads = harness.Run(rendered.frame, 2 * kFramesPerTurn);
+                std::vector<ScanRead> reads = harness.Run(frame, 2 * kFramesPerTurn);
                 bool right =
                     std::ranges::all_of(reads, [&](const ScanRead& r) { return r.text == intact; });
                 EXPECT_TRUE(hard ? right : reads.empty())
                     << "hard " << hard << ": " << Describe(reads)
                     << (right ? " (the intact symbol's text)" : " (a wrong read)");
                 if (hard ? !right : !reads.empty())
-                    DumpFrame(rendered.frame, family + "_" + std::to_string(seed));
+                    DumpFrame(frame, family + "_" + std::to_string(seed));
             }
         }
     }
@@ -283,7 +283,7 @@ void ExpectEanReadsUnderEachSetting(EanKind kind, int addOnDigits) {
             << "libzint and the standard disagree on the check digit";
         RenderOptions options = DrawConditions(seed, pattern, angle);
         options.addOnGap = addOnGap;
-        RenderedSymbol rendered = RenderSymbol(symbol.zintSymbology, symbol.zintData, options);
+        const Frame frame = RenderBarcode(symbol.zintSymbology, symbol.zintData, options);
         SCOPED_TRACE(std::string(name) + " " + symbol.zintData + " " + Describe(seed, options));
 
         for (const Setting& setting : kSettings) {
@@ -291,11 +291,10 @@ void ExpectEanReadsUnderEachSetting(EanKind kind, int addOnDigits) {
             ScanHarness harness;
             harness.SetBoolean(kKeyEAN13, setting.ean13);
             harness.SetSupplementMode(setting.supplement);
-            std::string got = Reads(harness.RunUntilRead(rendered.frame, kFramesPerTurn));
+            std::string got = Reads(harness.RunUntilRead(frame, kFramesPerTurn));
             std::string want = ExpectedRead(kind, symbol, setting);
             EXPECT_EQ(got, want);
-            if (got != want)
-                DumpFrame(rendered.frame, std::string(name) + "_" + std::to_string(seed));
+            if (got != want) DumpFrame(frame, std::string(name) + "_" + std::to_string(seed));
         }
     }
 }

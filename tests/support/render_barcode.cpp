@@ -348,21 +348,14 @@ double MaxPixelsPerModule(const BarPattern& pattern, double span) {
     return span / pattern.TotalWidth();
 }
 
-RenderedSymbol RenderSymbol(int symbology, std::string_view data, const RenderOptions& options) {
-    RenderedSymbol out;
-    out.pattern =
+Frame RenderBarcode(int symbology, std::string_view data, const RenderOptions& options) {
+    BarPattern pattern =
         EncodeBars(symbology, data, {options.wideRatio, options.barHeight, options.addOnGap});
-    if (!out.Ok()) return out;
-    out.placement = PlaceSymbol(out.pattern, options);
-
+    if (!pattern.Ok()) return {};
+    Placement placement = PlaceSymbol(pattern, options);
     TestRandom random(options.seed);
-    GrayImage scene = SymbolScene(out.pattern, out.placement, options, random);
+    GrayImage scene = SymbolScene(pattern, placement, options, random);
     ApplyLighting(scene, options.lighting, random.Uniform(0, 360));
     GaussianBlur(scene, options.blurSigma);
-    out.frame = ToFrame(scene, {options.noiseSigma, random.Next()});
-    return out;
-}
-
-Frame RenderBarcode(int symbology, std::string_view data, const RenderOptions& options) {
-    return RenderSymbol(symbology, data, options).frame;
+    return ToFrame(scene, {options.noiseSigma, random.Next()});
 }

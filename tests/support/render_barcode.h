@@ -133,16 +133,7 @@ struct RenderOptions {
     std::vector<Damage> damage;
 };
 
-struct RenderedSymbol {
-    Frame frame;
-    BarPattern pattern;  // the bars as libzint drew them (re-spaced to wideRatio)
-    Placement placement; // where they lie in the frame
-    bool Ok() const { return pattern.Ok(); }
-};
-
-RenderedSymbol RenderSymbol(int symbology, std::string_view data, const RenderOptions& options);
-
-// The frame alone; a black frame if libzint refused the data.
+// The frame; a black frame if libzint refused the data.
 Frame RenderBarcode(int symbology, std::string_view data, const RenderOptions& options);
 
 // The largest pixels per module at which the symbol and its quiet zones

@@ -8,7 +8,6 @@
 #include "toolbox/fourcc.h"
 
 #include <functional>
-#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <random>
@@ -20,10 +19,9 @@
 // A zero-filled laser on the heap (it holds a 656-entry table).
 std::unique_ptr<Laser> MakeLaser();
 
-// Loads widths into the laser's run table, starting at 0.0 with a space
-// (or a bar when firstIsBar), alternating from there.
-void LoadRuns(Laser& laser, std::span<const double> widths, bool firstIsBar = false);
-void LoadRuns(Laser& laser, std::initializer_list<double> widths, bool firstIsBar = false);
+// Loads widths into the laser's run table, starting at 0.0 with a space,
+// alternating from there.
+void LoadRuns(Laser& laser, std::span<const double> widths);
 
 // Module widths scaled by a number of samples per module.
 std::vector<double> Scaled(std::span<const double> modules, double samplesPerModule);

@@ -22,13 +22,9 @@ struct NarrowWide {
     double samples; // and samples per narrow module
 };
 
-const NarrowWide kCode39{"Code39",
-                         BARCODE_CODE39,
-                         DecodeBarsCode39,
-                         kSymbologyCode39,
-                         "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ-. $/+%",
-                         3,
-                         3};
+constexpr const char* kCode39Table = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ-. $/+%";
+const NarrowWide kCode39{
+    "Code39", BARCODE_CODE39, DecodeBarsCode39, kSymbologyCode39, kCode39Table, 3, 3};
 const NarrowWide kCodabar{
     "Codabar", BARCODE_CODABAR, DecodeBarsCodabar, kSymbologyCodabar, "0123456789-$:/.+", 2.5, 3};
 const NarrowWide kInt2of5{
