@@ -1,7 +1,7 @@
 // Frames that show one barcode drawn by an independent encoder, libzint:
-// its bars as rectangles in module units, placed into the frame with exact
-// area anti-aliasing (so a non-integer number of pixels per module looks as
-// a camera would see it), printed on a label on paper, damaged if asked,
+// its bars as rectangles in module units, placed into the frame with Cairo's
+// anti-aliasing (so a non-integer number of pixels per module looks as a
+// camera would see it), printed on a label on paper, damaged if asked,
 // turned, then blurred, unevenly lit and noisy as a webcam delivers it.
 #pragma once
 
