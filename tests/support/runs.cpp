@@ -68,6 +68,8 @@ unsigned TestSeed(unsigned fallback) {
     return fromEnvironment ? unsigned(std::strtoul(fromEnvironment, nullptr, 10)) : fallback;
 }
 
+namespace {
+
 std::vector<double> Jittered(const std::vector<double>& modules, double samplesPerModule,
                              double jitter, std::mt19937& rng) {
     std::uniform_real_distribution<double> shift(-jitter, jitter);
@@ -90,6 +92,8 @@ std::vector<double> WithJunk(const std::vector<double>& symbol, std::mt19937& rn
     for (int n = uniform(0, 6); n > 0; --n) runs.push_back(uniform(1, 3));
     return runs;
 }
+
+} // namespace
 
 void ExpectRoundTrips(const RoundTrip& trip) {
     const unsigned seed = TestSeed(20240611u);
