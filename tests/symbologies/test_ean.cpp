@@ -59,7 +59,7 @@ std::vector<double> Then(std::vector<double> runs, std::initializer_list<double>
     return runs;
 }
 
-enum class Decoder { EAN13, EAN13WithAddOn, EAN8, UPCE };
+enum class Decoder { EAN13, EAN13WithAddOn, EAN13WithUPCAOff, EAN8, UPCE };
 
 struct RunCase {
     const char* why;
@@ -75,6 +75,12 @@ std::optional<std::string> Read(const RunCase& c) {
         return DecodeModules(DecodeBarsEAN8, kSymbologyEAN8, c.modules, c.samples);
     case Decoder::UPCE:
         return DecodeModules(DecodeUPCE, kSymbologyUPCE, c.modules, c.samples);
+    case Decoder::EAN13WithUPCAOff: { // UPC-A is read whatever its switch while EAN-13 is on
+        SetBooleanInfo(Instance(), kKeyUPCA, 0);
+        auto text = DecodeModules(DecodeEAN13, kSymbologyUPCA, c.modules, c.samples);
+        SetBooleanInfo(Instance(), kKeyUPCA, 1);
+        return text;
+    }
     case Decoder::EAN13WithAddOn: {
         SetOSTypeInfo(Instance(), kKeySupplement, kSupplementRequire);
         auto text = DecodeModules(DecodeEAN13, kSymbologyEAN13, c.modules, c.samples);
@@ -155,6 +161,8 @@ TEST(EAN, RunTablesAtTheLimitsOfTheRules) {
          ParitiesTurned(ZintRuns(BARCODE_UPCA, "01234567890", 11, 7), 4, 6), none},
 
         // 4 + 4 k is the first run of left digit k; an EAN-8 has no even left digit.
+        {"UPC-A with its switch off", Decoder::EAN13WithUPCAOff,
+         ZintRuns(BARCODE_UPCA, "01234567890", 11, 7), "0012345678905"},
         {"EAN-8 as printed", Decoder::EAN8, ZintRuns(BARCODE_EANX, "9638507", 9, 9), "96385074"},
         {"EAN-8 with even left digits", Decoder::EAN8,
          ParitiesTurned(ZintRuns(BARCODE_EANX, "9638507", 9, 9), 4, 4), none},
@@ -192,13 +200,6 @@ TEST(EAN, RunTablesAtTheLimitsOfTheRules) {
     char ns, check;
     CheckDigitAndNumberSystemFromParityEncoding(32, &ns, &check);
     EXPECT_EQ(check, '-');
-}
-
-TEST(EAN, UPCAIsReadWhateverItsSwitchWhileEAN13IsOn) {
-    SetBooleanInfo(Instance(), kKeyUPCA, 0);
-    auto upca = ZintRuns(BARCODE_UPCA, "01234567890", 11, 7);
-    EXPECT_EQ(DecodeModules(DecodeEAN13, kSymbologyUPCA, upca, 3), "0012345678905");
-    SetBooleanInfo(Instance(), kKeyUPCA, 1);
 }
 
 TEST(EAN, ReadBackwardsOrTooFineNeverAnotherNumber) {
