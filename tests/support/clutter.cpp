@@ -2,7 +2,7 @@
 #include "tests/support/clutter.h"
 
 #include "tests/support/random.h"
-#include "tests/support/text_lines.h"
+#include "tests/support/render_barcode.h"
 
 #include <algorithm>
 #include <array>
@@ -16,6 +16,103 @@ constexpr double kPi = 3.141592653589793;
 
 double Radians(double degrees) {
     return degrees * kPi / 180.0;
+}
+
+// Printed text: the glyphs are libzint's own human-readable-text font, so the
+// strokes are those of a real typeface.
+constexpr float kTextBarHeight = 4; // modules; short bars, the text is what is wanted
+constexpr int kInkThreshold = 128;  // a raster pixel darker than this is ink
+
+bool IsInk(const zint_symbol& s, int x, int y) {
+    const unsigned char* p = s.bitmap + 3 * (std::size_t(y) * std::size_t(s.bitmap_width) + x);
+    return p[0] < kInkThreshold;
+}
+
+// Bilinear read of a coverage image; 0 outside.
+double Sample(const GrayImage& g, double x, double y) {
+    x -= 0.5;
+    y -= 0.5;
+    int x0 = int(std::floor(x)), y0 = int(std::floor(y));
+    double fx = x - x0, fy = y - y0;
+    auto at = [&](int xi, int yi) {
+        return (xi < 0 || yi < 0 || xi >= g.width || yi >= g.height) ? 0.0 : double(g.At(xi, yi));
+    };
+    return (at(x0, y0) * (1 - fx) + at(x0 + 1, y0) * fx) * (1 - fy) +
+           (at(x0, y0 + 1) * (1 - fx) + at(x0 + 1, y0 + 1) * fx) * fy;
+}
+
+struct TextPlacement {
+    double x = 0, y = 0;     // frame point of the line's top-left corner
+    double scale = 2;        // frame pixels per font pixel
+    double angleDegrees = 0; // counter-clockwise
+    double ink = 0.85;       // darkness of the strokes, 1 = black
+};
+
+// One line of text as ink coverage (1 = ink), one font pixel per pixel,
+// cut from libzint's raster output: the symbol is printed with its
+// human-readable text, and only the rows below the bars are kept; an empty
+// image when libzint cannot print the text.
+GrayImage TextLineGlyphs(std::string_view text) {
+    ZintSymbolPtr symbol(ZBarcode_Create());
+    if (!symbol) return GrayImage(0, 0, 0);
+    symbol->symbology = BARCODE_CODE128;
+    symbol->show_hrt = 1;
+    symbol->height = kTextBarHeight;
+    std::string data(text);
+    if (ZBarcode_Encode_and_Buffer(symbol.get(),
+                                   reinterpret_cast<const unsigned char*>(data.c_str()),
+                                   int(data.size()), 0) >= ZINT_ERROR)
+        return GrayImage(0, 0, 0);
+    const zint_symbol& s = *symbol;
+
+    // The bars end at the first row without ink; the text follows below.
+    int row = 0;
+    while (row < s.bitmap_height) {
+        bool any = false;
+        for (int x = 0; x < s.bitmap_width && !any; ++x) any = IsInk(s, x, row);
+        if (!any) break;
+        ++row;
+    }
+    int left = s.bitmap_width, right = -1, top = s.bitmap_height, bottom = -1;
+    for (int y = row; y < s.bitmap_height; ++y) {
+        for (int x = 0; x < s.bitmap_width; ++x) {
+            if (!IsInk(s, x, y)) continue;
+            left = std::min(left, x);
+            right = std::max(right, x);
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+        }
+    }
+    if (right < 0) return GrayImage(0, 0, 0);
+    GrayImage glyphs(right - left + 1, bottom - top + 1, 0.0f);
+    for (int y = top; y <= bottom; ++y)
+        for (int x = left; x <= right; ++x)
+            glyphs.At(x - left, y - top) = IsInk(s, x, y) ? 1.0f : 0.0f;
+    return glyphs;
+}
+
+// Darkens the scene with the line's glyphs (bilinear, so scaled text is
+// smooth at its edges).
+void DrawTextLine(GrayImage& scene, const GrayImage& glyphs, const TextPlacement& where) {
+    if (glyphs.width == 0) return;
+    double a = Radians(where.angleDegrees);
+    double dx = std::cos(a), dy = -std::sin(a); // along the line
+    double nx = std::sin(a), ny = std::cos(a);  // down the glyphs
+    double w = glyphs.width * where.scale, h = glyphs.height * where.scale;
+    double cornersX[4] = {where.x, where.x + w * dx, where.x + h * nx, where.x + w * dx + h * nx};
+    double cornersY[4] = {where.y, where.y + w * dy, where.y + h * ny, where.y + w * dy + h * ny};
+    int x0 = std::max(0, int(*std::min_element(cornersX, cornersX + 4)) - 1);
+    int x1 = std::min(scene.width - 1, int(*std::max_element(cornersX, cornersX + 4)) + 1);
+    int y0 = std::max(0, int(*std::min_element(cornersY, cornersY + 4)) - 1);
+    int y1 = std::min(scene.height - 1, int(*std::max_element(cornersY, cornersY + 4)) + 1);
+    for (int y = y0; y <= y1; ++y) {
+        for (int x = x0; x <= x1; ++x) {
+            double rx = x + 0.5 - where.x, ry = y + 0.5 - where.y;
+            double gx = (rx * dx + ry * dy) / where.scale, gy = (rx * nx + ry * ny) / where.scale;
+            double cover = Sample(glyphs, gx, gy);
+            if (cover > 0) scene.At(x, y) *= float(1 - where.ink * cover);
+        }
+    }
 }
 
 // White noise smoothed to blobs of about `size` pixels, scaled to unit spread.
@@ -32,6 +129,15 @@ GrayImage SmoothNoise(TestRandom& random, double size) {
 
 GrayImage Flat(double level) {
     return GrayImage(kFrameWidth, kFrameHeight, float(level));
+}
+
+// A frame-sized scene whose every pixel is level(x, y).
+template <typename Level>
+GrayImage Paint(Level level) {
+    GrayImage scene = Flat(0);
+    for (int y = 0; y < kFrameHeight; ++y)
+        for (int x = 0; x < kFrameWidth; ++x) scene.At(x, y) = float(level(x, y));
+    return scene;
 }
 
 GrayImage Blobs(TestRandom& random) {
@@ -65,23 +171,19 @@ GrayImage Stripes(TestRandom& random, bool regular) {
     }
     bool sine = regular && random.Chance(0.3);
     double bandHalf = random.Chance(0.5) ? 1e9 : random.Uniform(40, 200); // across the stripes
-    GrayImage scene = Flat(light);
-    for (int y = 0; y < kFrameHeight; ++y) {
-        for (int x = 0; x < kFrameWidth; ++x) {
-            double rx = x + 0.5 - kFrameWidth / 2.0, ry = y + 0.5 - kFrameHeight / 2.0;
-            double along = rx * dx + ry * dy, across = -rx * dy + ry * dx;
-            if (std::abs(across) > bandHalf) continue;
-            double darkness;
-            if (sine) {
-                darkness = 0.5 + 0.5 * std::sin(2 * kPi * along / (edges[2] - edges[0]));
-            } else {
-                auto it = std::upper_bound(edges.begin(), edges.end(), along);
-                darkness = (it - edges.begin()) % 2 == 1 ? 1.0 : 0.0;
-            }
-            scene.At(x, y) = float(light + (dark - light) * darkness);
+    return Paint([&](int x, int y) -> double {
+        double rx = x + 0.5 - kFrameWidth / 2.0, ry = y + 0.5 - kFrameHeight / 2.0;
+        double along = rx * dx + ry * dy, across = -rx * dy + ry * dx;
+        if (std::abs(across) > bandHalf) return light;
+        double darkness;
+        if (sine) {
+            darkness = 0.5 + 0.5 * std::sin(2 * kPi * along / (edges[2] - edges[0]));
+        } else {
+            auto it = std::upper_bound(edges.begin(), edges.end(), along);
+            darkness = (it - edges.begin()) % 2 == 1 ? 1.0 : 0.0;
         }
-    }
-    return scene;
+        return light + (dark - light) * darkness;
+    });
 }
 
 constexpr std::array<const char*, 24> kWords = {
@@ -121,23 +223,18 @@ GrayImage Gradient(TestRandom& random) {
     double cx = random.Uniform(0, kFrameWidth), cy = random.Uniform(0, kFrameHeight);
     double radius = random.Uniform(100, 500), shadow = random.Uniform(0, 0.5);
     double edgeAt = random.Uniform(-200, 200), edgeSoftness = random.Uniform(3, 30);
-    GrayImage scene = Flat(0);
-    for (int y = 0; y < kFrameHeight; ++y) {
-        for (int x = 0; x < kFrameWidth; ++x) {
-            double t =
-                ((x - kFrameWidth / 2.0) * std::cos(a) + (y - kFrameHeight / 2.0) * std::sin(a)) /
-                    800 +
-                0.5;
-            double v = from + (to - from) * t;
-            double r = std::hypot(x - cx, y - cy) / radius;
-            v *= 1 - shadow * std::exp(-r * r);
-            double s = ((x - kFrameWidth / 2.0) * std::sin(a) -
-                        (y - kFrameHeight / 2.0) * std::cos(a) - edgeAt);
-            v *= 1 - 0.3 / (1 + std::exp(-s / edgeSoftness)); // a soft shadow edge
-            scene.At(x, y) = float(v);
-        }
-    }
-    return scene;
+    return Paint([&](int x, int y) -> double {
+        double t =
+            ((x - kFrameWidth / 2.0) * std::cos(a) + (y - kFrameHeight / 2.0) * std::sin(a)) / 800 +
+            0.5;
+        double v = from + (to - from) * t;
+        double r = std::hypot(x - cx, y - cy) / radius;
+        v *= 1 - shadow * std::exp(-r * r);
+        double s = ((x - kFrameWidth / 2.0) * std::sin(a) - (y - kFrameHeight / 2.0) * std::cos(a) -
+                    edgeAt);
+        v *= 1 - 0.3 / (1 + std::exp(-s / edgeSoftness)); // a soft shadow edge
+        return v;
+    });
 }
 
 GrayImage Wood(TestRandom& random) {
@@ -146,18 +243,14 @@ GrayImage Wood(TestRandom& random) {
     double ringSpacing = random.Uniform(6, 25), stretch = random.Uniform(2, 8);
     double a = Radians(random.Uniform(0, 180));
     double light = random.Uniform(150, 210), dark = light * random.Uniform(0.45, 0.75);
-    GrayImage scene = Flat(0);
-    for (int y = 0; y < kFrameHeight; ++y) {
-        for (int x = 0; x < kFrameWidth; ++x) {
-            double rx = x - cx, ry = y - cy;
-            double u = rx * std::cos(a) + ry * std::sin(a),
-                   v = (-rx * std::sin(a) + ry * std::cos(a)) * stretch;
-            double r = std::hypot(u, v) / stretch + 4 * turbulence.At(x, y);
-            double ring = std::pow(0.5 + 0.5 * std::sin(2 * kPi * r / ringSpacing), 3);
-            scene.At(x, y) = float(light + (dark - light) * ring);
-        }
-    }
-    return scene;
+    return Paint([&](int x, int y) -> double {
+        double rx = x - cx, ry = y - cy;
+        double u = rx * std::cos(a) + ry * std::sin(a),
+               v = (-rx * std::sin(a) + ry * std::cos(a)) * stretch;
+        double r = std::hypot(u, v) / stretch + 4 * turbulence.At(x, y);
+        double ring = std::pow(0.5 + 0.5 * std::sin(2 * kPi * r / ringSpacing), 3);
+        return light + (dark - light) * ring;
+    });
 }
 
 GrayImage Fabric(TestRandom& random) {
@@ -165,43 +258,24 @@ GrayImage Fabric(TestRandom& random) {
     double a = Radians(random.Uniform(0, 90));
     double light = random.Uniform(120, 220), depth = random.Uniform(0.2, 0.6);
     GrayImage fibres = SmoothNoise(random, 1.0);
-    GrayImage scene = Flat(0);
-    for (int y = 0; y < kFrameHeight; ++y) {
-        for (int x = 0; x < kFrameWidth; ++x) {
-            double u = (x * std::cos(a) + y * std::sin(a)) / period;
-            double v = (-x * std::sin(a) + y * std::cos(a)) / period;
-            bool warpOnTop = (int(std::floor(u)) + int(std::floor(v))) % 2 == 0;
-            double thread = warpOnTop ? std::sin(kPi * (u - std::floor(u)))
-                                      : std::sin(kPi * (v - std::floor(v)));
-            double shade = 1 - depth * (1 - thread) + 0.05 * fibres.At(x, y);
-            scene.At(x, y) = float(light * shade);
-        }
-    }
-    return scene;
+    return Paint([&](int x, int y) -> double {
+        double u = (x * std::cos(a) + y * std::sin(a)) / period;
+        double v = (-x * std::sin(a) + y * std::cos(a)) / period;
+        bool warpOnTop = (int(std::floor(u)) + int(std::floor(v))) % 2 == 0;
+        double thread =
+            warpOnTop ? std::sin(kPi * (u - std::floor(u))) : std::sin(kPi * (v - std::floor(v)));
+        double shade = 1 - depth * (1 - thread) + 0.05 * fibres.At(x, y);
+        return light * shade;
+    });
 }
 
 } // namespace
 
 const char* ClutterName(ClutterKind kind) {
-    switch (kind) {
-    case ClutterKind::Noise:
-        return "noise";
-    case ClutterKind::Blobs:
-        return "blobs";
-    case ClutterKind::RegularStripes:
-        return "regular stripes";
-    case ClutterKind::RandomStripes:
-        return "random stripes";
-    case ClutterKind::Text:
-        return "text";
-    case ClutterKind::Gradient:
-        return "gradient";
-    case ClutterKind::Wood:
-        return "wood";
-    case ClutterKind::Fabric:
-        return "fabric";
-    }
-    return "?";
+    constexpr const char* kNames[] = {"noise",          "blobs", "regular stripes",
+                                      "random stripes", "text",  "gradient",
+                                      "wood",           "fabric"};
+    return kNames[int(kind)];
 }
 
 ClutterScene MakeClutterScene(ClutterKind kind, std::uint64_t seed) {

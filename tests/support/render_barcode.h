@@ -1,17 +1,121 @@
-// Frames that show one barcode drawn by libzint: a printed label on paper,
-// turned and placed in front of the camera, then blurred, unevenly lit and
-// noisy as a webcam delivers it.
+// Frames that show one barcode drawn by an independent encoder, libzint:
+// its bars as rectangles in module units, placed into the frame with Cairo's
+// anti-aliasing (so a non-integer number of pixels per module looks as a
+// camera would see it), printed on a label on paper, damaged if asked,
+// turned, then blurred, unevenly lit and noisy as a webcam delivers it.
 #pragma once
 
-#include "tests/support/damage.h"
 #include "tests/support/frame.h"
-#include "tests/support/placement.h"
-#include "tests/support/zint_bars.h"
 
+#include <zint.h>
+
+#include <cmath>
 #include <cstdint>
+#include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
+
+struct ZintDeleter {
+    void operator()(zint_symbol* symbol) const { ZBarcode_Delete(symbol); }
+};
+using ZintSymbolPtr = std::unique_ptr<zint_symbol, ZintDeleter>;
+
+// One bar: u runs along the reading direction, v across it (0 = top of the
+// main bars); both in narrow modules.
+struct Bar {
+    double u0 = 0, u1 = 0; // left and right edge
+    double v0 = 0, v1 = 0; // top and bottom edge
+};
+
+struct BarPattern {
+    std::vector<Bar> bars; // left to right, not overlapping
+    double quietLeft = 10; // quiet zone the standard asks for, modules
+    double quietRight = 10;
+    double height = 0;       // height of the main bars, modules
+    std::string encodedText; // libzint's own reading of what it encoded (check digits added)
+    std::string error;       // libzint's message when encoding failed; empty on success
+
+    bool Ok() const { return error.empty() && !bars.empty(); }
+    double Left() const { return bars.front().u0; }
+    double Right() const { return bars.back().u1; }
+    // Bars plus quiet zones, modules.
+    double TotalWidth() const { return Right() - Left() + quietLeft + quietRight; }
+};
+
+struct EncodeOptions {
+    double wideRatio = 0; // wide-to-narrow ratio for Code 39, Codabar, I2of5; 0 keeps libzint's
+    double barHeight = 0; // height of the main bars in modules; 0 keeps libzint's
+    int addOnGap = 0;     // modules between an EAN/UPC symbol and its add-on; 0 keeps libzint's
+};
+
+// Encodes data with the libzint symbology (BARCODE_*), human-readable text
+// off. EAN/UPC add-ons are written as libzint takes them: "5901234123457+12".
+BarPattern EncodeBars(int symbology, std::string_view data, const EncodeOptions& options = {});
+
+// The alternating run widths from the first bar to the last (bar, space,
+// bar, ...), in modules.
+std::vector<double> RunWidths(const BarPattern& pattern);
+
+// True for the symbologies whose elements are narrow or wide.
+bool HasWideRatio(int symbology);
+
+// Where a symbol lies in the frame: the affine map between symbol
+// coordinates (u along the reading direction, v across it, in modules) and
+// frame pixels (x right, y down).
+struct Placement {
+    double centreX = 320; // frame point where the symbol's centre lies, pixels
+    double centreY = 240;
+    double symbolU = 0; // symbol point placed there, modules
+    double symbolV = 0;
+    double pixelsPerModule = 3;
+    double angleDegrees = 0; // reading direction, counter-clockwise on screen
+
+    // Reading direction in the frame: (cos a, -sin a), since y grows down.
+    double DirX() const { return std::cos(Radians()); }
+    double DirY() const { return -std::sin(Radians()); }
+    // Across the bars, from their top to their bottom: (sin a, cos a).
+    double AcrossX() const { return std::sin(Radians()); }
+    double AcrossY() const { return std::cos(Radians()); }
+
+    double FrameX(double u, double v) const {
+        return centreX + ((u - symbolU) * DirX() + (v - symbolV) * AcrossX()) * pixelsPerModule;
+    }
+    double FrameY(double u, double v) const {
+        return centreY + ((u - symbolU) * DirY() + (v - symbolV) * AcrossY()) * pixelsPerModule;
+    }
+    double SymbolU(double x, double y) const {
+        return symbolU + ((x - centreX) * DirX() + (y - centreY) * DirY()) / pixelsPerModule;
+    }
+    double SymbolV(double x, double y) const {
+        return symbolV + ((x - centreX) * AcrossX() + (y - centreY) * AcrossY()) / pixelsPerModule;
+    }
+
+  private:
+    double Radians() const { return angleDegrees * 3.141592653589793 / 180.0; }
+};
+
+// Damage done to a printed symbol before the camera sees it: a bar erased
+// (paper over it along its whole height) or a symbol character smudged
+// (an ink smear over its bars, along their whole height).
+struct Damage {
+    enum class Kind { EraseBar, Smudge };
+    Kind kind = Kind::EraseBar;
+    int barIndex = 0;      // EraseBar: index into the pattern's bars
+    double u0 = 0, u1 = 0; // Smudge: span along the symbol, modules from the first bar's left edge
+};
+
+inline Damage EraseBar(int barIndex) {
+    return {Damage::Kind::EraseBar, barIndex, 0, 0};
+}
+inline Damage Smudge(double u0, double u1) {
+    return {Damage::Kind::Smudge, 0, u0, u1};
+}
+
+// The span of runs [firstRun, firstRun + runCount) of RunWidths(pattern),
+// in modules from the first bar's left edge: where one symbol character lies.
+Damage SmudgeRuns(const BarPattern& pattern, int firstRun, int runCount);
 
 struct RenderOptions {
     double pixelsPerModule = 3.0; // pixels per narrow module
@@ -29,16 +133,7 @@ struct RenderOptions {
     std::vector<Damage> damage;
 };
 
-struct RenderedSymbol {
-    Frame frame;
-    BarPattern pattern;  // the bars as libzint drew them (re-spaced to wideRatio)
-    Placement placement; // where they lie in the frame
-    bool Ok() const { return pattern.Ok(); }
-};
-
-RenderedSymbol RenderSymbol(int symbology, std::string_view data, const RenderOptions& options);
-
-// The frame alone; a black frame if libzint refused the data.
+// The frame; a black frame if libzint refused the data.
 Frame RenderBarcode(int symbology, std::string_view data, const RenderOptions& options);
 
 // The largest pixels per module at which the symbol and its quiet zones

@@ -9,9 +9,9 @@ std::unique_ptr<Laser> MakeLaser() {
     return std::make_unique<Laser>();
 }
 
-void LoadRuns(Laser& laser, std::span<const double> widths, bool firstIsBar) {
+void LoadRuns(Laser& laser, std::span<const double> widths) {
     double start = 0;
-    std::uint32_t bar = firstIsBar ? 1 : 0;
+    std::uint32_t bar = 0;
     int n = 0;
     for (double w : widths) {
         if (n == kMaxElements) break;
@@ -21,10 +21,6 @@ void LoadRuns(Laser& laser, std::span<const double> widths, bool firstIsBar) {
     }
     laser.elementCount = n;
     laser.sampleCount = static_cast<std::int32_t>(start);
-}
-
-void LoadRuns(Laser& laser, std::initializer_list<double> widths, bool firstIsBar) {
-    LoadRuns(laser, std::span<const double>(widths.begin(), widths.size()), firstIsBar);
 }
 
 std::vector<double> Scaled(std::span<const double> modules, double samplesPerModule) {
@@ -72,6 +68,8 @@ unsigned TestSeed(unsigned fallback) {
     return fromEnvironment ? unsigned(std::strtoul(fromEnvironment, nullptr, 10)) : fallback;
 }
 
+namespace {
+
 std::vector<double> Jittered(const std::vector<double>& modules, double samplesPerModule,
                              double jitter, std::mt19937& rng) {
     std::uniform_real_distribution<double> shift(-jitter, jitter);
@@ -94,6 +92,8 @@ std::vector<double> WithJunk(const std::vector<double>& symbol, std::mt19937& rn
     for (int n = uniform(0, 6); n > 0; --n) runs.push_back(uniform(1, 3));
     return runs;
 }
+
+} // namespace
 
 void ExpectRoundTrips(const RoundTrip& trip) {
     const unsigned seed = TestSeed(20240611u);

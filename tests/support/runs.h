@@ -4,11 +4,10 @@
 #pragma once
 
 #include "engine/laser.h"
-#include "tests/support/zint_bars.h"
+#include "tests/support/render_barcode.h"
 #include "toolbox/fourcc.h"
 
 #include <functional>
-#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <random>
@@ -20,10 +19,9 @@
 // A zero-filled laser on the heap (it holds a 656-entry table).
 std::unique_ptr<Laser> MakeLaser();
 
-// Loads widths into the laser's run table, starting at 0.0 with a space
-// (or a bar when firstIsBar), alternating from there.
-void LoadRuns(Laser& laser, std::span<const double> widths, bool firstIsBar = false);
-void LoadRuns(Laser& laser, std::initializer_list<double> widths, bool firstIsBar = false);
+// Loads widths into the laser's run table, starting at 0.0 with a space,
+// alternating from there.
+void LoadRuns(Laser& laser, std::span<const double> widths);
 
 // Module widths scaled by a number of samples per module.
 std::vector<double> Scaled(std::span<const double> modules, double samplesPerModule);
@@ -51,14 +49,6 @@ std::optional<std::string> DecodeModules(bool (*decode)(Laser*), OSType symbolog
 // else the given one.
 unsigned TestSeed(unsigned fallback);
 
-// Module widths in samples, every inner edge moved by up to +-jitter modules.
-std::vector<double> Jittered(const std::vector<double>& modules, double samplesPerModule,
-                             double jitter, std::mt19937& rng);
-
-// A few runs of 1 to 3 modules before the symbol (ending on a bar) and after
-// it (starting with one), as a laser sees print around a label.
-std::vector<double> WithJunk(const std::vector<double>& symbol, std::mt19937& rng);
-
 struct RoundTrip {
     int zintSymbology = 0;
     bool (*decode)(Laser*) = nullptr;
@@ -71,6 +61,8 @@ struct RoundTrip {
     int trials = 500;
 };
 
-// Random symbols drawn by libzint, with junk around them, edges jittered,
-// at random samples per module: every one reads as its text.
+// Random symbols drawn by libzint, with junk around them (a few runs of 1
+// to 3 modules, as a laser sees print around a label), every inner edge
+// moved by up to +-jitter modules, at random samples per module: every one
+// reads as its text.
 void ExpectRoundTrips(const RoundTrip& trip);

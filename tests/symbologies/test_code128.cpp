@@ -74,6 +74,28 @@ std::vector<int> SetB(int start, std::string_view text) {
     return values;
 }
 
+// Start B, one character of the six widths, the check character of value
+// `checkFor` after start B, and the stop.
+std::vector<double> OneCharacter(const std::array<double, 6>& widths, int checkFor) {
+    std::vector<double> modules = RawModules({kStartB}, kQuiet, 0);
+    modules.insert(modules.end(), widths.begin(), widths.end());
+    Append(modules, CheckValue({kStartB, checkFor}));
+    Append(modules, kStop);
+    modules.push_back(kQuiet);
+    return modules;
+}
+
+// A character whose four edge distances are all a fraction f of those of
+// "V" (value 54): it scores 4 f, and needs 3.4 to be read.
+std::vector<double> ShrunkV(double f) {
+    std::array<double, 6> w{};
+    for (int i = 0; i < 6; ++i) w[i] = kWidths[54][i] - '0';
+    const double e1 = (w[0] + w[1]) * f, e2 = (w[2] + w[3]) * f;
+    const double e3 = (w[1] + w[2]) * f, e4 = (w[3] + w[4]) * f;
+    const double s1 = 0.5, b2 = e3 - s1, s2 = e2 - b2, b3 = e4 - s2;
+    return OneCharacter({e1 - s1, s1, b2, s2, b3, 11.0 - e1 - e2 - b3}, 54);
+}
+
 // The decoded text, or nothing when the decoder fails.
 std::optional<std::string> Decode(const std::vector<double>& widths) {
     return DecodeText(DecodeBarsCode128, kSymbologyCode128, widths);
@@ -90,75 +112,93 @@ class Code128 : public ::testing::Test {
     static void SetUpTestSuite() { InitializeCode128(); }
 };
 
-TEST_F(Code128, ReadsCodeSetsAndSwitches) {
-    EXPECT_EQ(Read(Modules(SetB(kStartB, "Kestrix-1.0 {ok}"))), "Kestrix-1.0 {ok}");
-    EXPECT_EQ(Read(Modules(SetB(kStartA, "SCAN_42"))), "SCAN_42");
-    EXPECT_EQ(Read(Modules({kStartC, 12, 34, 7, 0})), "12340700");
-
-    // Set A reads values 64 and up (control characters) as a space, set B as
-    // lower case; SHIFT reads the next value in the other set.
-    EXPECT_EQ(Read(Modules({kStartA, 33, 65, 34})), "A B");
-    EXPECT_EQ(Read(Modules({kStartB, 33, 65, 64, 95})), "Aa` ");
-    EXPECT_EQ(Read(Modules({kStartA, kShift, 65, 65})), "a ");
-
-    // Switches: A to C to B to A.
-    EXPECT_EQ(Read(Modules({kStartA, 33, kCodeC, 12, kCodeB, 66, kCodeA, 35})), "A12bC");
-    // Code B in set B and Code A in set A are FNC4: the next character is
-    // Latin-1 (in UTF-8); set C's digits use it up.
-    EXPECT_EQ(Read(Modules({kStartB, 88, kCodeB, kCodeA, kCodeA, kCodeC, 99, kCodeB, 90})), "x99z");
-    EXPECT_EQ(Read(Modules({kStartB, kCodeB, 83, 84})), "\xC3\xB3t");
-
-    // Start values and FNC1 after the first character are data: a space in
-    // sets A and B, nothing in set C.
-    EXPECT_EQ(Read(Modules({kStartB, 33, kStartA, 34})), "A B");
-    EXPECT_EQ(Read(Modules({kStartC, 12, kStartA, kFnc1, 34})), "1234");
-}
-
-TEST_F(Code128, QuietZonesAtTheirLimits) {
-    const std::vector<int> values = SetB(kStartB, "Q1");
-    // The start's first bar and the stop's last bar are both two modules.
-    EXPECT_EQ(Read(Modules(values, 6.0, 6.0), 4.0), "Q1");
-    EXPECT_EQ(Read(Modules(values, 5.75, kQuiet), 4.0), std::nullopt);
-    EXPECT_EQ(Read(Modules(values, kQuiet, 5.75), 4.0), std::nullopt);
-
+TEST_F(Code128, RunTablesAtTheLimitsOfTheRules) {
+    InitializeCode128(); // a second time: it is repeatable
+    const std::vector<int> q1 = SetB(kStartB, "Q1");
     // The stop is recognised by its first six runs; the trailing quiet zone
     // is measured against its final bar, and against 6 of the symbol's
     // modules as well.
-    std::vector<double> thinFinalBar = Modules(values, kQuiet, 6.0);
+    std::vector<double> thinFinalBar = Modules(q1, kQuiet, 6.0);
     thinFinalBar[thinFinalBar.size() - 2] = 1.5;
-    EXPECT_EQ(Read(thinFinalBar, 4.0), "Q1");
-    thinFinalBar.back() = 5.5;
-    EXPECT_EQ(Read(thinFinalBar, 4.0), std::nullopt);
-    std::vector<double> thickFinalBar = Modules(values, kQuiet, 7.0);
+    std::vector<double> thinFinalBarCloser = thinFinalBar;
+    thinFinalBarCloser.back() = 5.5;
+    std::vector<double> thickFinalBar = Modules(q1, kQuiet, 7.0);
     thickFinalBar[thickFinalBar.size() - 2] = 2.5;
-    EXPECT_EQ(Read(thickFinalBar, 4.0), std::nullopt);
-
     // The leading quiet zone need not be the first run of the table.
-    std::vector<double> modules{1, 1, 2, 1};
-    for (double m : Modules(values)) modules.push_back(m);
-    EXPECT_EQ(Read(modules), "Q1");
-}
-
-TEST_F(Code128, RejectsSymbolsWithoutDataOrWithBadFraming) {
-    // Start, check, stop: no data character.
-    EXPECT_EQ(Read(Modules({kStartB})), std::nullopt);
-    // A Code C as the only data character produces no text: no read.
-    EXPECT_EQ(Read(Modules({kStartB, kCodeC})), std::nullopt);
-
+    std::vector<double> afterRuns{1, 1, 2, 1};
+    for (double m : Modules(q1)) afterRuns.push_back(m);
     // A stop where a start should be rejects that quiet zone, not the table.
-    EXPECT_EQ(Read(RawModules({kStop})), std::nullopt);
-    std::vector<double> modules = RawModules({kStop}, kQuiet, 0);
-    for (double m : Modules(SetB(kStartB, "ok"))) modules.push_back(m);
-    EXPECT_EQ(Read(modules), "ok");
+    std::vector<double> afterStop = RawModules({kStop}, kQuiet, 0);
+    for (double m : Modules(SetB(kStartB, "ok"))) afterStop.push_back(m);
+    // Start B, "K", "7", check, stop; the "K" (value 43, widths 112331)
+    // occupies modules 8 to 13 of the table. Every bar a quarter module
+    // wider, every space a quarter narrower; or one bar of the "K" two
+    // modules too wide, taken from the space after it.
+    const std::vector<double> k7 = Modules(SetB(kStartB, "K7"));
+    std::vector<double> inked = k7, blotted = k7;
+    for (std::size_t i = 1; i + 1 < inked.size(); ++i) inked[i] += i % 2 == 1 ? 0.25 : -0.25;
+    blotted[9] += 2.0;
+    blotted[10] -= 2.0;
+    // Widths 2.5 1 1 2.5 1.5 2.5 put the leading-edge distances half way
+    // between those of value 24 (4, 3) and value 39 (3, 4), whose trailing
+    // distances (2, 4) both match exactly: the two score alike, and the tie
+    // goes to the lower value.
+    const std::array<double, 6> tie = {2.5, 1.0, 1.0, 2.5, 1.5, 2.5};
+    std::vector<int> wrongCheck = SetB(kStartB, "ok");
+    wrongCheck.push_back((CheckValue(wrongCheck) + 1) % 103);
+    wrongCheck.push_back(kStop);
 
-    // A wrong check character.
-    std::vector<int> values = SetB(kStartB, "ok");
-    values.push_back((CheckValue(values) + 1) % 103);
-    values.push_back(kStop);
-    EXPECT_EQ(Read(RawModules(values)), std::nullopt);
+    const std::optional<std::string> none;
+    const struct {
+        const char* why;
+        std::vector<double> modules;
+        double samples;
+        std::optional<std::string> want;
+    } cases[] = {
+        // Code B in set B and Code A in set A are FNC4: the next character
+        // is Latin-1 (in UTF-8); set C's digits use it up.
+        {"FNC4 before set C",
+         Modules({kStartB, 88, kCodeB, kCodeA, kCodeA, kCodeC, 99, kCodeB, 90}), 3, "x99z"},
+        // Start values and FNC1 after the first character are data: a space
+        // in sets A and B, nothing in set C.
+        {"a start as data", Modules({kStartB, 33, kStartA, 34}), 3, "A B"},
+        {"a start and FNC1 in set C", Modules({kStartC, 12, kStartA, kFnc1, 34}), 3, "1234"},
+        // The start's first bar and the stop's last bar are both two modules.
+        {"quiet zones of 6", Modules(q1, 6.0, 6.0), 4, "Q1"},
+        {"leading quiet zone of 5.75", Modules(q1, 5.75, kQuiet), 4, none},
+        {"trailing quiet zone of 5.75", Modules(q1, kQuiet, 5.75), 4, none},
+        {"6 after a final bar of 1.5", thinFinalBar, 4, "Q1"},
+        {"5.5 after a final bar of 1.5", thinFinalBarCloser, 4, none},
+        {"7 after a final bar of 2.5", thickFinalBar, 4, none},
+        {"quiet zone after other runs", afterRuns, 3, "Q1"},
+        {"no data character", Modules({kStartB}), 3, none},
+        {"a Code C as the only data character", Modules({kStartB, kCodeC}), 3, none},
+        {"a stop alone", RawModules({kStop}), 3, none},
+        {"a symbol after a stop", afterStop, 3, "ok"},
+        {"a wrong check character", RawModules(wrongCheck), 3, none},
+        {"no stop", RawModules(SetB(kStartB, "no stop at all")), 3, none},
+        // The trailing quiet zone as the last run of the table is enough.
+        {"trailing quiet zone as the last run", Modules(SetB(kStartB, "end"), kQuiet, 6.0), 3,
+         "end"},
+        {"no trailing quiet zone", Modules(SetB(kStartB, "end"), kQuiet, 0), 3, none},
+        {"as printed", k7, 3, "K7"},
+        // The other direction is read from a laser crossing the symbol the other way.
+        {"read backwards", Reversed(k7), 3, none},
+        {"ink spread of a quarter module", inked, 3, "K7"},
+        {"a bar two modules too wide", blotted, 3, none},
+        {"edges at 0.86 of a V's", ShrunkV(0.86), 2, "V"},
+        {"edges at 0.84 of a V's", ShrunkV(0.84), 2, none},
+        {"a tie with the check of the lower value", OneCharacter(tie, 24), 2, "8"},
+        {"a tie with the check of the higher value", OneCharacter(tie, 39), 2, none},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Read(c.modules, c.samples), c.want) << c.why;
 
-    // Data characters but no stop.
-    EXPECT_EQ(Read(RawModules(SetB(kStartB, "no stop at all"))), std::nullopt);
+    // A table that ends with the stop's final bar has no quiet zone to test,
+    // even when an older, longer table left one behind beyond its end.
+    auto laser = MakeLaser();
+    LoadRuns(*laser, Scaled(Modules(SetB(kStartB, "end")), 3.0));
+    LoadRuns(*laser, Scaled(Modules(SetB(kStartB, "end"), kQuiet, 0), 3.0));
+    EXPECT_FALSE(DecodeBarsCode128(laser.get()));
 }
 
 TEST_F(Code128, CheckCharacterValued99To101LeavesTheText) {
@@ -183,83 +223,6 @@ TEST_F(Code128, CheckCharacterValued99To101LeavesTheText) {
             EXPECT_EQ(Read(Modules(values)), expected);
         }
     }
-}
-
-TEST_F(Code128, ToleranceOfElementWidths) {
-    // Start B, "K", "7", check, stop; the "K" (value 43, widths 112331)
-    // occupies modules 8 to 13 of the table.
-    const std::vector<double> clean = Modules(SetB(kStartB, "K7"));
-    EXPECT_EQ(Read(clean), "K7");
-
-    // Every bar a quarter module wider, every space a quarter narrower.
-    std::vector<double> inked = clean;
-    for (std::size_t i = 1; i + 1 < inked.size(); ++i) inked[i] += i % 2 == 1 ? 0.25 : -0.25;
-    EXPECT_EQ(Read(inked), "K7");
-
-    // A character whose four edge distances are all a fraction f of those
-    // of "V" (value 54): it scores 4 f, and needs 3.4 to be read.
-    auto withV = [](double f) {
-        std::array<double, 6> w{};
-        for (int i = 0; i < 6; ++i) w[i] = kWidths[54][i] - '0';
-        const double e1 = (w[0] + w[1]) * f, e2 = (w[2] + w[3]) * f;
-        const double e3 = (w[1] + w[2]) * f, e4 = (w[3] + w[4]) * f;
-        const double s1 = 0.5, b2 = e3 - s1, s2 = e2 - b2, b3 = e4 - s2;
-        std::vector<double> modules = RawModules({kStartB}, kQuiet, 0);
-        for (double m : {e1 - s1, s1, b2, s2, b3, 11.0 - e1 - e2 - b3}) modules.push_back(m);
-        Append(modules, CheckValue({kStartB, 54}));
-        Append(modules, kStop);
-        modules.push_back(kQuiet);
-        return modules;
-    };
-    EXPECT_EQ(Read(withV(0.86), 2.0), "V");
-    EXPECT_EQ(Read(withV(0.84), 2.0), std::nullopt);
-
-    // One bar of the "K" two modules too wide, taken from the space after it.
-    std::vector<double> blotted = clean;
-    blotted[9] += 2.0;
-    blotted[10] -= 2.0;
-    ASSERT_GT(blotted[10], 0.0);
-    EXPECT_EQ(Read(blotted), std::nullopt);
-}
-
-TEST_F(Code128, TiesGoToTheLowerValue) {
-    // Widths 2.5 1 1 2.5 1.5 2.5 put the leading-edge distances half way
-    // between those of value 24 (4, 3) and value 39 (3, 4), whose trailing
-    // distances (2, 4) both match exactly: the two score alike.
-    auto symbol = [](int check) {
-        std::vector<double> modules = RawModules({kStartB}, kQuiet, 0);
-        for (double w : {2.5, 1.0, 1.0, 2.5, 1.5, 2.5}) modules.push_back(w);
-        Append(modules, check);
-        Append(modules, kStop);
-        modules.push_back(kQuiet);
-        return modules;
-    };
-    const std::vector<double> withCheckFor24 = symbol(CheckValue({kStartB, 24}));
-    const std::vector<double> withCheckFor39 = symbol(CheckValue({kStartB, 39}));
-
-    EXPECT_EQ(Read(withCheckFor24, 2.0), "8"); // value 24 in set B
-    EXPECT_EQ(Read(withCheckFor39, 2.0), std::nullopt);
-}
-
-TEST_F(Code128, SymbolEndingAtTheLastRun) {
-    const std::vector<int> values = SetB(kStartB, "end");
-    // The trailing quiet zone as the last run of the table is enough.
-    EXPECT_EQ(Read(Modules(values, kQuiet, 6.0)), "end");
-    // A table that ends with the stop's final bar has no quiet zone to test,
-    // even when an older, longer table left one behind beyond its end.
-    EXPECT_EQ(Read(Modules(values, kQuiet, 0)), std::nullopt);
-    auto laser = MakeLaser();
-    LoadRuns(*laser, Scaled(Modules(values), 3.0));
-    LoadRuns(*laser, Scaled(Modules(values, kQuiet, 0), 3.0));
-    EXPECT_FALSE(DecodeBarsCode128(laser.get()));
-}
-
-TEST_F(Code128, InitializeIsRepeatableAndReadsOneDirection) {
-    InitializeCode128();
-    const std::vector<double> widths = Scaled(Modules(SetB(kStartB, "again")), 3.0);
-    EXPECT_EQ(Decode(widths), "again");
-    // The other direction is read from a laser crossing the symbol the other way.
-    EXPECT_EQ(Decode(Reversed(widths)), std::nullopt);
 }
 
 TEST_F(Code128, ImagesDelivered) {

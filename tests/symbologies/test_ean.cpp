@@ -1,8 +1,7 @@
-// EAN-13, UPC-A and EAN-8: libzint-drawn frames under each setting, damaged
-// symbols, and run tables at the limits of the rules that keep reads correct
-// (quiet zones, guard spacing, digit widths, EAN-8 parity, reading backwards).
-#include "tests/support/ean_images.h"
-#include "tests/support/expected_text.h"
+// EAN-13, UPC-A, EAN-8, UPC-E and the add-ons: libzint-drawn frames under
+// each setting, damaged symbols, random run tables, and run tables at the
+// limits of the rules that keep reads correct (quiet zones, guard spacing,
+// digit widths, parity, reading backwards, the add-ons' digit counts).
 #include "tests/support/image_case.h"
 #include "tests/support/runs.h"
 
@@ -13,9 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
 #include <random>
-#include <tuple>
 
 namespace {
 
@@ -27,46 +24,86 @@ ScannerInstance* Instance() {
 bool DecodeEAN13(Laser* laser) {
     return DecodeBarsEAN13(Instance(), laser);
 }
+bool DecodeUPCE(Laser* laser) {
+    return DecodeBarsUPCE(Instance(), laser);
+}
 
 // Run widths of an EAN-13 in modules: 0 the leading quiet zone, 1-3 the
 // start guard, 4 + 4 k the first run of left digit k, 28-32 the centre
 // guard, 33 + 4 k right digit k, then the end guard and the trailing quiet
-// zone.
-std::vector<double> Ean13(double leadingQuiet = 11, double trailingQuiet = 7) {
-    return ZintRuns(BARCODE_EANX, "400638133393", leadingQuiet, trailingQuiet);
+// zone; with an add-on 9 modules after the end guard, 64 + 6 k is the first
+// run of the add-on's digit k.
+std::vector<double> Ean13(double leadingQuiet = 11, double trailingQuiet = 7,
+                          const std::string& addOn = "") {
+    return ZintRuns(BARCODE_EANX, "400638133393" + (addOn.empty() ? "" : "+" + addOn), leadingQuiet,
+                    trailingQuiet, {.addOnGap = addOn.empty() ? 0 : 9});
 }
-
-std::optional<std::string> Read13(const std::vector<double>& modules) {
-    return DecodeModules(DecodeEAN13, kSymbologyEAN13, modules, 3);
+// 0 the leading quiet zone, 1-3 the start guard, 4 + 4 k digit k.
+std::vector<double> UpcE(double trailingQuiet = 9) {
+    return ZintRuns(BARCODE_UPCE, "0123455", 9, trailingQuiet);
 }
-
-std::optional<std::string> Read8(const std::vector<double>& modules) {
-    return DecodeModules(DecodeBarsEAN8, kSymbologyEAN8, modules, 3);
-}
-
-struct RunCase {
-    const char* name;
-    std::vector<double> modules;
-    bool reads;
-};
 
 std::vector<double> Changed(std::vector<double> runs,
                             const std::function<void(std::vector<double>&)>& change) {
     change(runs);
     return runs;
 }
+// Every digit of runs [first, first + 4 count) read the other way: its
+// parity turned.
+std::vector<double> ParitiesTurned(std::vector<double> runs, std::size_t first, int count) {
+    for (int k = 0; k < count; ++k) runs = ReversedGroup(runs, first + 4 * std::size_t(k), 4);
+    return runs;
+}
+std::vector<double> Then(std::vector<double> runs, std::initializer_list<double> more) {
+    runs.insert(runs.end(), more);
+    return runs;
+}
+
+enum class Decoder { EAN13, EAN13WithAddOn, EAN13WithUPCAOff, EAN8, UPCE };
+
+struct RunCase {
+    const char* why;
+    Decoder decoder;
+    std::vector<double> modules;
+    std::optional<std::string> want;
+    double samples = 3;
+};
+
+std::optional<std::string> Read(const RunCase& c) {
+    switch (c.decoder) {
+    case Decoder::EAN8:
+        return DecodeModules(DecodeBarsEAN8, kSymbologyEAN8, c.modules, c.samples);
+    case Decoder::UPCE:
+        return DecodeModules(DecodeUPCE, kSymbologyUPCE, c.modules, c.samples);
+    case Decoder::EAN13WithUPCAOff: { // UPC-A is read whatever its switch while EAN-13 is on
+        SetBooleanInfo(Instance(), kKeyUPCA, 0);
+        auto text = DecodeModules(DecodeEAN13, kSymbologyUPCA, c.modules, c.samples);
+        SetBooleanInfo(Instance(), kKeyUPCA, 1);
+        return text;
+    }
+    case Decoder::EAN13WithAddOn: {
+        SetOSTypeInfo(Instance(), kKeySupplement, kSupplementRequire);
+        auto text = DecodeModules(DecodeEAN13, kSymbologyEAN13, c.modules, c.samples);
+        SetOSTypeInfo(Instance(), kKeySupplement, kSupplementIgnore);
+        return text;
+    }
+    default:
+        return DecodeModules(DecodeEAN13, kSymbologyEAN13, c.modules, c.samples);
+    }
+}
 
 } // namespace
 
-TEST(EAN, ImagesOfEAN13UnderEachSetting) {
-    ExpectEanReadsUnderEachSetting(EanKind::EAN13, 0);
+class EanImages : public testing::TestWithParam<std::tuple<EanKind, int>> {};
+
+TEST_P(EanImages, ReadUnderEachSetting) {
+    ExpectEanReadsUnderEachSetting(std::get<0>(GetParam()), std::get<1>(GetParam()));
 }
-TEST(EAN, ImagesOfUPCAUnderEachSetting) {
-    ExpectEanReadsUnderEachSetting(EanKind::UPCA, 0);
-}
-TEST(EAN, ImagesOfEAN8UnderEachSetting) {
-    ExpectEanReadsUnderEachSetting(EanKind::EAN8, 0);
-}
+
+INSTANTIATE_TEST_SUITE_P(EAN, EanImages,
+                         testing::Combine(testing::Values(EanKind::EAN13, EanKind::UPCA,
+                                                          EanKind::EAN8, EanKind::UPCE),
+                                          testing::Values(0, 2, 5)));
 
 TEST(EAN, DamagedImagesNeverDelivered) {
     for (auto [family, zint, length] :
@@ -84,95 +121,122 @@ TEST(EAN, DamagedImagesNeverDelivered) {
                  return (zint == BARCODE_UPCA ? "0" : "") + data + EanCheckDigit(data);
              }});
     }
+    ExpectDamageNeverDelivered({"UPCE", BARCODE_UPCE, 0, RandomUpcE,
+                                [](TestRandom& r, const BarPattern&) {
+                                    double start = 3 + 7.0 * r.Int(0, 5);
+                                    return Smudge(start, start + 7);
+                                },
+                                [](const std::string& data) {
+                                    std::string upca = ExpandUpcE(data);
+                                    return "0" + upca + EanCheckDigit(upca);
+                                }});
 }
 
 TEST(EAN, RunTablesAtTheLimitsOfTheRules) {
+    const std::optional<std::string> none, ean13 = "4006381333931";
     const RunCase cases[] = {
-        {"as printed", Ean13(), true},
-        {"trailing quiet zone as the laser's last run", Ean13(11, 9), true},
-        {"trailing quiet zone of 5 modules", Ean13(11, 5), false},
-        {"leading quiet zone of 5 modules", Ean13(5, 9), false},
+        {"as printed", Decoder::EAN13, Ean13(), ean13},
+        {"trailing quiet zone as the laser's last run", Decoder::EAN13, Ean13(11, 9), ean13},
+        {"trailing quiet zone of 5 modules", Decoder::EAN13, Ean13(11, 5), none},
+        {"leading quiet zone of 5 modules", Decoder::EAN13, Ean13(5, 9), none},
         // Two right-half digits swapped: 4006381333391 fails its check digit.
-        {"wrong check digit",
-         Changed(Ean13(), [](auto& r) { std::swap_ranges(&r[45], &r[49], &r[49]); }), false},
+        {"wrong check digit", Decoder::EAN13,
+         Changed(Ean13(), [](auto& r) { std::swap_ranges(&r[45], &r[49], &r[49]); }), none},
         // Its pattern falls below the score threshold.
-        {"a bar of the fourth digit 1.5 modules wider",
-         Changed(Ean13(), [](auto& r) { r[18] += 1.5; }), false},
-        {"one digit 1.5 modules wider than the others",
-         Changed(Ean13(), [](auto& r) { r[14] += 1.5; }), false},
+        {"a bar of the fourth digit 1.5 modules wider", Decoder::EAN13,
+         Changed(Ean13(), [](auto& r) { r[18] += 1.5; }), none},
+        {"one digit 1.5 modules wider than the others", Decoder::EAN13,
+         Changed(Ean13(), [](auto& r) { r[14] += 1.5; }), none},
         // The bars alike, but 2 modules apart no longer: a laser entering
         // the bars from their side sees this.
-        {"start guard's space of 4 modules", Changed(Ean13(), [](auto& r) { r[2] = 4; }), false},
-        {"quiet zone of 5.5 modules though six times the thinned guard bar",
-         Changed(Ean13(5.5, 7), [](auto& r) { r[1] = r[3] = 0.9, r[2] = 1.1; }), false},
-        {"quiet zone of 6 modules before the thinned guard bar",
-         Changed(Ean13(6, 7), [](auto& r) { r[1] = r[3] = 0.9, r[2] = 1.1; }), true},
+        {"start guard's space of 4 modules", Decoder::EAN13,
+         Changed(Ean13(), [](auto& r) { r[2] = 4; }), none},
+        {"quiet zone of 5.5 modules though six times the thinned guard bar", Decoder::EAN13,
+         Changed(Ean13(5.5, 7), [](auto& r) { r[1] = r[3] = 0.9, r[2] = 1.1; }), none},
+        {"quiet zone of 6 modules before the thinned guard bar", Decoder::EAN13,
+         Changed(Ean13(6, 7), [](auto& r) { r[1] = r[3] = 0.9, r[2] = 1.1; }), ean13},
+        // The six left digits of a UPC-A (first digit 0: all odd) turned
+        // even: a parity pattern that no first digit has.
+        {"all left parities even", Decoder::EAN13,
+         ParitiesTurned(ZintRuns(BARCODE_UPCA, "01234567890", 11, 7), 4, 6), none},
+
+        // 4 + 4 k is the first run of left digit k; an EAN-8 has no even left digit.
+        {"UPC-A with its switch off", Decoder::EAN13WithUPCAOff,
+         ZintRuns(BARCODE_UPCA, "01234567890", 11, 7), "0012345678905"},
+        {"EAN-8 as printed", Decoder::EAN8, ZintRuns(BARCODE_EANX, "9638507", 9, 9), "96385074"},
+        {"EAN-8 with even left digits", Decoder::EAN8,
+         ParitiesTurned(ZintRuns(BARCODE_EANX, "9638507", 9, 9), 4, 4), none},
+
+        {"UPC-E as printed", Decoder::UPCE, UpcE(), "0012345000058"},
+        {"UPC-E trailing quiet zone of 6.5", Decoder::UPCE, UpcE(6.5), "0012345000058"},
+        {"UPC-E trailing quiet zone of 5", Decoder::UPCE, UpcE(5), none},
+        // At 0.9 samples a module every guard bar truncates to zero: nothing
+        // is read however the digits happen to match.
+        {"UPC-E at 0.9 samples a module", Decoder::UPCE, UpcE(), none, 0.9},
+        // All six parities swapped say number system 1 with the same check
+        // digit, which no longer fits the expansion.
+        {"UPC-E with every parity swapped", Decoder::UPCE, ParitiesTurned(UpcE(), 4, 6), none},
+
+        {"two-digit add-on", Decoder::EAN13WithAddOn, Ean13(11, 7, "12"), "4006381333931 12"},
+        {"a bar right after a five-digit add-on", Decoder::EAN13WithAddOn,
+         Then(Ean13(11, 0, "54321"), {1, 1, 7}), "4006381333931 54321"},
+        {"a bar right after a two-digit add-on", Decoder::EAN13WithAddOn,
+         Then(Ean13(11, 0, "34"), {2, 2, 7}), none},
+        {"the add-on's first digit in the wrong parity", Decoder::EAN13WithAddOn,
+         ReversedGroup(Ean13(11, 7, "12"), 64, 4), none},
     };
-    for (const RunCase& c : cases) EXPECT_EQ(Read13(c.modules).has_value(), c.reads) << c.name;
-    EXPECT_EQ(Read13(Ean13()), "4006381333931");
+    for (const RunCase& c : cases) EXPECT_EQ(Read(c), c.want) << c.why;
 
-    // EAN-8: 4 + 4 k is the first run of left digit k. Reversing a digit's
-    // runs turns its odd parity even, and an EAN-8 has no even left digit.
-    auto ean8 = ZintRuns(BARCODE_EANX, "9638507", 9, 9);
-    EXPECT_EQ(Read8(ean8), "96385074");
-    for (std::size_t k = 0; k < 4; ++k) ean8 = ReversedGroup(ean8, 4 + 4 * k, 4);
-    EXPECT_EQ(Read8(ean8), std::nullopt);
-}
-
-TEST(EAN, UPCAIsReadWhateverItsSwitchWhileEAN13IsOn) {
-    SetBooleanInfo(Instance(), kKeyUPCA, 0);
-    auto upca = ZintRuns(BARCODE_UPCA, "01234567890", 11, 7);
-    EXPECT_EQ(DecodeModules(DecodeEAN13, kSymbologyUPCA, upca, 3), "0012345678905");
-    SetBooleanInfo(Instance(), kKeyUPCA, 1);
-}
-
-TEST(EAN, DigitMatcherScoresAndThreshold) {
-    auto laser = MakeLaser();
-    // Guard bar, then digit 0 in odd parity: space 3, bar 2, space 1, bar 1.
-    LoadRuns(*laser, {10, 1, 3, 2, 1, 1, 5}, false);
-    laser->lastBarWidth = 1;
-    std::uint8_t parity = 9;
-    ASSERT_TRUE(DetectLeftDigitAndParity(laser.get(), 2, &parity, 1));
-    EXPECT_EQ(laser->text[1], '0');
-    EXPECT_EQ(parity, 0);
-    EXPECT_EQ(laser->lastBarWidth, 1);
-
-    // Even-parity 0: space 1, bar 1, space 2, bar 3 (its last bar is 3 wide).
-    LoadRuns(*laser, {10, 1, 1, 1, 2, 3, 5}, false);
-    laser->lastBarWidth = 1;
-    ASSERT_TRUE(DetectLeftDigitAndParity(laser.get(), 2, &parity, 1));
-    EXPECT_EQ(laser->text[1], '0');
-    EXPECT_EQ(parity, 1);
-    EXPECT_EQ(laser->lastBarWidth, 3);
-
-    // Every split of 7 modules into four runs is a character, so a bad
-    // measurement needs fractions: this one scores 2.08 at best and fails.
-    LoadRuns(*laser, {10, 1, 0.5, 0.5, 0.5, 5.5, 5}, false);
-    laser->lastBarWidth = 1;
-    laser->text[1] = 'x';
-    EXPECT_FALSE(DetectLeftDigitAndParity(laser.get(), 2, &parity, 1));
-    EXPECT_EQ(laser->text[1], 'x');
-
-    // Right half: digit 9 is bar 3, space 1, bar 1, space 2.
-    LoadRuns(*laser, {5, 1, 3, 1, 1, 2, 5}, true);
-    laser->lastSpaceWidth = 1;
-    ASSERT_TRUE(DetectRightDigit(laser.get(), 2, 1));
-    EXPECT_EQ(laser->text[1], '9');
-    EXPECT_EQ(laser->lastSpaceWidth, 2);
-
-    // Left-half parities that no first digit has.
+    // One, three or four digits are never an add-on.
+    for (std::size_t digits : {1u, 3u, 4u}) {
+        auto cut = Ean13(11, 7, "34567");
+        cut.resize(62 + 6 * digits);
+        cut.push_back(9);
+        EXPECT_EQ(Read({"", Decoder::EAN13WithAddOn, cut, none}), none) << digits << " digits";
+    }
+    // Left-half parities that no first digit has, and a UPC-E parity that
+    // no check digit has.
     for (int pattern : {1, 63, 32}) EXPECT_EQ(DigitFromParityEncoding(pattern), '-') << pattern;
+    char ns, check;
+    CheckDigitAndNumberSystemFromParityEncoding(32, &ns, &check);
+    EXPECT_EQ(check, '-');
 }
 
-TEST(EAN, EAN8ReadBackwardsIsNeverAnotherNumber) {
+TEST(EAN, ReadBackwardsOrTooFineNeverAnotherNumber) {
     std::mt19937 rng(8);
+    auto digits = [&](int count) {
+        std::string s;
+        for (int i = 0; i < count; ++i) s += char('0' + rng() % 10);
+        return s;
+    };
     for (int n = 0; n < 20000; ++n) {
-        std::string digits;
-        for (int i = 0; i < 7; ++i) digits += char('0' + rng() % 10);
-        auto read = Read8(Reversed(ZintRuns(BARCODE_EANX, digits, 11, 7)));
+        std::string ean8 = digits(7);
+        auto read = DecodeModules(DecodeBarsEAN8, kSymbologyEAN8,
+                                  Reversed(ZintRuns(BARCODE_EANX, ean8, 11, 7)), 3);
         if (read) {
-            ASSERT_EQ(*read, digits + EanCheckDigit(digits));
+            ASSERT_EQ(*read, ean8 + EanCheckDigit(ean8));
         }
+
+        std::string upce = (n % 2 ? "1" : "0") + digits(6);
+        if (!IsCanonicalUpcE(upce)) continue; // libzint draws only these
+        auto runs = ZintRuns(BARCODE_UPCE, upce, 9, 9);
+        std::string upca = ExpandUpcE(upce);
+        ASSERT_EQ(DecodeModules(DecodeUPCE, kSymbologyUPCE, runs, 3),
+                  "0" + upca + EanCheckDigit(upca))
+            << upce;
+        ASSERT_EQ(DecodeModules(DecodeUPCE, kSymbologyUPCE, Reversed(runs), 3), std::nullopt)
+            << upce;
+    }
+    // An EAN-13 finer than one sample a module has guard bars that truncate
+    // to zero; forwards and backwards it never reads as a UPC-E.
+    std::uniform_real_distribution<double> scale(0.4, 2.0), jitter(-0.1, 0.1);
+    for (int n = 0; n < 5000; ++n) {
+        std::string ean13 = digits(12);
+        auto runs = ZintRuns(BARCODE_EANX, ean13, 11, 7);
+        if (n % 2) runs = Reversed(runs);
+        double s = scale(rng);
+        for (double& w : runs) w *= s * (1 + jitter(rng));
+        ASSERT_EQ(DecodeText(DecodeUPCE, kSymbologyUPCE, runs), std::nullopt) << ean13;
     }
 }
 
