@@ -1,6 +1,7 @@
 // Makes the pictures and videos of the kestrix-scan tests.
 #include "test_media.h"
 
+#include "tests/support/zint_bars.h"
 #include "video/gst_ptr.h"
 
 #include <gst/app/gstappsrc.h>
@@ -10,17 +11,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <filesystem>
-#include <memory>
 #include <numbers>
 #include <random>
 
 namespace {
 
-struct ZintDeleter {
-    void operator()(zint_symbol* symbol) const { ZBarcode_Delete(symbol); }
-};
-using ZintPtr = std::unique_ptr<zint_symbol, ZintDeleter>;
+using ZintPtr = ZintSymbolPtr;
 using namespace gst;
 
 constexpr GstClockTime kEncodeTimeout = 60 * GST_SECOND;
@@ -105,16 +101,6 @@ std::string RunEncoder(const std::string& encoder, int width, int height, int fr
 
 RgbImage RgbImage::Filled(int width, int height, std::uint8_t grey) {
     return {width, height, std::vector<std::uint8_t>(std::size_t(width) * height * 3, grey)};
-}
-
-TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "kestrix-cli-XXXXXX").string();
-    if (mkdtemp(pattern.data())) path_ = pattern;
-}
-
-TempDir::~TempDir() {
-    std::error_code ignored;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
 }
 
 std::string WriteZintPng(int symbology, const std::string& data, const std::string& path,

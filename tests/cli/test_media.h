@@ -17,20 +17,6 @@ struct RgbImage {
     static RgbImage Filled(int width, int height, std::uint8_t grey);
 };
 
-// A scratch directory, removed with everything in it.
-class TempDir {
-  public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::string& Path() const { return path_; }
-    std::string File(const std::string& name) const { return path_ + "/" + name; }
-
-  private:
-    std::string path_;
-};
-
 struct BarcodeLook {
     float scale = 2;     // libzint scale: 1 draws a module 2 pixels wide
     int whitespace = 10; // quiet zone left and right, modules
