@@ -27,14 +27,7 @@ TEST(Collection, FlattenRoundTripKeepsOrderAndReplacesInPlace) {
     AddCollectionItem(c, "focm"_4cc, 1, Bytes{0}); // replaced, stays first
     ASSERT_EQ(c.items.size(), 4u);
 
-    Bytes flat = FlattenCollection(c);
-    // Header: magic, version 1, reserved, count, all big-endian.
-    EXPECT_EQ(Bytes(flat.begin(), flat.begin() + 12),
-              (Bytes{'K', 'C', 'o', 'l', 0, 1, 0, 0, 0, 0, 0, 4}));
-    // First item: tag, id 1, size 1, the byte.
-    EXPECT_EQ(Bytes(flat.begin() + 12, flat.begin() + 25),
-              (Bytes{'f', 'o', 'c', 'm', 0, 0, 0, 1, 0, 0, 0, 1, 0}));
-
+    const Bytes flat = FlattenCollection(c);
     Collection back;
     AddCollectionItem(back, "old "_4cc, 1, Bytes{9}); // unflattening replaces
     ASSERT_EQ(UnflattenCollection(flat, back), noErr);

@@ -21,13 +21,6 @@ void Record(EventLoopTimer* timer, void* userData) {
 
 } // namespace
 
-TEST(EventLoop, SecondsBecomeWholeTicks) {
-    EXPECT_EQ(SecondsToTicks(0.0), 0u);
-    EXPECT_EQ(SecondsToTicks(1.0 / 30), 2u);
-    EXPECT_EQ(SecondsToTicks(5.0), 300u);
-    EXPECT_EQ(SecondsToTicks(-1.0), 0u);
-}
-
 TEST(EventLoop, RepeatingTimerFiresOnTheTickClockUntilRemoved) {
     SetTickCount(1000);
     ManualEventLoop loop;

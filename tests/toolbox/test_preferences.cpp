@@ -74,17 +74,14 @@ TEST(Preferences, KeysRoundTripBesideEachOther) {
 
 TEST(Preferences, ConfigHomeFallsBackToHome) {
     TempConfigHome home;
-    const char* oldHome = std::getenv("HOME");
-    std::string savedHome = oldHome ? oldHome : "";
+    const std::string savedHome = std::getenv("HOME") ? std::getenv("HOME") : "";
     ::setenv("HOME", "/home/someone", 1);
-    for (const char* xdg : {"", "relative/config"}) {
-        ::setenv("XDG_CONFIG_HOME", xdg, 1);
+    for (const char* xdg : {"", "relative/config", static_cast<const char*>(nullptr)}) {
+        xdg ? ::setenv("XDG_CONFIG_HOME", xdg, 1) : ::unsetenv("XDG_CONFIG_HOME");
         EXPECT_EQ(PreferencesFilePath(kApp),
                   fs::path("/home/someone/.config") / kApp / "preferences")
-            << xdg;
+            << (xdg ? xdg : "unset");
     }
-    ::unsetenv("XDG_CONFIG_HOME");
-    EXPECT_EQ(PreferencesFilePath(kApp), fs::path("/home/someone/.config") / kApp / "preferences");
     ::setenv("HOME", savedHome.c_str(), 1);
 }
 
@@ -135,10 +132,7 @@ TEST(Preferences, DamagedFilesReadAsEmptyAndStayUntilTheNextSave) {
 TEST(Preferences, ParsingRejectsWhatWeNeverWrite) {
     const Bytes good = SerializePreferences({{"a", {1}}, {"b", {2}}});
     const Bytes body(good.begin(), good.end() - 4);
-    const std::string check = "123456789";
-    ASSERT_EQ(PreferencesChecksum(Bytes(check.begin(), check.end())), 0xCBF43926u);
     ASSERT_EQ(WithChecksum(body), good);
-    ASSERT_EQ(ParsePreferences(good)->at("b"), Bytes{2});
 
     // Bodies with a correct checksum that break one rule each. Key "a" is
     // at byte 16, key "b" at byte 26.
