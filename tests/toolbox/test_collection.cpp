@@ -1,5 +1,6 @@
 // Collections: the flattened form round-trips, and every damaged value
-// reads as no items; item reads that trust nothing stored.
+// reads as no items. (Item reads of the wrong size are the settings store's
+// tests.)
 #include "toolbox/byte_order.h"
 #include "toolbox/collection.h"
 
@@ -84,34 +85,4 @@ TEST(Collection, DamagedValuesReadAsNoItems) {
         EXPECT_EQ(UnflattenCollection(std::span(good).first(n), c), paramErr) << "cut at " << n;
         EXPECT_TRUE(c.items.empty());
     }
-}
-
-TEST(Collection, ItemReadsCopyOnlyAnExactSize) {
-    const Collection c = Sample();
-    struct Case {
-        OSType tag;
-        std::int32_t id;
-        std::uint32_t size;
-        std::uint16_t expected; // destination pre-filled with 0xEEEE
-    };
-    const Case cases[] = {
-        {"focm"_4cc, 2, 2, 0x0203}, // exact size: copied
-        {"focm"_4cc, 2, 1, 0xEEEE}, // stored item larger than the field
-        {"focm"_4cc, 1, 2, 0xEEEE}, // stored item smaller than the field
-        {"focm"_4cc, 3, 2, 0xEEEE}, // absent id
-        {"none"_4cc, -7, 0, 0xEEEE},
-    };
-    for (const Case& t : cases) {
-        std::uint8_t destination[2] = {0xEE, 0xEE};
-        EXPECT_EQ(AppGetCollectionItem(c, t.tag, t.id, t.size, destination), noErr);
-        EXPECT_EQ(LoadBigEndian16(destination), t.expected) << FourCCToString(t.tag) << t.id;
-    }
-    EXPECT_EQ(AppGetCollectionItem(c, "focm"_4cc, 1, 1, nullptr), paramErr);
-
-    Bytes handle{1, 2, 3};
-    EXPECT_EQ(AppGetCollectionItemHandle(c, "chan"_4cc, 1, &handle), noErr);
-    EXPECT_EQ(handle, Bytes(300, 0xAB));
-    EXPECT_EQ(AppGetCollectionItemHandle(c, "chan"_4cc, 2, &handle), noErr);
-    EXPECT_TRUE(handle.empty());
-    EXPECT_EQ(AppGetCollectionItemHandle(c, "chan"_4cc, 1, nullptr), paramErr);
 }
