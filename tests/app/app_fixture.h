@@ -19,6 +19,7 @@ class AppTest : public testing::Test {
     }
     void TearDown() override {
         if (globals && globals->instance) StopApplication();
+        SetKeyboardLayout("us"); // the delivery tests change it
     }
     void Start(const AppOptions& options = BlankSource()) {
         int status = -1;

@@ -38,13 +38,7 @@ std::string WriteScript(const std::filesystem::path& path, const std::string& bo
     return path.string();
 }
 
-class DeliveryTest : public AppTest {
-  protected:
-    void TearDown() override {
-        SetKeyboardLayout("us");
-        AppTest::TearDown();
-    }
-};
+using DeliveryTest = AppTest;
 
 } // namespace
 
