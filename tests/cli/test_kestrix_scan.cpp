@@ -146,14 +146,12 @@ class KestrixScan : public ::testing::Test {
         const RgbImage second = Photo(RenderBarcode(BARCODE_EANX, "5512345"), look);
         const std::array<const RgbImage*, 4> shown = {&blank, &first, &blank, &second};
         const std::string path = File(name);
-        EXPECT_EQ(EncodeVideo(
-                      counts[0] + counts[1] + counts[2] + counts[3],
-                      [&](int i) -> const RgbImage& {
-                          int part = 0;
-                          for (; part < 3 && i >= counts[part]; ++part) i -= counts[part];
-                          return *shown[part];
-                      },
-                      path),
+        EXPECT_EQ(Encode(path, counts[0] + counts[1] + counts[2] + counts[3],
+                         [&](int i) -> const RgbImage& {
+                             int part = 0;
+                             for (; part < 3 && i >= counts[part]; ++part) i -= counts[part];
+                             return *shown[part];
+                         }),
                   "");
         return path;
     }

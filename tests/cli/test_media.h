@@ -14,6 +14,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <numbers>
 #include <random>
@@ -109,16 +110,24 @@ inline RgbImage Photo(const RgbImage& label, const PhotoLook& look) {
     return photo;
 }
 
-// Pushes frames into "appsrc ! videoconvert ! <encoder>" and waits for the
-// file to be written.
-inline std::string RunEncoder(const std::string& encoder, int width, int height, int frameCount,
-                              const std::function<const RgbImage&(int)>& frameAt,
-                              const std::string& path) {
+// Writes the frames (all of one size; frameAt(i) gives frame i) at 30 a
+// second through GStreamer's encoder for the path's extension: one PNG,
+// JPEG or WebP picture, or a video, H.264 in MP4 as a phone makes it or
+// Motion-JPEG in AVI. Empty on success, else GStreamer's message.
+inline std::string Encode(const std::string& path, int frameCount,
+                          const std::function<const RgbImage&(int)>& frameAt) {
+    const std::string extension = std::filesystem::path(path).extension();
+    const char* encoder = extension == ".jpg"    ? "jpegenc quality=90"
+                          : extension == ".webp" ? "webpenc quality=90"
+                          : extension == ".mp4" ? "openh264enc bitrate=4000000 ! h264parse ! mp4mux"
+                          : extension == ".avi" ? "jpegenc quality=85 ! avimux"
+                                                : "pngenc";
+    const int width = frameAt(0).width, height = frameAt(0).height;
     gst_init(nullptr, nullptr);
     const std::string description =
         "appsrc name=src format=time caps=video/x-raw,format=RGBx,width=" + std::to_string(width) +
-        ",height=" + std::to_string(height) + ",framerate=" + std::to_string(30) +
-        "/1 ! videoconvert ! " + encoder + " ! filesink name=out";
+        ",height=" + std::to_string(height) + ",framerate=30/1 ! videoconvert ! " + encoder +
+        " ! filesink name=out";
     GError* rawError = nullptr;
     gst::PipelinePtr pipeline(gst_parse_launch(description.c_str(), &rawError));
     gst::ErrorPtr parseError(rawError);
@@ -157,26 +166,6 @@ inline std::string RunEncoder(const std::string& encoder, int width, int height,
     return {};
 }
 
-// Writes one picture with GStreamer's pngenc, jpegenc or webpenc, chosen by
-// the path's extension. Empty on success, else GStreamer's message.
 inline std::string EncodePicture(const RgbImage& image, const std::string& path) {
-    const bool jpeg = path.ends_with(".jpg") || path.ends_with(".jpeg");
-    const char* encoder = jpeg                      ? "jpegenc quality=90"
-                          : path.ends_with(".webp") ? "webpenc quality=90"
-                                                    : "pngenc";
-    return RunEncoder(
-        encoder, image.width, image.height, 1, [&](int) -> const RgbImage& { return image; }, path);
-}
-
-// Writes frameCount frames of 30 frames a second: H.264 in MP4 when the
-// path ends in ".mp4", else Motion-JPEG in AVI; frameAt(i) gives frame i
-// (all of one size). Empty on success.
-inline std::string EncodeVideo(int frameCount, const std::function<const RgbImage&(int)>& frameAt,
-                               const std::string& path) {
-    const RgbImage& first = frameAt(0);
-    // A phone's video: H.264 in MP4. Otherwise Motion-JPEG in AVI.
-    const char* encoder = path.ends_with(".mp4")
-                              ? "openh264enc bitrate=4000000 ! h264parse ! mp4mux"
-                              : "jpegenc quality=85 ! avimux";
-    return RunEncoder(encoder, first.width, first.height, frameCount, frameAt, path);
+    return Encode(path, 1, [&](int) -> const RgbImage& { return image; });
 }
