@@ -5,7 +5,7 @@
 #include "engine/dispatch.h"
 #include "engine/scanner_instance.h"
 #include "engine/symbology.h"
-#include "tests/app/app_fixture.h"
+#include "tests/app/gui_harness.h"
 
 #include <QElapsedTimer>
 #include <QLabel>
