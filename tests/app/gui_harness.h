@@ -1,10 +1,18 @@
 // The GUI tests' world: a private Xvfb server (never the user's desktop),
-// the test's QApplication on it, and helpers to wait, run tools and show a
-// target window of the test's own.
+// the test's QApplication on it, helpers to wait, run tools and show a
+// target window of the test's own, and the desktop program started inside
+// the test process with its own empty preferences folder.
 #pragma once
 
+#include "app/app_globals.h"
+#include "app/app_main.h"
+#include "tests/support/temp_config_home.h"
+
+#include <QMainWindow>
 #include <QPlainTextEdit>
+#include <QTest>
 #include <functional>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
@@ -33,4 +41,33 @@ struct TargetWindow {
     QString Text() const { return edit->toPlainText(); }
     QWidget* window;
     QPlainTextEdit* edit;
+};
+
+class AppTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        REQUIRE_GUI();
+        Start();
+    }
+    void TearDown() override {
+        if (globals && globals->instance) StopApplication();
+        SetKeyboardLayout("us"); // the delivery tests change it
+    }
+    void Start(const AppOptions& options = BlankSource()) {
+        int status = -1;
+        ASSERT_TRUE(StartApplication(options, status));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(globals->window.get()));
+    }
+    void Restart() {
+        StopApplication();
+        Start();
+    }
+    // A source without a barcode, so that nothing is read by chance.
+    static AppOptions BlankSource() {
+        AppOptions options;
+        options.source = "videotestsrc pattern=black is-live=true";
+        return options;
+    }
+
+    TempConfigHome config;
 };

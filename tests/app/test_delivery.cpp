@@ -5,7 +5,7 @@
 #include "engine/dispatch.h"
 #include "engine/scanner_instance.h"
 #include "engine/symbology.h"
-#include "tests/app/app_fixture.h"
+#include "tests/app/gui_harness.h"
 
 #include <QElapsedTimer>
 #include <QLabel>
@@ -38,13 +38,7 @@ std::string WriteScript(const std::filesystem::path& path, const std::string& bo
     return path.string();
 }
 
-class DeliveryTest : public AppTest {
-  protected:
-    void TearDown() override {
-        SetKeyboardLayout("us");
-        AppTest::TearDown();
-    }
-};
+using DeliveryTest = AppTest;
 
 } // namespace
 

@@ -1,6 +1,7 @@
 // The installed program from end to end: kestrix started as its own process
 // on a GStreamer source reads the barcode in the video and types it into a
-// window of the test's own that has the keyboard focus.
+// window of the test's own that has the keyboard focus; a screenshot of its
+// window shows the video, the target and the confirmation box.
 #include "tests/app/gui_harness.h"
 #include "tests/support/png_writer.h"
 #include "tests/support/render_barcode.h"
@@ -15,6 +16,31 @@
 
 namespace {
 
+// A still picture of an EAN-13 as a webcam sees it, as a --source.
+std::string PictureSource(const TempConfigHome& config, double angleDegrees, double blurSigma) {
+    RenderOptions look;
+    look.pixelsPerModule = 3.5;
+    look.angleDegrees = angleDegrees;
+    look.blurSigma = blurSigma;
+    look.noiseSigma = 3;
+    const std::string picture = (config.path / "ean13.png").string();
+    EXPECT_TRUE(WritePng(RenderBarcode(BARCODE_EANX, "978020137962", look), picture));
+    return "filesrc location=\"" + picture + "\" ! pngdec ! imagefreeze";
+}
+
+// Starts kestrix on the source and waits for its window; the window's id,
+// 0 when none appeared.
+WId StartKestrix(QProcess& kestrix, const std::string& source, const char* action) {
+    kestrix.start(QStringLiteral(KESTRIX_PROGRAM),
+                  {"--source", QString::fromStdString(source), "--action", action});
+    if (!kestrix.waitForStarted(5000)) return 0;
+    int found = -1;
+    const std::string ids = RunTool({"xdotool", "search", "--sync", "--onlyvisible", "--pid",
+                                     std::to_string(kestrix.processId())},
+                                    &found);
+    return found == 0 ? WId(std::stoul(ids)) : 0;
+}
+
 struct LiveCase {
     const char* name;
     std::string source;         // --source
@@ -26,33 +52,16 @@ struct LiveCase {
 TEST(LiveProgram, TypesWhatTheVideoShowsIntoTheFocusedWindow) {
     REQUIRE_GUI();
     TempConfigHome config;
-    RenderOptions look;
-    look.pixelsPerModule = 3.5;
-    look.angleDegrees = 4;
-    look.blurSigma = 0.9;
-    look.noiseSigma = 3;
-    const std::string picture = (config.path / "ean13.png").string();
-    ASSERT_TRUE(WritePng(RenderBarcode(BARCODE_EANX, "978020137962", look), picture));
-
     const LiveCase cases[] = {
-        {"picture",
-         "filesrc location=\"" + picture + "\" ! pngdec ! imagefreeze",
-         {"9780201379624\n"}},
+        {"picture", PictureSource(config, 4, 0.9), {"9780201379624\n"}},
         {"demo", "demo", {"4006381333931\n", "0036000291452\n"}},
     };
     for (const LiveCase& c : cases) {
         TargetWindow target;
         QProcess kestrix;
-        kestrix.start(QStringLiteral(KESTRIX_PROGRAM),
-                      {"--source", QString::fromStdString(c.source), "--action", "type"});
-        ASSERT_TRUE(kestrix.waitForStarted(5000)) << c.name;
         // The scanner window may take the focus when it appears; the target
         // takes it back. A code held in view is typed again after each hold.
-        int found = -1;
-        RunTool({"xdotool", "search", "--sync", "--onlyvisible", "--pid",
-                 std::to_string(kestrix.processId())},
-                &found);
-        EXPECT_EQ(found, 0) << c.name << ": no scanner window";
+        EXPECT_NE(StartKestrix(kestrix, c.source, "type"), 0u) << c.name << ": no scanner window";
         ASSERT_TRUE(target.Focus()) << c.name;
         EXPECT_TRUE(WaitFor([&] { return target.Text().endsWith('\n'); }, 15'000)) << c.name;
         const QString first = target.Text().section('\n', 0, 0) + '\n';
@@ -99,27 +108,9 @@ ScreenshotCounts Count(const QImage& shot) {
 TEST(LiveProgram, ScreenshotShowsTheVideoTheTargetAndTheConfirmation) {
     REQUIRE_GUI();
     TempConfigHome config;
-    RenderOptions look;
-    look.pixelsPerModule = 3.5;
-    look.angleDegrees = 3;
-    look.blurSigma = 0.8;
-    look.noiseSigma = 3;
-    const std::string picture = (config.path / "ean13.png").string();
-    ASSERT_TRUE(WritePng(RenderBarcode(BARCODE_EANX, "978020137962", look), picture));
-
     QProcess kestrix;
-    kestrix.start(
-        QStringLiteral(KESTRIX_PROGRAM),
-        {"--source",
-         QString::fromStdString("filesrc location=\"" + picture + "\" ! pngdec ! imagefreeze"),
-         "--action", "none"});
-    ASSERT_TRUE(kestrix.waitForStarted(5000));
-    int found = -1;
-    const std::string ids = RunTool({"xdotool", "search", "--sync", "--onlyvisible", "--pid",
-                                     std::to_string(kestrix.processId())},
-                                    &found);
-    ASSERT_EQ(found, 0) << "no scanner window";
-    const WId window = WId(std::stoul(ids));
+    const WId window = StartKestrix(kestrix, PictureSource(config, 3, 0.8), "none");
+    ASSERT_NE(window, 0u) << "no scanner window";
     // The target is off at a first start; the user turns it on with its
     // shortcut.
     RunTool({"xdotool", "windowfocus", "--sync", std::to_string(window), "key", "alt+t"});

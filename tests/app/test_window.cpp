@@ -4,7 +4,7 @@
 #include "app/interface.h"
 #include "engine/scanner_instance.h"
 #include "engine/settings_store.h"
-#include "tests/app/app_fixture.h"
+#include "tests/app/gui_harness.h"
 
 #include <QCheckBox>
 #include <QComboBox>

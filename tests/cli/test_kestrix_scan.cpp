@@ -2,7 +2,6 @@
 // pictures and AVI and MP4 videos made here by libzint and GStreamer, with its options, its
 // JSON output, its messages for files it cannot read and its exit status.
 #include "engine/settings_store.h"
-#include "run_program.h"
 #include "test_media.h"
 #include "tests/support/temp_config_home.h"
 #include "toolbox/collection.h"
@@ -13,14 +12,17 @@
 #include <gtest/gtest.h>
 #include <zint.h>
 
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <sstream>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
 using ::testing::HasSubstr;
-using ::testing::IsEmpty;
 
 namespace {
 
@@ -35,7 +37,36 @@ constexpr std::uint32_t kPhotoSeed = 20240611;
 constexpr const char* kEan13Line = "EAN-13:4006381333931";
 constexpr const char* kEan8Line = "EAN-8:55123457";
 constexpr const char* kUpcaLine = "UPC-A:0012345678905";
+constexpr const char* kUpcaAddOnLine = "UPC-A:0012345678905 12";
 constexpr const char* kUpceLine = "UPC-E:0012345000065";
+
+// The pictures that "@name" stands for in the tests' arguments, saved as
+// "name.png" the first time they are named.
+const std::map<std::string, std::pair<int, std::string>> kSymbols = {
+    {"ean13", {BARCODE_EANX, "400638133393"}},   {"ean8", {BARCODE_EANX, "5512345"}},
+    {"odd \"name\"", {BARCODE_EANX, "5512345"}}, {"upca", {BARCODE_UPCA, "01234567890"}},
+    {"upce", {BARCODE_UPCE, "0123456"}},         {"upca-12", {BARCODE_UPCA, "01234567890+12"}},
+    {"c128", {BARCODE_CODE128, "Kestrix-128"}},  {"c39", {BARCODE_CODE39, "KESTRIX-39"}},
+    {"coda", {BARCODE_CODABAR, "A40156B"}},      {"i25", {BARCODE_C25INTER, "12345678"}},
+};
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string ShellQuoted(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
 
 // The value of a field of one flat JSON object, quotes taken off; empty
 // when the field is missing.
@@ -49,54 +80,176 @@ std::string JsonField(const std::string& object, const std::string& name) {
     return object.substr(begin, object.find_first_of(",}", begin) - begin);
 }
 
-// Each test makes only the files it names; they live in one scratch folder.
+// The width and height in a PNG file's header; 0 when it is no PNG.
+std::pair<int, int> PngSize(const std::string& path) {
+    const std::string head = Slurp(path).substr(0, 24);
+    if (head.size() < 24 || head.substr(1, 3) != "PNG") return {0, 0};
+    auto be32 = [&](int at) {
+        return std::uint8_t(head[at]) << 24 | std::uint8_t(head[at + 1]) << 16 |
+               std::uint8_t(head[at + 2]) << 8 | std::uint8_t(head[at + 3]);
+    };
+    return {be32(16), be32(20)};
+}
+
+struct ProgramRun {
+    int status = -1; // exit status; -1 if the program did not exit normally
+    std::string out, err;
+    std::vector<std::string> OutLines() const { return Lines(out); }
+};
+
+// Each test works in a scratch folder that is also the configuration home.
 class KestrixScan : public ::testing::Test {
   protected:
-    std::string Png(const std::string& name, int symbology, const std::string& data,
-                    const BarcodeLook& look = {}) {
-        const std::string path = dir_.File(name);
-        EXPECT_EQ(WriteZintPng(symbology, data, path, look), "") << name;
-        return path;
+    std::string File(const std::string& name) const { return (config_.path / name).string(); }
+
+    // "@name" becomes the picture of kSymbols, "{dir}" the scratch folder.
+    std::string Expand(std::string text) {
+        if (text.starts_with('@') && kSymbols.contains(text.substr(1))) {
+            const auto& [symbology, data] = kSymbols.at(text.substr(1));
+            const std::string path = File(text.substr(1) + ".png");
+            if (!std::filesystem::exists(path)) {
+                EXPECT_EQ(EncodePicture(RenderBarcode(symbology, data), path), "") << text;
+            }
+            return path;
+        }
+        for (auto at = text.find("{dir}"); at != std::string::npos; at = text.find("{dir}"))
+            text.replace(at, 5, config_.path.string());
+        return text;
     }
+
+    // Runs kestrix-scan as a user would, input on standard input.
+    ProgramRun Run(const std::vector<std::string>& args, const std::string& input = "/dev/null") {
+        std::string command = KESTRIX_SCAN_PATH;
+        for (const std::string& a : args) command += " " + ShellQuoted(Expand(a));
+        command += " <" + ShellQuoted(Expand(input)) + " >" + ShellQuoted(File("stdout")) + " 2>" +
+                   ShellQuoted(File("stderr"));
+        const int status = std::system(command.c_str());
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(File("stdout")),
+                Slurp(File("stderr"))};
+    }
+
     std::string PhotoFile(const std::string& name, int symbology, const std::string& data,
                           const BarcodeLook& barcode, const PhotoLook& look) {
-        const std::string path = dir_.File(name);
+        const std::string path = File(name);
         const RgbImage label = RenderBarcode(symbology, data, barcode);
         EXPECT_GT(label.width, 0) << name;
         EXPECT_EQ(EncodePicture(Photo(label, look), path), "") << name << " seed " << look.seed;
         return path;
     }
-    std::string TextFile(const std::string& name, const std::string& content) {
-        const std::string path = dir_.File(name);
-        std::ofstream(path) << content;
-        return path;
-    }
-    std::string Ean13() { return Png("ean13.png", BARCODE_EANX, "400638133393"); }
-    std::string Ean8() { return Png("ean8.png", BARCODE_EANX, "5512345"); }
-    std::string Upca() { return Png("upca.png", BARCODE_UPCA, "01234567890"); }
-    std::string Upce() { return Png("upce.png", BARCODE_UPCE, "0123456"); }
-    std::string UpcaWithAddOn() { return Png("upca-12.png", BARCODE_UPCA, "01234567890+12"); }
-    std::string Code128() { return Png("c128.png", BARCODE_CODE128, "Kestrix-128"); }
-    std::string Blank() {
-        const std::string path = dir_.File("blank.png");
-        EXPECT_EQ(EncodePicture(RgbImage::Filled(800, 600, 255), path), "");
+
+    // Blank frames, an EAN-13, blank frames, an EAN-8, as many of each as
+    // counts says, at 30 frames a second.
+    std::string Video(const std::string& name, std::array<int, 4> counts) {
+        PhotoLook look{800, 600, 4, 1.5, 3, kPhotoSeed};
+        const RgbImage blank = RgbImage::Filled(look.width, look.height, 200);
+        const RgbImage first = Photo(RenderBarcode(BARCODE_EANX, "400638133393"), look);
+        const RgbImage second = Photo(RenderBarcode(BARCODE_EANX, "5512345"), look);
+        const std::array<const RgbImage*, 4> shown = {&blank, &first, &blank, &second};
+        const std::string path = File(name);
+        EXPECT_EQ(Encode(path, counts[0] + counts[1] + counts[2] + counts[3],
+                         [&](int i) -> const RgbImage& {
+                             int part = 0;
+                             for (; part < 3 && i >= counts[part]; ++part) i -= counts[part];
+                             return *shown[part];
+                         }),
+                  "");
         return path;
     }
 
-    ProgramRun Run(const std::vector<std::string>& args) {
-        return RunKestrixScan(args, dir_.Path());
-    }
-
-    TempDir dir_;
+    TempConfigHome config_;
 };
 
-// ---- Reading pictures ----------------------------------------------------
+// ---- Pictures, options and files that cannot be read ----------------------
 
-TEST_F(KestrixScan, ReadsEachEanUpcPngWithDefaultSettings) {
-    const ProgramRun run = Run({Ean13(), Ean8(), Upca(), Upce()});
-    EXPECT_EQ(run.status, kExitRead);
-    EXPECT_THAT(run.OutLines(), ElementsAre(kEan13Line, kEan8Line, kUpcaLine, kUpceLine));
-    EXPECT_EQ(run.err, "");
+TEST_F(KestrixScan, ReadsPicturesAsTheOptionsSayAndReportsWhatItCannotRead) {
+    std::ofstream(File("notes.txt")) << "shopping list: milk, eggs\n";
+    std::ofstream(File("empty.jpg")).flush();
+    const std::string png = Slurp(Expand("@upca"));
+    std::ofstream(File("cut.png"), std::ios::binary) << png.substr(0, png.size() / 2);
+    ASSERT_EQ(mkfifo(File("pipe").c_str(), 0600), 0); // nobody writes to it
+    ASSERT_EQ(EncodePicture(RgbImage::Filled(800, 600, 255), File("blank.png")), "");
+
+    // What is wrong, then where to look.
+    const std::vector<std::string> kUsage = {"kestrix-scan: ", "--help"};
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        std::vector<std::string> out;
+        std::vector<std::string> err = {}; // in the lines of standard error, one each
+        std::string input = "/dev/null";
+    } cases[] = {
+        {{"@ean13", "@ean8", "@upca", "@upce"},
+         kExitRead,
+         {kEan13Line, kEan8Line, kUpcaLine, kUpceLine}},
+        {{"{dir}/blank.png"}, kExitNothingRead, {}},
+        {{"{dir}/missing.png", "@ean13", "{dir}/notes.txt", "{dir}/empty.jpg", "{dir}/cut.png",
+          "{dir}/pipe", "@ean8"},
+         kExitRead,
+         {kEan13Line, kEan8Line},
+         {"{dir}/missing.png: file not found", "{dir}/notes.txt: not an image or video file",
+          "{dir}/empty.jpg: the file is empty", "{dir}/cut.png: damaged PNG file",
+          "{dir}/pipe: a named pipe that nothing writes to"}},
+        {{"{dir}/missing.png", "{dir}"},
+         kExitNothingRead,
+         {},
+         {"missing.png: file not found", "{dir}: is a folder, not a file"}},
+        {{"--json", "@ean13", "@odd \"name\""},
+         kExitRead,
+         {"{\"file\":\"{dir}/ean13.png\",\"frame\":0,\"symbology\":\"ean1\",\"name\":\"EAN-13\","
+          "\"text\":\"4006381333931\"}",
+          "{\"file\":\"{dir}/odd \\\"name\\\".png\",\"frame\":0,\"symbology\":\"ean8\","
+          "\"name\":\"EAN-8\",\"text\":\"55123457\"}"}},
+        {{"--raw", "@ean8", "-"}, kExitRead, {"55123457", "4006381333931"}, {}, "@ean13"},
+        // Symbologies on and off; Code 128 is off by default.
+        {{"--disable", "upce", "@upce"}, kExitNothingRead, {}},
+        {{"--disable=ean1,upca", "@ean13", "@upca"}, kExitNothingRead, {}},
+        {{"--disable", "ean8", "@ean8", "@ean13"}, kExitRead, {kEan13Line}},
+        {{"@c128"}, kExitNothingRead, {}},
+        {{"--disable", "all", "--enable", "c128", "@ean13", "@c128"},
+         kExitRead,
+         {"Code 128:Kestrix-128"}},
+        // A read without check digit must repeat before it is accepted; a
+        // still image is shown long enough for that.
+        {{"--enable", "cd39,coda,i2o5", "@c39", "@coda", "@i25"},
+         kExitRead,
+         {"Code 39:KESTRIX-39", "Codabar:A40156B", "2 of 5:12345678"}},
+        // The supplement mode decides about add-ons.
+        {{"@upca-12", "@ean13"}, kExitRead, {kUpcaLine, kEan13Line}},
+        {{"--supplement", "igno", "@upca-12"}, kExitRead, {kUpcaLine}},
+        {{"--supplement", "opti", "@upca-12", "@ean13"}, kExitRead, {kUpcaAddOnLine, kEan13Line}},
+        {{"--supplement=requ", "@upca-12", "@ean13"}, kExitRead, {kUpcaAddOnLine}},
+        {{"--supplement", "requ", "@ean13"}, kExitNothingRead, {}},
+        // Bad usage says what is wrong and points to --help.
+        {{}, kExitUsage, {}, kUsage},
+        {{"--frobnicate", "a.png"}, kExitUsage, {}, kUsage},
+        {{"--enable", "qr", "a.png"}, kExitUsage, {}, kUsage},
+        {{"--disable"}, kExitUsage, {}, kUsage},
+        {{"--supplement", "maybe", "a.png"}, kExitUsage, {}, kUsage},
+        {{"--json"}, kExitUsage, {}, kUsage},
+        {{"--snapshot-dir", "shots", "a.png"}, kExitUsage, {}, kUsage},
+        {{"--source", "videotestsrc", "a.png"}, kExitUsage, {}, kUsage},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.args));
+        const ProgramRun run = Run(c.args, c.input);
+        EXPECT_EQ(run.status, c.status) << run.err;
+        std::vector<std::string> out;
+        for (const std::string& line : c.out) out.push_back(Expand(line));
+        EXPECT_THAT(run.OutLines(), ElementsAreArray(out));
+        const std::vector<std::string> errors = Lines(run.err);
+        ASSERT_EQ(errors.size(), c.err.size()) << run.err;
+        for (std::size_t i = 0; i < errors.size(); ++i)
+            EXPECT_THAT(errors[i], HasSubstr(Expand(c.err[i])));
+    }
+}
+
+TEST_F(KestrixScan, HelpDocumentsOptionsOutputAndExitStatus) {
+    const ProgramRun run = Run({"--help"});
+    EXPECT_EQ(run.status, 0);
+    for (const char* topic :
+         {"--enable", "--disable", "--supplement", "igno", "requ", "opti", "--json", "\"frame\"",
+          "c128", "i2o5", "--source", "--snapshot-dir", "Exit status"})
+        EXPECT_THAT(run.out, HasSubstr(topic));
 }
 
 TEST_F(KestrixScan, ReadsJpegAndWebpPhotographsOfBarcodes) {
@@ -116,26 +269,15 @@ TEST_F(KestrixScan, ReadsJpegAndWebpPhotographsOfBarcodes) {
         << run.err;
 }
 
+// ---- Videos ------------------------------------------------------------------
+
 TEST_F(KestrixScan, ReadsMotionJpegAndPhoneVideosFrameByFrame) {
     // 10 blank frames, then an EAN-13 for 90 frames, then an EAN-8 for 80.
     // At 2 ticks a frame the hold of 120 ticks after an accepted read ends 61
     // frames later; the EAN-13 still in view is then read again.
-    PhotoLook look{800, 600, 4, 1.5, 3, kPhotoSeed};
-    const RgbImage blank = RgbImage::Filled(look.width, look.height, 200);
-    const RgbImage first = Photo(RenderBarcode(BARCODE_EANX, "400638133393"), look);
-    const RgbImage second = Photo(RenderBarcode(BARCODE_EANX, "5512345"), look);
     for (const char* name : {"two-codes.avi", "two-codes.mp4"}) {
         SCOPED_TRACE(name);
-        const std::string video = dir_.File(name);
-        ASSERT_EQ(EncodeVideo(
-                      180,
-                      [&](int i) -> const RgbImage& {
-                          return i < 10 ? blank : i < 100 ? first : second;
-                      },
-                      video),
-                  "");
-
-        const ProgramRun run = Run({"--json", video});
+        const ProgramRun run = Run({"--json", Video(name, {10, 90, 0, 80})});
         EXPECT_EQ(run.status, kExitRead) << run.err;
         std::vector<std::string> texts;
         std::vector<int> frames;
@@ -153,169 +295,12 @@ TEST_F(KestrixScan, ReadsMotionJpegAndPhoneVideosFrameByFrame) {
     }
 }
 
-// ---- Files that cannot be read -------------------------------------------
-
-TEST_F(KestrixScan, BlankPictureReadsNothing) {
-    const ProgramRun run = Run({Blank()});
-    EXPECT_EQ(run.status, kExitNothingRead);
-    EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err, "");
-}
-
-TEST_F(KestrixScan, UnreadableFilesAreReportedAndTheOthersStillScanned) {
-    const std::string missing = dir_.File("missing.png");
-    const std::string notes = TextFile("notes.txt", "shopping list: milk, eggs\n");
-    const std::string empty = TextFile("empty.jpg", "");
-    std::ifstream whole(Upca(), std::ios::binary);
-    const std::string png{std::istreambuf_iterator<char>(whole), {}};
-    const std::string cut = TextFile("cut.png", png.substr(0, png.size() / 2));
-    const std::string pipe = dir_.File("pipe");
-    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0); // nobody writes to it
-    const ProgramRun run = Run({missing, Ean13(), notes, empty, cut, pipe, Ean8()});
-    EXPECT_EQ(run.status, kExitRead);
-    EXPECT_THAT(run.OutLines(), ElementsAre(kEan13Line, kEan8Line));
-    const auto errors = run.ErrLines();
-    ASSERT_EQ(errors.size(), 5u) << run.err;
-    EXPECT_THAT(errors[0], HasSubstr(missing + ": file not found"));
-    EXPECT_THAT(errors[1], HasSubstr(notes + ": not an image or video file"));
-    EXPECT_THAT(errors[2], HasSubstr(empty + ": the file is empty"));
-    EXPECT_THAT(errors[3], HasSubstr(cut + ": damaged PNG file"));
-    EXPECT_THAT(errors[4], HasSubstr(pipe + ": a named pipe that nothing writes to"));
-}
-
-TEST_F(KestrixScan, OnlyUnreadableFilesReadNothing) {
-    const ProgramRun run = Run({dir_.File("missing.png"), dir_.Path()});
-    EXPECT_EQ(run.status, kExitNothingRead);
-    EXPECT_EQ(run.out, "");
-    const auto errors = run.ErrLines();
-    ASSERT_EQ(errors.size(), 2u) << run.err;
-    EXPECT_THAT(errors[1], HasSubstr(dir_.Path() + ": is a folder, not a file"));
-}
-
-// ---- Command line ----------------------------------------------------------
-
-TEST_F(KestrixScan, BadUsageExitsWithStatus2AndPointsToHelp) {
-    const std::vector<std::vector<std::string>> commands = {
-        {},
-        {"--frobnicate", "a.png"},
-        {"--enable", "qr", "a.png"},
-        {"--disable"},
-        {"--supplement", "maybe", "a.png"},
-        {"--json"},
-        {"--snapshot-dir", "shots", "a.png"},
-        {"--source", "videotestsrc", "a.png"},
-    };
-    for (const auto& args : commands) {
-        const ProgramRun run = Run(args);
-        EXPECT_EQ(run.status, kExitUsage) << ::testing::PrintToString(args);
-        EXPECT_EQ(run.out, "");
-        EXPECT_THAT(run.err, HasSubstr("--help"));
-    }
-}
-
-TEST_F(KestrixScan, HelpDocumentsOptionsOutputAndExitStatus) {
-    const ProgramRun run = Run({"--help"});
-    EXPECT_EQ(run.status, 0);
-    for (const char* topic :
-         {"--enable", "--disable", "--supplement", "igno", "requ", "opti", "--json", "\"frame\"",
-          "c128", "i2o5", "--source", "--snapshot-dir", "Exit status"})
-        EXPECT_THAT(run.out, HasSubstr(topic));
-}
-
-TEST_F(KestrixScan, JsonPrintsOneObjectPerRead) {
-    const std::string quoted = Png("odd \"name\".png", BARCODE_EANX, "5512345");
-    const ProgramRun run = Run({"--json", Ean13(), quoted});
-    EXPECT_EQ(run.status, kExitRead);
-    EXPECT_THAT(run.OutLines(),
-                ElementsAre("{\"file\":\"" + Ean13() +
-                                "\",\"frame\":0,\"symbology\":\"ean1\",\"name\":\"EAN-13\","
-                                "\"text\":\"4006381333931\"}",
-                            "{\"file\":\"" + dir_.File("odd \\\"name\\\".png") +
-                                "\",\"frame\":0,\"symbology\":\"ean8\",\"name\":\"EAN-8\","
-                                "\"text\":\"55123457\"}"));
-}
-
-TEST_F(KestrixScan, RawPrintsTheTextAloneAndDashReadsStandardInput) {
-    const ProgramRun run = RunKestrixScan({"--raw", Ean8(), "-"}, dir_.Path(), Ean13());
-    EXPECT_EQ(run.status, kExitRead);
-    EXPECT_THAT(run.OutLines(), ElementsAre("55123457", "4006381333931"));
-    EXPECT_EQ(run.err, "");
-}
-
-// ---- Scanner settings from the command line ------------------------------
-
-TEST_F(KestrixScan, DisableTurnsSymbologiesOff) {
-    EXPECT_EQ(Run({"--disable", "upce", Upce()}).status, kExitNothingRead);
-    EXPECT_EQ(Run({"--disable=ean1,upca", Ean13(), Upca()}).status, kExitNothingRead);
-    const ProgramRun run = Run({"--disable", "ean8", Ean8(), Ean13()});
-    EXPECT_THAT(run.OutLines(), ElementsAre(kEan13Line));
-}
-
-TEST_F(KestrixScan, EnableTurnsSymbologiesOn) {
-    const std::string code128 = Code128();
-    EXPECT_EQ(Run({code128}).status, kExitNothingRead); // off by default
-    const ProgramRun run = Run({"--disable", "all", "--enable", "c128", Ean13(), code128});
-    EXPECT_EQ(run.status, kExitRead);
-    EXPECT_THAT(run.OutLines(), ElementsAre("Code 128:Kestrix-128"));
-}
-
-TEST_F(KestrixScan, SymbologiesWithoutCheckDigitAreConfirmedWithinOneStillImage) {
-    // A read without check digit must repeat before it is accepted; a still
-    // image is shown long enough for that.
-    const ProgramRun run =
-        Run({"--enable", "cd39,coda,i2o5", Png("c39.png", BARCODE_CODE39, "KESTRIX-39"),
-             Png("coda.png", BARCODE_CODABAR, "A40156B"),
-             Png("i25.png", BARCODE_C25INTER, "12345678")});
-    EXPECT_EQ(run.status, kExitRead);
-    EXPECT_THAT(run.OutLines(),
-                ElementsAre("Code 39:KESTRIX-39", "Codabar:A40156B", "2 of 5:12345678"));
-}
-
-TEST_F(KestrixScan, SupplementModeDecidesAboutAddOns) {
-    const std::string withAddOn = UpcaWithAddOn();
-    const std::string without = Ean13();
-    EXPECT_THAT(Run({withAddOn, without}).OutLines(), ElementsAre(kUpcaLine, kEan13Line));
-    EXPECT_THAT(Run({"--supplement", "igno", withAddOn}).OutLines(), ElementsAre(kUpcaLine));
-    EXPECT_THAT(Run({"--supplement", "opti", withAddOn, without}).OutLines(),
-                ElementsAre(std::string(kUpcaLine) + " 12", kEan13Line));
-    const ProgramRun required = Run({"--supplement=requ", withAddOn, without});
-    EXPECT_EQ(required.status, kExitRead);
-    EXPECT_THAT(required.OutLines(), ElementsAre(std::string(kUpcaLine) + " 12"));
-    EXPECT_EQ(Run({"--supplement", "requ", without}).status, kExitNothingRead);
-}
-
-// ---- Live sources ----------------------------------------------------------
-
-// The width and height in a PNG file's header; 0 when it is no PNG.
-std::pair<int, int> PngSize(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    unsigned char head[24] = {};
-    in.read(reinterpret_cast<char*>(head), sizeof head);
-    if (!in || head[1] != 'P' || head[2] != 'N' || head[3] != 'G') return {0, 0};
-    auto be32 = [&](int at) {
-        return head[at] << 24 | head[at + 1] << 16 | head[at + 2] << 8 | head[at + 3];
-    };
-    return {be32(16), be32(20)};
-}
-
 TEST_F(KestrixScan, SourcePlaysAVideoLiveAndEndsWithIt) {
     // 5 blank frames, an EAN-13 for 30, blank for 35 (beyond the 2-second
     // hold), an EAN-8 for 30: 3.3 seconds at the video's own pace.
-    PhotoLook look{800, 600, 4, 1.5, 3, kPhotoSeed};
-    const RgbImage blank = RgbImage::Filled(look.width, look.height, 200);
-    const RgbImage first = Photo(RenderBarcode(BARCODE_EANX, "400638133393"), look);
-    const RgbImage second = Photo(RenderBarcode(BARCODE_EANX, "5512345"), look);
-    const std::string video = dir_.File("live.avi");
-    ASSERT_EQ(EncodeVideo(
-                  100,
-                  [&](int i) -> const RgbImage& {
-                      return i < 5 ? blank : i < 35 ? first : i < 70 ? blank : second;
-                  },
-                  video),
-              "");
-    const std::string shots = dir_.File("shots");
+    const std::string video = Video("live.avi", {5, 30, 35, 30});
+    const std::string shots = File("shots");
     std::filesystem::create_directory(shots);
-
     const ProgramRun run = Run({"--source", "filesrc location=" + video + " ! avidemux ! jpegdec",
                                 "--snapshot-dir", shots});
     EXPECT_EQ(run.status, kExitRead) << run.err;
@@ -324,14 +309,13 @@ TEST_F(KestrixScan, SourcePlaysAVideoLiveAndEndsWithIt) {
         EXPECT_EQ(PngSize(shots + "/" + name), std::pair(640, 480)) << name;
 
     const ProgramRun missing =
-        Run({"--source", "filesrc location=" + dir_.File("none.avi") + " ! avidemux ! jpegdec"});
+        Run({"--source", "filesrc location=" + File("none.avi") + " ! avidemux ! jpegdec"});
     EXPECT_EQ(missing.status, kExitNothingRead);
     EXPECT_THAT(missing.err, HasSubstr("none.avi"));
 }
 
 TEST_F(KestrixScan, WithoutACameraTheLiveScanSaysSoAndEnds) {
     // The desktop program's stored camera, which is not connected either.
-    TempConfigHome config;
     Collection settings;
     AddCollectionItem(
         settings, kKeyChannelSettings, 1,

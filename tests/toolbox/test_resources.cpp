@@ -1,10 +1,9 @@
-// The string table, the resource folder and the rectangle conversion.
-#include "toolbox/rect.h"
+// The string table and the resource folder.
 #include "toolbox/resources.h"
 
 #include <gtest/gtest.h>
 
-TEST(Resources, StringTableLooksUpKeysAndMissingKeysYieldTheKey) {
+TEST(Resources, StringTablesYieldTheirTextsAndMissingKeysYieldTheKey) {
     constexpr std::string_view table = "# comment\n"
                                        "NO_CAMERA = No camera\r\n"
                                        "  SPACED\t=  two\\nlines  \n"
@@ -13,9 +12,8 @@ TEST(Resources, StringTableLooksUpKeysAndMissingKeysYieldTheKey) {
     EXPECT_EQ(LookUpString(table, "SPACED"), "two\nlines");
     EXPECT_EQ(LookUpString(table, "NOT_THERE"), "NOT_THERE");
     EXPECT_EQ(LookUpString("", "EMPTY"), "EMPTY");
-}
 
-TEST(Resources, ShippedTableIsFoundNextToTheBinary) {
+    // The shipped table, next to the binary.
     ASSERT_FALSE(AppResourceDirectory().empty());
     EXPECT_FALSE(AppResourcePath("Kestrix.strings").empty());
     EXPECT_TRUE(AppResourcePath("no such file").empty());
@@ -23,15 +21,4 @@ TEST(Resources, ShippedTableIsFoundNextToTheBinary) {
                             "10.3_REQUIRED_EXP", "CHOOSE_SCRIPT"})
         EXPECT_NE(AppLocStr(key), key) << key;
     EXPECT_EQ(AppLocStr("UNKNOWN_KEY"), "UNKNOWN_KEY");
-}
-
-TEST(Resources, RectToHIRect) {
-    HIRect r;
-    AppRectToHIRect({0, 0, 480, 640}, r);
-    EXPECT_EQ(r.x, 0.0f);
-    EXPECT_EQ(r.y, 0.0f);
-    EXPECT_EQ(r.width, 640.0f);
-    EXPECT_EQ(r.height, 480.0f);
-    AppRectToHIRect({-32768, -32768, 32767, 32767}, r);
-    EXPECT_EQ(r.width, 65535.0f);
 }

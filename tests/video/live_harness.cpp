@@ -55,8 +55,7 @@ std::unique_ptr<CaptureChannel> FakeCamera::OpenChannel(const std::string&, std:
 LiveHarness::LiveHarness(CaptureService* camera) {
     const EventTypeSpec types[] = {{kEventClassKestrix, kEventKindScan}};
     InstallEventHandler(target_, types, [this](EventTarget&, Event& event) -> OSStatus {
-        ScanEventRead read = ReadScanEvent(event);
-        reads_.push_back({read.text, read.symbology});
+        reads_.push_back(ReadScanEvent(event));
         return noErr;
     });
     SetTickCount(kStartTick);

@@ -8,6 +8,7 @@
 #include "engine/scanner_instance.h"
 #include "engine/video_hooks.h"
 #include "tests/support/frame.h"
+#include "tests/support/scan_event.h"
 #include "toolbox/event_loop.h"
 #include "toolbox/events.h"
 #include "video/capture.h"
@@ -29,11 +30,6 @@ struct FakeCamera final : CaptureService {
                                                 std::string& error) override;
 };
 
-struct LiveRead {
-    std::string text;
-    OSType symbology = 0;
-};
-
 class LiveHarness {
   public:
     // camera null: the GStreamer service with the source description set by
@@ -46,7 +42,7 @@ class LiveHarness {
     ScannerInstance* Instance() { return instance_.get(); }
     ManualEventLoop& Loop() { return loop_; }
     std::uint32_t& Pixel(int x, int y);
-    const std::vector<LiveRead>& Reads() const { return reads_; }
+    const std::vector<ScanEventRead>& Reads() const { return reads_; }
     int Redraws() const;
 
     // Lets the loop keep pace with the real clock (for sources that play at
@@ -60,5 +56,5 @@ class LiveHarness {
     EventTarget target_;
     ManualEventLoop loop_;
     InstancePtr instance_;
-    std::vector<LiveRead> reads_;
+    std::vector<ScanEventRead> reads_;
 };

@@ -3,68 +3,44 @@
 // or never start.
 #include "tests/video/live_harness.h"
 
+#include "tests/support/png_writer.h"
 #include "tests/support/render_barcode.h"
-#include "video/frame_world.h"
+#include "tests/support/temp_config_home.h"
 #include "video/gst_capture.h"
 
 #include <zint.h>
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
 namespace fs = std::filesystem;
 
-namespace {
-
-constexpr OSType kEAN13 = "ean1"_4cc;
-
-struct ScratchDir {
-    fs::path path;
-    ScratchDir() {
-        char name[] = "/tmp/kestrix-capture-XXXXXX";
-        path = mkdtemp(name);
-    }
-    ~ScratchDir() { fs::remove_all(path); }
-};
-
-void WriteFramePng(const Frame& frame, const fs::path& path) {
-    cairo::SurfacePtr surface(cairo_image_surface_create_for_data(
-        reinterpret_cast<unsigned char*>(const_cast<std::uint32_t*>(frame.pixels.data())),
-        CAIRO_FORMAT_RGB24, kFrameWidth, kFrameHeight, kFrameStride));
-    ASSERT_EQ(cairo_surface_write_to_png(surface.get(), path.c_str()), CAIRO_STATUS_SUCCESS);
-}
-
-// frames/0000.png ... as links to the few distinct pictures, 30 a second.
-std::string PlayFrames(const ScratchDir& dir, const std::vector<int>& sequence) {
+TEST(Capture, BarcodeFramesThroughGStreamerBecomeScanEvents) {
+    TempConfigHome dir;
+    RenderOptions look;
+    look.pixelsPerModule = 3.0;
+    ASSERT_TRUE(WritePng(Frame{}, dir.path / "picture0.png"));
+    ASSERT_TRUE(
+        WritePng(RenderBarcode(BARCODE_EANX, "590123412345", look), dir.path / "picture1.png"));
+    look.seed = 2;
+    look.angleDegrees = 12;
+    ASSERT_TRUE(
+        WritePng(RenderBarcode(BARCODE_EANX, "400638133393", look), dir.path / "picture2.png"));
+    // The first code for 10 frames, nothing beyond the 2-second hold, the
+    // second code for 10: 0000.png ... as links to the pictures, 30 a second.
+    std::vector<int> sequence(10, 1);
+    sequence.insert(sequence.end(), 65, 0);
+    sequence.insert(sequence.end(), 10, 2);
+    sequence.insert(sequence.end(), 5, 0);
     for (std::size_t i = 0; i < sequence.size(); ++i) {
         char name[32];
         std::snprintf(name, sizeof name, "%04zu.png", i);
         fs::create_symlink(dir.path / ("picture" + std::to_string(sequence[i]) + ".png"),
                            dir.path / name);
     }
-    return "multifilesrc location=" + (dir.path / "%04d.png").string() +
-           " caps=image/png,framerate=30/1 ! pngdec";
-}
-
-} // namespace
-
-TEST(Capture, BarcodeFramesThroughGStreamerBecomeScanEvents) {
-    ScratchDir dir;
-    RenderOptions look;
-    look.pixelsPerModule = 3.0;
-    WriteFramePng(Frame{}, dir.path / "picture0.png");
-    WriteFramePng(RenderBarcode(BARCODE_EANX, "590123412345", look), dir.path / "picture1.png");
-    look.seed = 2;
-    look.angleDegrees = 12;
-    WriteFramePng(RenderBarcode(BARCODE_EANX, "400638133393", look), dir.path / "picture2.png");
-    std::vector<int> sequence(10, 1);       // the first code
-    sequence.insert(sequence.end(), 65, 0); // nothing beyond the 2-second hold
-    sequence.insert(sequence.end(), 10, 2); // the second code
-    sequence.insert(sequence.end(), 5, 0);
-    VideoSetSourceDescription(PlayFrames(dir, sequence));
+    VideoSetSourceDescription("multifilesrc location=" + (dir.path / "%04d.png").string() +
+                              " caps=image/png,framerate=30/1 ! pngdec");
 
     LiveHarness live;
     live.FollowRealTime();
@@ -75,7 +51,7 @@ TEST(Capture, BarcodeFramesThroughGStreamerBecomeScanEvents) {
     EXPECT_TRUE(VideoLastCaptureEnd().ended) << VideoLastCaptureEnd().message;
     ASSERT_EQ(live.Reads().size(), 2u);
     EXPECT_EQ(live.Reads()[0].text, "5901234123457");
-    EXPECT_EQ(live.Reads()[0].symbology, kEAN13);
+    EXPECT_EQ(live.Reads()[0].symbology, "ean1"_4cc);
     EXPECT_EQ(live.Reads()[1].text, "4006381333931");
 }
 

@@ -3,6 +3,7 @@
 #include "tests/video/live_harness.h"
 
 #include "engine/video_hooks.h"
+#include "tests/support/temp_config_home.h"
 #include "video/cairo_ptr.h"
 
 #include <gtest/gtest.h>
@@ -13,32 +14,24 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
-class Export : public testing::Test {
-  protected:
-    void SetUp() override {
-        char name[] = "/tmp/kestrix-export-XXXXXX";
-        home = mkdtemp(name);
-        setenv("HOME", home.c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
-        unsetenv("XDG_DESKTOP_DIR");
-    }
-    void TearDown() override { fs::remove_all(home); }
-
-    fs::path home;
+TEST(Export, WritesTheFirstFreeNumberAsA640x480PngOnTheUsersDesktop) {
+    TempConfigHome home; // also $HOME here
+    const char* oldHome = std::getenv("HOME");
+    const std::string savedHome = oldHome ? oldHome : "";
+    setenv("HOME", home.path.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (home.path / "config").c_str(), 1);
+    unsetenv("XDG_DESKTOP_DIR");
     LiveHarness live;
-};
 
-} // namespace
+    // No Desktop folder: an error, and nothing is written.
+    EXPECT_EQ(VideoExportFrame(live.Instance()), fnfErr);
+    EXPECT_EQ(std::distance(fs::directory_iterator(home.path), fs::directory_iterator()), 0);
 
-TEST_F(Export, WritesTheFirstFreeNumberAsA640x480Png) {
-    const fs::path desktop = home / "Desktop";
+    const fs::path desktop = home.path / "Desktop";
     fs::create_directories(desktop);
     std::ofstream(desktop / "Kestrix Image 1") << "taken";
     std::ofstream(desktop / "Kestrix Image 3") << "taken";
     for (int x = 0; x < kFrameWidth; ++x) live.Pixel(x, 100) = 0xFF123456u;
-
     ASSERT_EQ(VideoExportFrame(live.Instance()), noErr);
     const fs::path written = desktop / "Kestrix Image 2";
     ASSERT_TRUE(fs::exists(written));
@@ -52,24 +45,17 @@ TEST_F(Export, WritesTheFirstFreeNumberAsA640x480Png) {
         cairo_image_surface_get_data(png.get()) + 100 * cairo_image_surface_get_stride(png.get()));
     EXPECT_EQ(row[0] & 0xFFFFFFu, 0x123456u);
     EXPECT_EQ(row[639] & 0xFFFFFFu, 0x123456u);
-
     ASSERT_EQ(VideoExportFrame(live.Instance()), noErr);
     EXPECT_TRUE(fs::exists(desktop / "Kestrix Image 4"));
-}
 
-TEST_F(Export, TheDesktopOfTheUserDirsIsUsed) {
-    fs::create_directories(home / "config");
-    fs::create_directories(home / "Schreibtisch");
-    std::ofstream(home / "config" / "user-dirs.dirs")
+    // The Desktop that the user's folder settings name.
+    fs::create_directories(home.path / "config");
+    fs::create_directories(home.path / "Schreibtisch");
+    std::ofstream(home.path / "config" / "user-dirs.dirs")
         << "# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n";
     ASSERT_EQ(VideoExportFrame(live.Instance()), noErr);
-    EXPECT_TRUE(fs::exists(home / "Schreibtisch" / "Kestrix Image 1"));
-}
-
-TEST_F(Export, NoDesktopFolderIsAnErrorAndWritesNothing) {
-    EXPECT_EQ(VideoExportFrame(live.Instance()), fnfErr);
-    EXPECT_FALSE(fs::exists(home / "Desktop"));
-    EXPECT_EQ(std::distance(fs::directory_iterator(home), fs::directory_iterator()), 0);
+    EXPECT_TRUE(fs::exists(home.path / "Schreibtisch" / "Kestrix Image 1"));
+    setenv("HOME", savedHome.c_str(), 1);
 }
 
 TEST(Sound, AMissingSoundIsSilentAndTheBeepNeverWaits) {
