@@ -43,6 +43,7 @@ constexpr std::array advancedControls = {
     AdvancedControl{kKeyAppendKeyCode, ControlKind::kPopup},
     AdvancedControl{kKeyBeep, ControlKind::kCheckbox},
     AdvancedControl{kKeyTryHarder, ControlKind::kCheckbox},
+    AdvancedControl{kKeyCode32, ControlKind::kCheckbox},
 };
 
 void FillControl(QWidget* window, const AdvancedControl& c, const ScannerInstance* instance) {

@@ -84,7 +84,7 @@ namespace {
 ScanOptions KestrixOptions(bool tryHarder) {
     ScanOptions options;
     for (OSType key : {kKeyEAN8, kKeyEAN13, kKeyUPCA, kKeyUPCE, kKeyCodabar, kKeyCode39,
-                       kKeyCode128, kKeyInt2of5})
+                       kKeyCode128, kKeyInt2of5, kKeyCode32})
         options.switches.push_back({key, true});
     options.switches.push_back({kKeyTryHarder, tryHarder});
     options.supplement = kSupplementOptional;

@@ -30,6 +30,9 @@ Options:
                         cd39  Code 39   (off)
                         c128  Code 128  (off)
                         i2o5  2 of 5    (off; Interleaved 2 of 5)
+                        cd32  Code 32   (off): Italian pharmacy codes,
+                              printed as Code 39; a six-character Code 39
+                              whose number checks then reads as Code 32
                         all   all of them
                         hard  Try harder (on): read again what the first
                               reading misses (codes at the picture's

@@ -8,8 +8,8 @@
 
 namespace {
 
-constexpr std::array symbologyKeys = {kKeyEAN8,    kKeyEAN13,  kKeyUPCA,    kKeyUPCE,
-                                      kKeyCodabar, kKeyCode39, kKeyCode128, kKeyInt2of5};
+constexpr std::array symbologyKeys = {kKeyEAN8,   kKeyEAN13,   kKeyUPCA,    kKeyUPCE,  kKeyCodabar,
+                                      kKeyCode39, kKeyCode128, kKeyInt2of5, kKeyCode32};
 constexpr std::array supplementModes = {kSupplementIgnore, kSupplementRequire, kSupplementOptional};
 constexpr std::string_view kAllKeys = "all";
 
@@ -32,7 +32,7 @@ bool AddSwitches(std::string_view list, bool enabled, ScanOptions& options, std:
             options.switches.push_back({key, enabled});
         } else {
             error = "unknown symbology key '" + std::string(name) +
-                    "'; use ean8, ean1, upca, upce, coda, cd39, c128, i2o5, all or hard";
+                    "'; use ean8, ean1, upca, upce, coda, cd39, c128, i2o5, cd32, all or hard";
             return false;
         }
         if (comma == std::string_view::npos) return true;

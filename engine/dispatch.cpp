@@ -122,6 +122,19 @@ void AnalyzeAllSensors(ScannerInstance* instance) {
 
 namespace {
 
+// A Code 39 symbol, delivered as Code 32 when that is on and the symbol is
+// one, else as Code 39 when that is on.
+bool DecodeCode39Family(const ScannerInstance* instance, Laser* laser) {
+    if (!DecodeBarsCode39(laser)) return false;
+    if (instance->enableCode32 && ReadCode39AsCode32(laser->text)) {
+        laser->symbology = kSymbologyCode32;
+        return true;
+    }
+    if (instance->enableCode39) return true;
+    laser->symbology = 0;
+    return false;
+}
+
 bool DecodeEnabled(ScannerInstance* instance, Laser* laser) {
     laser->symbology = 0;
     if ((instance->enableEAN13 || instance->enableUPCA) && DecodeBarsEAN13(instance, laser))
@@ -129,7 +142,8 @@ bool DecodeEnabled(ScannerInstance* instance, Laser* laser) {
     if (instance->enableEAN8 && DecodeBarsEAN8(laser)) return true;
     if (instance->enableUPCE && DecodeBarsUPCE(instance, laser)) return true;
     if (instance->enableCodabar && DecodeBarsCodabar(laser)) return true;
-    if (instance->enableCode39 && DecodeBarsCode39(laser)) return true;
+    if ((instance->enableCode39 || instance->enableCode32) && DecodeCode39Family(instance, laser))
+        return true;
     if (instance->enableCode128 && DecodeBarsCode128(laser)) return true;
     if (instance->enableInt2of5 && DecodeBarsInt2of5(laser)) return true;
     return false;

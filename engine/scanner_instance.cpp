@@ -92,6 +92,8 @@ std::uint8_t* BooleanField(ScannerInstance* s, OSType key) {
         return &s->beepEnabled;
     case kKeyTryHarder:
         return &s->tryHarder;
+    case kKeyCode32:
+        return &s->enableCode32;
     default:
         return nullptr;
     }

@@ -43,6 +43,7 @@ constexpr OSType kKeyAppendKey = "appe"_4cc;
 constexpr OSType kKeyAppendKeyCode = "appc"_4cc;
 constexpr OSType kKeyBeep = "beep"_4cc;
 constexpr OSType kKeyTryHarder = "hard"_4cc; // the added reading for real photographs
+constexpr OSType kKeyCode32 = "cd32"_4cc;    // Code 39 symbols read as Code 32 numbers
 
 // Values of 'supp' and 'appc'.
 constexpr OSType kSupplementIgnore = "igno"_4cc;
@@ -106,6 +107,7 @@ struct ScannerInstance {
     OSType appendKeyCode = 0;        // 'appc': 'cret', 'cent' or 'ctab'
     std::uint8_t beepEnabled = 0;    // 'beep'
     std::uint8_t tryHarder = 0;      // 'hard': read again what the first reading misses
+    std::uint8_t enableCode32 = 0;   // 'cd32'
 };
 
 // Creates the instance with its defaults, frame buffer and laser patterns;

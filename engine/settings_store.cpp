@@ -24,7 +24,7 @@ struct StoredSetting {
 };
 
 // In the order in which they are stored.
-constexpr std::array<StoredSetting, 16> storedSettings = {{
+constexpr std::array<StoredSetting, 17> storedSettings = {{
     {kKeyManualFocus, &ScannerInstance::manualFocus},
     {kKeyFocusDistance, &ScannerInstance::focusDistance},
     {kKeyShowTarget, &ScannerInstance::showTarget},
@@ -41,6 +41,7 @@ constexpr std::array<StoredSetting, 16> storedSettings = {{
     {kKeyAppendKeyCode, &ScannerInstance::appendKeyCode},
     {kKeyBeep, &ScannerInstance::beepEnabled},
     {kKeyTryHarder, &ScannerInstance::tryHarder},
+    {kKeyCode32, &ScannerInstance::enableCode32},
 }};
 
 template <class... F>

@@ -16,7 +16,7 @@ constexpr OSType kKeyChannelSettings = "chan"_4cc; // the camera's flattened set
 
 // The stored items, every one with id 1, in this order: 'focm', 'focd',
 // 'targ', the eight symbology switches, 'supp', 'appe', 'appc', 'beep',
-// 'hard', then 'chan' when the instance holds channel settings. Booleans
+// 'hard', 'cd32', then 'chan' when the instance holds channel settings. Booleans
 // are one byte as held, 'focd' an IEEE-754 double and 'supp' and 'appc'
 // four-character codes, both big-endian. 'prev' and 'scan' are not stored.
 Collection SettingsToCollection(const ScannerInstance* instance);

@@ -12,13 +12,15 @@ struct SymbologyInfo {
     bool hasChecksum;
 };
 
-constexpr std::array<SymbologyInfo, 8> symbologyTable = {{
+constexpr std::array<SymbologyInfo, 9> symbologyTable = {{
     {kSymbologyEAN8, "EAN-8", true},
     {kSymbologyEAN13, "EAN-13", true},
     {kSymbologyUPCA, "UPC-A", true},
     {kSymbologyUPCE, "UPC-E", true},
     {kSymbologyCodabar, "Codabar", false},
     {kSymbologyCode39, "Code 39", false},
+    // Its check digit is one in ten: its reads are confirmed as Code 39's are.
+    {kSymbologyCode32, "Code 32", false},
     {kSymbologyCode128, "Code 128", true},
     {kSymbologyInt2of5, "2 of 5", false},
 }};

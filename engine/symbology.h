@@ -10,10 +10,11 @@ constexpr OSType kSymbologyUPCA = "upca"_4cc;
 constexpr OSType kSymbologyUPCE = "upce"_4cc;
 constexpr OSType kSymbologyCodabar = "coda"_4cc;
 constexpr OSType kSymbologyCode39 = "cd39"_4cc;
+constexpr OSType kSymbologyCode32 = "cd32"_4cc; // Italian pharmacy code, a kind of Code 39
 constexpr OSType kSymbologyCode128 = "c128"_4cc;
 constexpr OSType kSymbologyInt2of5 = "i2o5"_4cc;
 
-// False for Codabar, Code 39 and Interleaved 2 of 5; true for anything else.
+// False for Codabar, Code 39, Code 32 and Interleaved 2 of 5; true for anything else.
 bool SymbologyHasChecksum(OSType code);
 // "EAN-13", "2 of 5", ...; "Unknown" for a code not in the table.
 Str255 GetSymbologyName(OSType code);

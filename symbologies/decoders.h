@@ -38,3 +38,8 @@ bool DecodeBarsCode128(Laser* laser);
 bool DecodeBarsCode39(Laser* laser);
 bool DecodeBarsCodabar(Laser* laser);
 bool DecodeBarsInt2of5(Laser* laser);
+
+// Turns the text of a Code 39 read into its Code 32 number ("A" and nine
+// digits) when it is one: six base-32 characters whose number's check digit
+// fits. Otherwise false, and the text stays as it was.
+bool ReadCode39AsCode32(Str255& text);

@@ -48,6 +48,7 @@ const std::map<std::string, std::pair<int, std::string>> kSymbols = {
     {"upce", {BARCODE_UPCE, "0123456"}},         {"upca-12", {BARCODE_UPCA, "01234567890+12"}},
     {"c128", {BARCODE_CODE128, "Kestrix-128"}},  {"c39", {BARCODE_CODE39, "KESTRIX-39"}},
     {"coda", {BARCODE_CODABAR, "A40156B"}},      {"i25", {BARCODE_C25INTER, "12345678"}},
+    {"c32", {BARCODE_CODE32, "12345678"}},
 };
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -213,6 +214,11 @@ TEST_F(KestrixScan, ReadsPicturesAsTheOptionsSayAndReportsWhatItCannotRead) {
         {{"--enable", "cd39,coda,i2o5", "@c39", "@coda", "@i25"},
          kExitRead,
          {"Code 39:KESTRIX-39", "Codabar:A40156B", "2 of 5:12345678"}},
+        // "all" includes Code 32, which reads Italian pharmacy codes as their numbers.
+        {{"--enable", "all", "@c32", "@c39"},
+         kExitRead,
+         {"Code 32:A123456788", "Code 39:KESTRIX-39"}},
+        {{"--enable", "cd39", "@c32"}, kExitRead, {"Code 39:3PRM8N"}},
         // The supplement mode decides about add-ons.
         {{"@upca-12", "@ean13"}, kExitRead, {kUpcaLine, kEan13Line}},
         {{"--supplement", "igno", "@upca-12"}, kExitRead, {kUpcaLine}},

@@ -203,6 +203,17 @@ TEST(Dispatch, SwitchesSelectDecoders) {
     int pattern = harness.Instance()->patternIndex;
     EXPECT_TRUE(harness.Run(symbol, kFramesPerTurn).empty());
     EXPECT_EQ(harness.Instance()->patternIndex, pattern);
+
+    // Code 32 without Code 39 reads Code 32 symbols and no other Code 39.
+    ScanHarness code32;
+    code32.SetAllSymbologies(false);
+    code32.SetBoolean(kKeyCode32, true);
+    const int frames = 2 * kFramesPerTurn;
+    EXPECT_TRUE(code32.Run(Upright(BARCODE_CODE39, "KESTRIX"), frames).empty());
+    reads = code32.RunUntilRead(Upright(BARCODE_CODE32, "12345678"), frames);
+    ASSERT_EQ(reads.size(), 1u) << Describe(reads);
+    EXPECT_EQ(reads[0].text, "A123456788");
+    EXPECT_EQ(reads[0].symbology, kSymbologyCode32);
 }
 
 TEST(Dispatch, ReadsWithoutEventTargetAreStillAccepted) {
@@ -218,15 +229,12 @@ TEST(Dispatch, ReadsWithoutEventTargetAreStillAccepted) {
 }
 
 TEST(Dispatch, SymbologyNames) {
-    const std::pair<OSType, const char*> names[] = {{kSymbologyEAN8, "EAN-8"},
-                                                    {kSymbologyEAN13, "EAN-13"},
-                                                    {kSymbologyUPCA, "UPC-A"},
-                                                    {kSymbologyUPCE, "UPC-E"},
-                                                    {kSymbologyCodabar, "Codabar"},
-                                                    {kSymbologyCode39, "Code 39"},
-                                                    {kSymbologyCode128, "Code 128"},
-                                                    {kSymbologyInt2of5, "2 of 5"},
-                                                    {0, "Unknown"},
-                                                    {"xxxx"_4cc, "Unknown"}};
+    const std::pair<OSType, const char*> names[] = {
+        {kSymbologyEAN8, "EAN-8"},      {kSymbologyEAN13, "EAN-13"},
+        {kSymbologyUPCA, "UPC-A"},      {kSymbologyUPCE, "UPC-E"},
+        {kSymbologyCodabar, "Codabar"}, {kSymbologyCode39, "Code 39"},
+        {kSymbologyCode32, "Code 32"},  {kSymbologyCode128, "Code 128"},
+        {kSymbologyInt2of5, "2 of 5"},  {0, "Unknown"},
+        {"xxxx"_4cc, "Unknown"}};
     for (auto [code, name] : names) EXPECT_EQ(GetSymbologyName(code).ToString(), name);
 }

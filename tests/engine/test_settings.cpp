@@ -31,7 +31,7 @@ struct Snapshot {
 Snapshot Take(const ScannerInstance* s) {
     return {{s->manualFocus, s->showTarget, s->enableEAN8, s->enableEAN13, s->enableUPCA,
              s->enableUPCE, s->enableCodabar, s->enableCode39, s->enableCode128, s->enableInt2of5,
-             s->appendKey, s->beepEnabled, s->tryHarder},
+             s->appendKey, s->beepEnabled, s->tryHarder, s->enableCode32},
             s->focusDistance,
             s->supplementMode,
             s->appendKeyCode,
@@ -64,7 +64,7 @@ TEST(Settings, DefaultsAndAccessorsByKeyAndType) {
         {kKeyPreview, 1},   {kKeyScan, 1},   {kKeyManualFocus, 1}, {kKeyShowTarget, 0},
         {kKeyEAN8, 1},      {kKeyEAN13, 1},  {kKeyUPCA, 1},        {kKeyUPCE, 1},
         {kKeyCodabar, 0},   {kKeyCode39, 0}, {kKeyCode128, 0},     {kKeyInt2of5, 0},
-        {kKeyAppendKey, 1}, {kKeyBeep, 1}};
+        {kKeyAppendKey, 1}, {kKeyBeep, 1},   {kKeyTryHarder, 1},   {kKeyCode32, 0}};
     for (auto [key, value] : booleans)
         EXPECT_EQ(GetBooleanInfo(s.get(), key), value) << FourCCToString(key);
     EXPECT_DOUBLE_EQ(GetDoubleInfo(s.get(), kKeyFocusDistance), 0.2);
@@ -103,10 +103,10 @@ TEST(SettingsStore, ItemsInOrderWithBigEndianNumbers) {
     s->focusDistance = 0.35;
     s->supplementMode = kSupplementRequire;
     Collection c = SettingsToCollection(s.get());
-    const std::vector<OSType> expected = {"focm"_4cc, "focd"_4cc, "targ"_4cc, "ean8"_4cc,
-                                          "ean1"_4cc, "upca"_4cc, "upce"_4cc, "coda"_4cc,
-                                          "cd39"_4cc, "c128"_4cc, "i2o5"_4cc, "supp"_4cc,
-                                          "appe"_4cc, "appc"_4cc, "beep"_4cc, "hard"_4cc};
+    const std::vector<OSType> expected = {
+        "focm"_4cc, "focd"_4cc, "targ"_4cc, "ean8"_4cc, "ean1"_4cc, "upca"_4cc,
+        "upce"_4cc, "coda"_4cc, "cd39"_4cc, "c128"_4cc, "i2o5"_4cc, "supp"_4cc,
+        "appe"_4cc, "appc"_4cc, "beep"_4cc, "hard"_4cc, "cd32"_4cc};
     EXPECT_EQ(Tags(c), expected); // no 'prev', 'scan' or 'chan'
     EXPECT_EQ(FindCollectionItem(c, "focd"_4cc, 1)->bytes,
               (Bytes{0x3F, 0xD6, 0x66, 0x66, 0x66, 0x66, 0x66, 0x66}));
@@ -115,7 +115,7 @@ TEST(SettingsStore, ItemsInOrderWithBigEndianNumbers) {
 
     s->channelSettings = {1, 2, 3};
     c = SettingsToCollection(s.get());
-    EXPECT_EQ(c.items.size(), 17u);
+    EXPECT_EQ(c.items.size(), 18u);
     EXPECT_EQ(c.items.back().tag, "chan"_4cc);
     EXPECT_EQ(c.items.back().bytes, (Bytes{1, 2, 3}));
 }
@@ -148,7 +148,8 @@ TEST(SettingsStore, RoundTripThroughThePreferencesFile) {
              for (std::uint8_t* b :
                   {&s->manualFocus, &s->showTarget, &s->enableEAN8, &s->enableEAN13, &s->enableUPCA,
                    &s->enableUPCE, &s->enableCodabar, &s->enableCode39, &s->enableCode128,
-                   &s->enableInt2of5, &s->appendKey, &s->beepEnabled, &s->tryHarder})
+                   &s->enableInt2of5, &s->appendKey, &s->beepEnabled, &s->tryHarder,
+                   &s->enableCode32})
                  *b = !*b;
              s->focusDistance = 1.0;
              s->supplementMode = kSupplementOptional;
@@ -211,14 +212,16 @@ TEST(SettingsStore, DamagedStoredValuesLeaveDefaults) {
     }
 
     // A focus distance that is not a number in 0..1; an older value
-    // without 'hard' loads with Try harder on.
+    // without 'hard' and 'cd32' loads with Try harder on and Code 32 off.
     for (double distance : {-0.1, 1.5, std::nan(""), HUGE_VAL}) {
         auto s = Instance();
         s->focusDistance = distance;
         s->tryHarder = false;
+        s->enableCode32 = true;
         Collection c = SettingsToCollection(s.get());
-        c.items.pop_back(); // 'hard'
-        EXPECT_EQ(LoadedFrom(FlattenCollection(c))->focusDistance, 0.2) << distance;
-        EXPECT_TRUE(LoadedFrom(FlattenCollection(c))->tryHarder);
+        c.items.resize(c.items.size() - 2); // 'hard' and 'cd32'
+        auto loaded = LoadedFrom(FlattenCollection(c));
+        EXPECT_EQ(loaded->focusDistance, 0.2) << distance;
+        EXPECT_TRUE(loaded->tryHarder && !loaded->enableCode32);
     }
 }

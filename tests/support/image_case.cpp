@@ -90,7 +90,8 @@ std::string RandomText(TestRandom& random, const std::string& alphabet, int leng
 }
 
 void ExpectRowsDelivered(const std::string& family, int zintSymbology, OSType symbology,
-                         const std::vector<SymbolRow>& rows, int variations) {
+                         const std::vector<SymbolRow>& rows, int variations,
+                         std::initializer_list<OSType> alsoOn) {
     const int total = int(rows.size()) * variations;
     const int frames = SymbologyHasChecksum(symbology) ? kFramesPerTurn : 2 * kFramesPerTurn;
     int index = 0;
@@ -108,6 +109,7 @@ void ExpectRowsDelivered(const std::string& family, int zintSymbology, OSType sy
 
             ScanHarness harness;
             harness.SetAllSymbologies(true);
+            for (OSType key : alsoOn) harness.SetBoolean(key, true);
             std::vector<ScanRead> reads = harness.RunUntilRead(frame, frames);
             bool right = reads.size() == 1 && reads[0].text == row.expected &&
                          reads[0].symbology == symbology;

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,8 +56,10 @@ struct SymbolRow {
 // stepping through the whole circle: delivered exactly once with its text
 // and symbology, within a turn when the symbology has a check digit, else
 // within two (its second equal read).
+// `alsoOn` names switches turned on beside the eight symbologies.
 void ExpectRowsDelivered(const std::string& family, int zintSymbology, OSType symbology,
-                         const std::vector<SymbolRow>& rows, int variations);
+                         const std::vector<SymbolRow>& rows, int variations,
+                         std::initializer_list<OSType> alsoOn = {});
 
 struct DamageTable {
     std::string family;

@@ -61,8 +61,8 @@ void ApplyWideRatio(BarPattern& pattern, double ratio) {
 } // namespace
 
 bool HasWideRatio(int symbology) {
-    return symbology == BARCODE_CODE39 || symbology == BARCODE_CODABAR ||
-           symbology == BARCODE_C25INTER;
+    return symbology == BARCODE_CODE39 || symbology == BARCODE_CODE32 ||
+           symbology == BARCODE_CODABAR || symbology == BARCODE_C25INTER;
 }
 
 std::vector<double> RunWidths(const BarPattern& pattern) {

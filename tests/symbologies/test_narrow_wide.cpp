@@ -200,6 +200,29 @@ TEST(NarrowWide, Code39ImagesDelivered) {
     ExpectRowsDelivered("Code39", BARCODE_CODE39, kSymbologyCode39, rows, 3);
 }
 
+// Code 32 numbers as libzint writes them under its symbols (it adds the
+// check digit); beside them Code 39 labels that are no Code 32 number.
+TEST(NarrowWide, Code32ImagesDeliveredAsTheirNumbersWhenCode32IsOn) {
+    std::vector<SymbolRow> code32, code39;
+    for (double ratio : {2.5, 3.0}) {
+        for (auto [digits, number] : {std::pair{"12345678", "A123456788"},
+                                      {"00000000", "A000000000"},
+                                      {"99999999", "A999999992"},
+                                      {"80112233", "A801122336"},
+                                      {"35721498", "A357214980"}})
+            code32.push_back({digits, number, ratio});
+        // Six base-32 characters whose check digit does not fit, one
+        // character too many, a vowel.
+        for (const char* text : {"3PRM8M", "3PRM8NB", "3PRM8A"})
+            code39.push_back({text, text, ratio});
+    }
+    ExpectRowsDelivered("Code32", BARCODE_CODE32, kSymbologyCode32, code32, 2, {kKeyCode32});
+    ExpectRowsDelivered("Code32As39", BARCODE_CODE39, kSymbologyCode39, code39, 2, {kKeyCode32});
+    // Without the Code 32 switch the symbol is the Code 39 it is printed as.
+    ExpectRowsDelivered("Code32Off", BARCODE_CODE32, kSymbologyCode39,
+                        {{"12345678", "3PRM8N", 3.0}}, 2);
+}
+
 TEST(NarrowWide, CodabarImagesDelivered) {
     std::vector<SymbolRow> rows;
     TestRandom random(39);
