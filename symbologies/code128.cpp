@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <string_view>
 
 namespace {
@@ -228,6 +229,26 @@ static_assert(EdgeDistances(code128Standard[kStop].pattern) == std::array<double
 // The working table: its distance columns are filled by InitializeCode128.
 std::array<Code128Digit, kValueCount> code128Digit = code128Standard;
 
+// The same distances as whole modules, to index the scores of a measured
+// character: a bar and a space are 1 to 4 modules each.
+constexpr int kMinEdgeDistance = 2;
+constexpr int kMaxEdgeDistance = 8;
+using WholeDistances = std::array<std::uint8_t, 4>;
+
+constexpr std::array<WholeDistances, kValueCount> wholeDistances = [] {
+    std::array<WholeDistances, kValueCount> table{};
+    for (int v = 0; v < kValueCount; ++v) {
+        const std::array<double, 4> d = EdgeDistances(code128Standard[v].pattern);
+        for (int i = 0; i < 4; ++i) table[v][i] = std::uint8_t(d[i]);
+    }
+    return table;
+}();
+
+static_assert(std::ranges::all_of(wholeDistances, [](const WholeDistances& d) {
+    return std::ranges::all_of(
+        d, [](int m) { return m >= kMinEdgeDistance && m <= kMaxEdgeDistance; });
+}));
+
 // The value whose distances best match the character whose first bar is
 // entry c[0], or -1 when even the best scores below kMinScore. Ties keep the
 // lower value. The first character of a symbol can only be a start or the stop.
@@ -242,17 +263,38 @@ int MatchCharacter(const Element* c, bool firstCharacter) {
 
     int best = -1;
     double bestScore = 0.0;
-    for (int v = firstCharacter ? kStartA : 0; v < kValueCount; ++v) {
-        const Code128Digit& digit = code128Digit[v];
-        // Each distance scores at most 1: a character two distances cannot
-        // lift above the best so far, or to kMinScore, is passed over.
-        double score = ApproxScore(e1, digit.leading1) + ApproxScore(e2, digit.leading2);
-        if (score + 2.0 <= bestScore || score + 2.0 < kMinScore) continue;
-        score += ApproxScore(e3, digit.trailing1) + ApproxScore(e4, digit.trailing2);
+    // Each distance scores at most 1: a character two distances cannot lift
+    // above the best so far, or to kMinScore, is passed over.
+    auto consider = [&](int v, double first2, auto last2) {
+        if (first2 + 2.0 <= bestScore || first2 + 2.0 < kMinScore) return;
+        const double score = first2 + last2();
         if (score > bestScore) {
             bestScore = score;
             best = v;
         }
+    };
+    if (firstCharacter) {
+        for (int v = kStartA; v < kValueCount; ++v) {
+            const Code128Digit& digit = code128Digit[v];
+            consider(v, ApproxScore(e1, digit.leading1) + ApproxScore(e2, digit.leading2), [&] {
+                return ApproxScore(e3, digit.trailing1) + ApproxScore(e4, digit.trailing2);
+            });
+        }
+        return bestScore < kMinScore ? -1 : best;
+    }
+    // Any value may follow: each measured distance is scored once against
+    // every whole distance, and the values add up their four scores.
+    std::array<std::array<double, kMaxEdgeDistance + 1>, 4> scores{};
+    for (int m = kMinEdgeDistance; m <= kMaxEdgeDistance; ++m) {
+        scores[0][m] = ApproxScore(e1, m);
+        scores[1][m] = ApproxScore(e2, m);
+        scores[2][m] = ApproxScore(e3, m);
+        scores[3][m] = ApproxScore(e4, m);
+    }
+    for (int v = 0; v < kValueCount; ++v) {
+        const WholeDistances& d = wholeDistances[v];
+        consider(v, scores[0][d[0]] + scores[1][d[1]],
+                 [&] { return scores[2][d[2]] + scores[3][d[3]]; });
     }
     return bestScore < kMinScore ? -1 : best;
 }
