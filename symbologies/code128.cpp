@@ -249,6 +249,36 @@ static_assert(std::ranges::all_of(wholeDistances, [](const WholeDistances& d) {
         d, [](int m) { return m >= kMinEdgeDistance && m <= kMaxEdgeDistance; });
 }));
 
+// The values grouped by their two leading distances, each group in
+// ascending order.
+constexpr int kDistanceSpan = kMaxEdgeDistance - kMinEdgeDistance + 1;
+constexpr int kLeadingGroups = kDistanceSpan * kDistanceSpan;
+
+constexpr int LeadingGroup(int m1, int m2) {
+    return (m1 - kMinEdgeDistance) * kDistanceSpan + (m2 - kMinEdgeDistance);
+}
+
+// Group g is values[start[g]] up to values[start[g + 1]].
+struct LeadingGroups {
+    std::array<std::uint8_t, kLeadingGroups + 1> start{};
+    std::array<std::uint8_t, kValueCount> values{};
+};
+
+constexpr LeadingGroups leadingGroups = [] {
+    LeadingGroups groups;
+    int next = 0;
+    for (int g = 0; g < kLeadingGroups; ++g) {
+        groups.start[g] = std::uint8_t(next);
+        for (int v = 0; v < kValueCount; ++v)
+            if (LeadingGroup(wholeDistances[v][0], wholeDistances[v][1]) == g)
+                groups.values[next++] = std::uint8_t(v);
+    }
+    groups.start[kLeadingGroups] = std::uint8_t(next);
+    return groups;
+}();
+
+static_assert(leadingGroups.start[kLeadingGroups] == kValueCount);
+
 // The value whose distances best match the character whose first bar is
 // entry c[0], or -1 when even the best scores below kMinScore. Ties keep the
 // lower value. The first character of a symbol can only be a start or the stop.
@@ -283,7 +313,10 @@ int MatchCharacter(const Element* c, bool firstCharacter) {
         return bestScore < kMinScore ? -1 : best;
     }
     // Any value may follow: each measured distance is scored once against
-    // every whole distance, and the values add up their four scores.
+    // every whole distance, and the values add up their four scores. They
+    // are taken by their two leading distances, first those nearest to the
+    // measured ones, whose score is then hard to beat: the other groups
+    // mostly fall to the bound.
     std::array<std::array<double, kMaxEdgeDistance + 1>, 4> scores{};
     for (int m = kMinEdgeDistance; m <= kMaxEdgeDistance; ++m) {
         scores[0][m] = ApproxScore(e1, m);
@@ -291,11 +324,29 @@ int MatchCharacter(const Element* c, bool firstCharacter) {
         scores[2][m] = ApproxScore(e3, m);
         scores[3][m] = ApproxScore(e4, m);
     }
-    for (int v = 0; v < kValueCount; ++v) {
-        const WholeDistances& d = wholeDistances[v];
-        consider(v, scores[0][d[0]] + scores[1][d[1]],
-                 [&] { return scores[2][d[2]] + scores[3][d[3]]; });
-    }
+    auto considerGroup = [&](int m1, int m2) {
+        const double first2 = scores[0][m1] + scores[1][m2];
+        // Not <= as above: a later group may hold a lower value of equal score.
+        if (first2 + 2.0 < kMinScore || first2 + 2.0 < bestScore) return;
+        const int group = LeadingGroup(m1, m2);
+        for (int i = leadingGroups.start[group]; i < leadingGroups.start[group + 1]; ++i) {
+            const int v = leadingGroups.values[i];
+            const WholeDistances& d = wholeDistances[v];
+            const double score = first2 + (scores[2][d[2]] + scores[3][d[3]]);
+            if (score > bestScore || (score == bestScore && v < best)) {
+                bestScore = score;
+                best = v;
+            }
+        }
+    };
+    auto nearest = [](double e) {
+        return int(std::clamp(e, double(kMinEdgeDistance), double(kMaxEdgeDistance)) + 0.5);
+    };
+    const int near1 = nearest(e1), near2 = nearest(e2);
+    considerGroup(near1, near2);
+    for (int m1 = kMinEdgeDistance; m1 <= kMaxEdgeDistance; ++m1)
+        for (int m2 = kMinEdgeDistance; m2 <= kMaxEdgeDistance; ++m2)
+            if (m1 != near1 || m2 != near2) considerGroup(m1, m2);
     return bestScore < kMinScore ? -1 : best;
 }
 
