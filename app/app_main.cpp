@@ -223,6 +223,10 @@ int KestrixMain(int argc, char** argv) {
                      "display, use kestrix-scan.\n";
         return 1;
     }
+    // OpenAL, one of the audio outputs that GStreamer may try for the beep,
+    // writes a line to standard error at every beep on a machine without
+    // sound, where silence is no error. Set before any thread starts.
+    setenv("ALSOFT_LOGLEVEL", "0", 0);
     gst_init(nullptr, nullptr);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kestrix"));
