@@ -48,10 +48,11 @@ constexpr int kRunsPerCharacter = 8;     // and the gap after them
 constexpr int kFirstLetter = 16;         // records 16 to 19 are the start/stop letters A to D
 constexpr double kQuietZoneRatio = 6.0;  // against the neighbouring character's first bar
 // Read harder: printed Codabar shows quiet zones of some 3.6 times its first
-// bar, and without a check character a minimum length keeps pieces of text
-// and texture from reading as short codes.
+// bar.
 constexpr double kHardQuietZoneRatio = 3.0;
-constexpr int kHardMinDataCharacters = 4;
+// Without a check character a minimum length keeps pieces of text, texture
+// and damaged symbols of other kinds from reading as short codes.
+constexpr int kMinDataCharacters = 4;
 constexpr double kMinWideRatio = 1.5; // a wide element against a narrow one of its kind
 constexpr double kMaxWideRatio = 5.0;
 
@@ -129,7 +130,7 @@ bool ReadSymbol(const Laser* laser, int q, Str255& text) {
 
         if (!IsQuietZone(laser, b + 8, quietRatio * e[b + 1].width)) return false;
         if (k == 2) return false;
-        if (ReadHarder(laser) && k - 2 < kHardMinDataCharacters) return false;
+        if (k - 2 < kMinDataCharacters) return false;
         text.SetLength(k);
         return true;
     }

@@ -81,10 +81,11 @@ constexpr double kQuietZoneRatio = 6.0; // against the start's first bar and the
 constexpr double kMinQuietNarrows = 9.0;
 constexpr double kMinPairNarrows = 12.0;
 constexpr double kMaxPairNarrows = 22.0;
-// Read harder, the quiet zones of 9 narrow modules give way to a minimum
-// length (cartons print the code between bearer bars with narrow margins):
-// a piece of a longer symbol or of texture rarely holds six digits.
-constexpr int kHardMinDigits = 6;
+// A piece of a longer symbol (of any kind), of a damaged one or of texture
+// rarely holds six digits; read harder, this minimum length stands in for
+// the quiet zones of 9 narrow modules (cartons print the code between
+// bearer bars with narrow margins).
+constexpr int kMinDigits = 6;
 constexpr double kMinWideRatio = 1.5; // a wide element against a narrow one of its kind
 constexpr double kMaxWideRatio = 4.0;
 
@@ -128,8 +129,8 @@ bool ReadSymbol(const Laser* laser, int q, Str255& text) {
         // has been read, so the text always has its two digits at least.
         if (e[b + 18].width > kQuietZoneRatio * e[b + 17].width &&
             IsWider(e[b + 15].width, e[b + 17].width)) {
-            if (harder ? length < kHardMinDigits : e[b + 18].width < kMinQuietNarrows * narrow)
-                return false;
+            if (length < kMinDigits) return false;
+            if (!harder && e[b + 18].width < kMinQuietNarrows * narrow) return false;
             text.SetLength(length);
             return true;
         }

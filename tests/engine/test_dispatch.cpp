@@ -143,7 +143,7 @@ INSTANTIATE_TEST_SUITE_P(
     Symbologies, ConfirmedSymbologies,
     testing::Values(ConfirmParam{"Code39", BARCODE_CODE39, "KESTRIX", "SCAN 39"},
                     ConfirmParam{"Codabar", BARCODE_CODABAR, "A1234B", "C98765D"},
-                    ConfirmParam{"Int2of5", BARCODE_C25INTER, "12345678", "9988"}),
+                    ConfirmParam{"Int2of5", BARCODE_C25INTER, "12345678", "998877"}),
     [](const testing::TestParamInfo<ConfirmParam>& info) { return std::string(info.param.name); });
 
 } // namespace
