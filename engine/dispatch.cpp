@@ -141,6 +141,11 @@ bool DecodeEnabled(ScannerInstance* instance, Laser* laser) {
         return true;
     if (instance->enableEAN8 && DecodeBarsEAN8(laser)) return true;
     if (instance->enableUPCE && DecodeBarsUPCE(instance, laser)) return true;
+    // Without a check digit a damaged symbol reads as another too easily
+    // from a table of the noisy look, whose raised floor drops weak edges.
+    if (laser->rules == kRulesNoisyLook) {
+        return instance->enableCode128 && DecodeBarsCode128(laser);
+    }
     if (instance->enableCodabar && DecodeBarsCodabar(laser)) return true;
     if ((instance->enableCode39 || instance->enableCode32) && DecodeCode39Family(instance, laser))
         return true;

@@ -4,6 +4,15 @@
 #include "engine/laser.h"
 #include "engine/sensor_edges.h"
 #include "engine/sensor_mean.h"
+#include "engine/sensor_noise.h"
+
+bool ReadNoisyLook(ScannerInstance* instance, Laser* laser, const int* samples, int n) {
+    const int noise = SampleNoise(samples, n);
+    if (noise <= kMeanNoiseFloor) return false;
+    laser->rules = kRulesNoisyLook;
+    AnalyzeSamplesMean(laser, samples, n, noise);
+    return Decode1DBarcode(instance, laser);
+}
 
 bool ReadLaserHarder(ScannerInstance* instance, Laser* laser, SecondLook look) {
     laser->rules = kRulesHard;
@@ -15,6 +24,8 @@ bool ReadLaserHarder(ScannerInstance* instance, Laser* laser, SecondLook look) {
         if (look != SecondLook::kEdges) {
             AnalyzeSamplesMean(laser, samples, n);
             if (Decode1DBarcode(instance, laser)) return true;
+            if (ReadNoisyLook(instance, laser, samples, n)) return true;
+            laser->rules = kRulesSecondLook;
         }
         if (look != SecondLook::kMean) {
             AnalyzeSamplesEdges(laser, samples, n);

@@ -17,6 +17,11 @@ constexpr int kMinRunsForSecondLook = 20;
 // a frame costs one analysis more per laser, not two.
 enum class SecondLook { kBoth, kMean, kEdges };
 
+// On a laser whose samples step by more than the mean threshold's floor (a
+// noisy frame), its run table with the floor raised to that step, read with
+// kRulesNoisyLook. True when the laser decoded.
+bool ReadNoisyLook(ScannerInstance* instance, Laser* laser, const int* samples, int n);
+
 // True when the laser decoded; its rules then tell which reading read it.
 // The laser's run table is left as the last analysis wrote it. Reads the
 // samples that AnalyzeSensor took of this frame.

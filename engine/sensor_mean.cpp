@@ -14,13 +14,10 @@
 namespace {
 
 constexpr int kHalfWindow = 4;
-// The difference to the mean, times the window's sample count, beyond which
-// a sample changes the run: 3 grey levels of 255 in a full window.
-constexpr int kNoiseFloor = 12;
 
 } // namespace
 
-void AnalyzeSamplesMean(Laser* laser, const int* samples, int n) {
+void AnalyzeSamplesMean(Laser* laser, const int* samples, int n, int noiseFloor) {
     int prefix[kMaxElements + 1];
     RunBuilder runs(laser);
     if (n <= 0) return;
@@ -47,7 +44,7 @@ void AnalyzeSamplesMean(Laser* laser, const int* samples, int n) {
         before = changed ? previous : before;
         after = changed ? difference : after;
         previous = difference;
-        const long floor = long(kNoiseFloor) * count;
+        const long floor = long(noiseFloor) * count; // the difference is count times the distance
         if (!dark && difference < -floor) {
             dark = true;
             runs.Edge(crossing(), true);

@@ -7,5 +7,10 @@
 
 struct Laser;
 
-// Rebuilds the laser's run table from n samples that SampleLaser took for it.
-void AnalyzeSamplesMean(Laser* laser, const int* samples, int n);
+// The distance from the mean beyond which a sample changes the run: 3 grey
+// levels of 255.
+constexpr int kMeanNoiseFloor = 12;
+
+// Rebuilds the laser's run table from n samples that SampleLaser took for
+// it, with a sample's distance from the mean counting beyond noiseFloor.
+void AnalyzeSamplesMean(Laser* laser, const int* samples, int n, int noiseFloor = kMeanNoiseFloor);

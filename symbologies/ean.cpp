@@ -25,7 +25,7 @@ constexpr double kMinDigitScore = 2.55; // of 3.0
 constexpr double kMinSecondLookDigitScore = 2.7;
 
 double MinDigitScore(const Laser* laser) {
-    return laser->rules == kRulesSecondLook ? kMinSecondLookDigitScore : kMinDigitScore;
+    return laser->rules >= kRulesSecondLook ? kMinSecondLookDigitScore : kMinDigitScore;
 }
 
 // EAN-13 layout from the leading quiet zone q.

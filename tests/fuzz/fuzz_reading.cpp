@@ -54,7 +54,7 @@ void ReadRunTable(ScannerInstance* s, const std::uint8_t* data, std::size_t size
     Element* unused = laser->elements + count;
     const std::size_t unusedBytes = sizeof(Element) * std::size_t(kMaxElements - count);
     ASAN_POISON_MEMORY_REGION(unused, unusedBytes);
-    for (ReadingRules rules : {kRulesPrinted, kRulesHard, kRulesSecondLook}) {
+    for (ReadingRules rules : {kRulesPrinted, kRulesHard, kRulesSecondLook, kRulesNoisyLook}) {
         laser->rules = rules;
         Decode1DBarcode(s, laser);
     }
