@@ -5,8 +5,6 @@
 #include "engine/read_harder.h"
 #include "engine/scanner_instance.h"
 #include "engine/sensor.h"
-#include "engine/sensor_mean.h"
-#include "engine/sensor_noise.h"
 #include "engine/symbology.h"
 
 #include <algorithm>
@@ -93,12 +91,7 @@ void ReadLine(ScannerInstance* instance, Laser* forward, Laser* backward, const 
     if (forward->elementCount < kMinRunsForSecondLook) return;
     // The mean threshold's table only: on whole pictures the edge analysis
     // finds what the two others find, at the cost of both.
-    AnalyzeSamplesMean(forward, forward->samples, forward->samplesTaken);
-    if (tryBoth(kRulesSecondLook)) return;
-    const int noise = SampleNoise(forward->samples, forward->samplesTaken);
-    if (noise <= kMeanNoiseFloor) return;
-    AnalyzeSamplesMean(forward, forward->samples, forward->samplesTaken, noise);
-    tryBoth(kRulesNoisyLook);
+    tryBoth(AnalyzeMeanLook(forward, forward->samples, forward->samplesTaken));
 }
 
 // The scan lines, as end points clipped to the frame, each given to visit.

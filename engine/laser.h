@@ -22,8 +22,8 @@ enum ReadingRules : std::uint8_t {
     kRulesHard = 1,       // the frame's border is a quiet zone, proportions measured locally,
                           //   minimum lengths for codes without a check digit
     kRulesSecondLook = 2, // as kRulesHard, on a run table of a second analysis: stricter digits
-    kRulesNoisyLook = 3,  // as kRulesSecondLook, on the mean threshold raised to the sensor
-                          //   noise: only symbologies with a check digit are read
+    kRulesNoisyLook = 3,  // as kRulesSecondLook, on the mean threshold with its floor raised
+                          //   to the sensor noise: only symbologies with a check digit
 };
 
 // One bar or space run along a laser. No default values: a laser's table is

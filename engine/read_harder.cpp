@@ -6,12 +6,14 @@
 #include "engine/sensor_mean.h"
 #include "engine/sensor_noise.h"
 
-bool ReadNoisyLook(ScannerInstance* instance, Laser* laser, const int* samples, int n) {
+ReadingRules AnalyzeMeanLook(Laser* laser, const int* samples, int n) {
     const int noise = SampleNoise(samples, n);
-    if (noise <= kMeanNoiseFloor) return false;
-    laser->rules = kRulesNoisyLook;
+    if (noise <= kMeanNoiseFloor) {
+        AnalyzeSamplesMean(laser, samples, n);
+        return kRulesSecondLook;
+    }
     AnalyzeSamplesMean(laser, samples, n, noise);
-    return Decode1DBarcode(instance, laser);
+    return kRulesNoisyLook;
 }
 
 bool ReadLaserHarder(ScannerInstance* instance, Laser* laser, SecondLook look) {
@@ -22,9 +24,8 @@ bool ReadLaserHarder(ScannerInstance* instance, Laser* laser, SecondLook look) {
         const int* samples = laser->samples;
         const int n = laser->samplesTaken;
         if (look != SecondLook::kEdges) {
-            AnalyzeSamplesMean(laser, samples, n);
+            laser->rules = AnalyzeMeanLook(laser, samples, n);
             if (Decode1DBarcode(instance, laser)) return true;
-            if (ReadNoisyLook(instance, laser, samples, n)) return true;
             laser->rules = kRulesSecondLook;
         }
         if (look != SecondLook::kMean) {

@@ -5,8 +5,9 @@
 // digit.
 #pragma once
 
+#include "engine/laser.h"
+
 struct ScannerInstance;
-struct Laser;
 
 // A first run table with fewer runs than the shortest symbol's crosses no
 // symbol worth a second look (blur merges runs, but not that many).
@@ -17,10 +18,11 @@ constexpr int kMinRunsForSecondLook = 20;
 // a frame costs one analysis more per laser, not two.
 enum class SecondLook { kBoth, kMean, kEdges };
 
-// On a laser whose samples step by more than the mean threshold's floor (a
-// noisy frame), its run table with the floor raised to that step, read with
-// kRulesNoisyLook. True when the laser decoded.
-bool ReadNoisyLook(ScannerInstance* instance, Laser* laser, const int* samples, int n);
+// The mean threshold's run table of the laser, and the rules to read it by:
+// kRulesSecondLook, or on a laser whose samples step by more than the
+// threshold's floor (a noisy frame) the table with the floor raised to that
+// step, and kRulesNoisyLook.
+ReadingRules AnalyzeMeanLook(Laser* laser, const int* samples, int n);
 
 // True when the laser decoded; its rules then tell which reading read it.
 // The laser's run table is left as the last analysis wrote it. Reads the
