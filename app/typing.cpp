@@ -7,6 +7,7 @@
 #include "app/uinput_keyboard.h"
 
 #include <cstdlib>
+#include <iostream>
 #include <memory>
 #include <unistd.h>
 
@@ -40,27 +41,45 @@ const char* KeyName(OSType endKey) {
     }
 }
 
-} // namespace
-
-void OpenTyping(Typing& typing) {
-    CloseTyping(typing);
+// Chooses the back end. In a Wayland session XTest reaches only the X11 programs on Xwayland,
+// while the uinput keyboard types into every window: it comes first.
+void OpenBackEnd(Typing& typing) {
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    const bool waylandSession = wayland && *wayland;
+    std::string uinputTrouble;
+    auto openUInput = [&] {
+        typing.uinputFd = OpenUInputKeyboard(uinputTrouble);
+        if (typing.uinputFd < 0) return false;
+        typing.backEnd = TypingBackEnd::kUInput;
+        typing.path = "types codes through a virtual keyboard on /dev/uinput (US key positions)";
+        return true;
+    };
     const char* display = std::getenv("DISPLAY");
+    if (waylandSession && openUInput()) return;
     if (display && *display) {
         typing.display = display;
         if (Connect(typing)) {
             typing.backEnd = TypingBackEnd::kX11;
+            typing.path = std::string("types codes through XTest on the X display ") + display;
+            if (waylandSession)
+                typing.path += ", which reaches X11 programs only: " + uinputTrouble;
             return;
         }
     }
-    std::string uinputTrouble;
-    typing.uinputFd = OpenUInputKeyboard(uinputTrouble);
-    if (typing.uinputFd >= 0) {
-        typing.backEnd = TypingBackEnd::kUInput;
-        return;
-    }
+    if (!waylandSession && openUInput()) return;
+    typing.path = "cannot type codes here: there is no X display, and " + uinputTrouble;
     typing.unavailableReason =
-        "Kestrix cannot type codes here: there is no X display, and " + uinputTrouble +
-        ". Choose \"Copy it to the clipboard\", or give your user write access to /dev/uinput.";
+        "Kestrix " + typing.path +
+        ". Choose \"Copy it to the clipboard\", or let your session open /dev/uinput with the "
+        "udev rule that comes with Kestrix (man kestrix).";
+}
+
+} // namespace
+
+void OpenTyping(Typing& typing) {
+    CloseTyping(typing);
+    OpenBackEnd(typing);
+    std::cerr << "kestrix: " << typing.path << "\n";
 }
 
 void CloseTyping(Typing& typing) {

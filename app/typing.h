@@ -15,9 +15,11 @@ struct Typing {
     std::string display;           // the X display typed on
     int uinputFd = -1;             // the virtual keyboard, or -1
     std::string unavailableReason; // why nothing can be typed, when backEnd is None
+    std::string path;              // for the user: how codes are typed, or why they cannot be
 };
 
-// Chooses and opens the back end; call before the window shows.
+// Chooses and opens the back end and says which on standard error; call
+// before the window shows.
 void OpenTyping(Typing& typing);
 void CloseTyping(Typing& typing);
 

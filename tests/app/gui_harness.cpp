@@ -9,6 +9,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <fstream>
 #include <gst/gst.h>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -148,4 +149,60 @@ bool TargetWindow::Focus() {
     edit->setFocus();
     return WaitFor([this] { return QApplication::activeWindow() == window && edit->hasFocus(); },
                    3000);
+}
+
+namespace {
+constexpr const char* kWestonSocket = "kestrix-weston";
+}
+
+HeadlessWeston::HeadlessWeston() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "kestrix-wl-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) return;
+    runtime = pattern;
+    std::ofstream(runtime / "weston.ini") << "[shell]\nbackground-image=none\n"
+                                             "background-color=0xff0000ff\npanel-position=none\n";
+    weston.setProcessEnvironment(ClientEnvironment(false));
+    weston.setStandardOutputFile(QProcess::nullDevice());
+    weston.setStandardErrorFile(QString::fromStdString((runtime / "weston.log").string()));
+    // --debug lets weston-screenshooter take the screen.
+    weston.start(QStringLiteral("weston"),
+                 {"--backend=headless-backend.so", "--use-pixman", "--width=1024", "--height=768",
+                  "--idle-time=0", "--debug", QStringLiteral("--socket=") + kWestonSocket,
+                  QString::fromStdString("--config=" + (runtime / "weston.ini").string())});
+    running = weston.waitForStarted(5000) &&
+              WaitFor([this] { return std::filesystem::exists(runtime / kWestonSocket); }, 10'000);
+}
+
+HeadlessWeston::~HeadlessWeston() {
+    if (weston.state() != QProcess::NotRunning) {
+        weston.terminate();
+        if (!weston.waitForFinished(5000)) weston.kill(), weston.waitForFinished(1000);
+    }
+    std::error_code ignored;
+    if (!runtime.empty()) std::filesystem::remove_all(runtime, ignored);
+}
+
+QProcessEnvironment HeadlessWeston::ClientEnvironment(bool withX) const {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.string()));
+    environment.insert("WAYLAND_DISPLAY", kWestonSocket);
+    environment.insert("XDG_SESSION_TYPE", "wayland");
+    environment.remove("QT_QPA_PLATFORM"); // the program chooses as in a real session
+    if (!withX) environment.remove("DISPLAY");
+    return environment;
+}
+
+QImage HeadlessWeston::Screenshot() {
+    QProcess shooter;
+    shooter.setProcessEnvironment(ClientEnvironment(false));
+    shooter.setWorkingDirectory(QString::fromStdString(runtime.string()));
+    shooter.start(QStringLiteral("weston-screenshooter"), {});
+    if (!shooter.waitForFinished(10'000)) return {};
+    QImage shot;
+    for (const auto& entry : std::filesystem::directory_iterator(runtime)) {
+        if (entry.path().extension() != ".png") continue;
+        shot.load(QString::fromStdString(entry.path().string()));
+        std::filesystem::remove(entry.path());
+    }
+    return shot;
 }

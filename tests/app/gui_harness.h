@@ -1,16 +1,20 @@
 // The GUI tests' world: a private Xvfb server (never the user's desktop),
 // the test's QApplication on it, helpers to wait, run tools and show a
-// target window of the test's own, and the desktop program started inside
-// the test process with its own empty preferences folder.
+// target window of the test's own, the desktop program started inside the
+// test process with its own empty preferences folder, and a private
+// headless Weston for the program as a Wayland client.
 #pragma once
 
 #include "app/app_globals.h"
 #include "app/app_main.h"
 #include "tests/support/temp_config_home.h"
 
+#include <QImage>
 #include <QMainWindow>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QTest>
+#include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
@@ -41,6 +45,24 @@ struct TargetWindow {
     QString Text() const { return edit->toPlainText(); }
     QWidget* window;
     QPlainTextEdit* edit;
+};
+
+// A headless Weston of the test's own, on a socket in a runtime folder of
+// its own: a plain blue desktop without a panel drawn by pixman, so that a
+// screenshot shows exactly what its clients drew.
+class HeadlessWeston {
+  public:
+    HeadlessWeston();
+    ~HeadlessWeston();
+    bool Running() const { return running; }
+    // A Wayland session's environment for a client; DISPLAY only withX.
+    QProcessEnvironment ClientEnvironment(bool withX) const;
+    QImage Screenshot(); // null when weston-screenshooter failed
+
+  private:
+    QProcess weston;
+    std::filesystem::path runtime;
+    bool running = false;
 };
 
 class AppTest : public testing::Test {

@@ -1,7 +1,8 @@
 // The installed program from end to end: kestrix started as its own process
 // on a GStreamer source reads the barcode in the video and types it into a
 // window of the test's own that has the keyboard focus; a screenshot of its
-// window shows the video, the target and the confirmation box.
+// window shows the video, the target and the confirmation box, on X11 and as
+// a Wayland client.
 #include "tests/app/gui_harness.h"
 #include "tests/support/png_writer.h"
 #include "tests/support/render_barcode.h"
@@ -16,6 +17,10 @@
 #include <zint.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -148,4 +153,54 @@ TEST(LiveProgram, ScreenshotShowsTheVideoTheTargetAndTheConfirmation) {
 
     kestrix.terminate();
     EXPECT_TRUE(kestrix.waitForFinished(10'000));
+}
+
+// In a Wayland session (a headless Weston here) the program is a Wayland
+// client that shows the video and reads it, and says on standard error
+// exactly how it types: through /dev/uinput where the test may open it
+// (then its virtual keyboard exists while the program runs; nothing is
+// typed), else why not, and whether XTest on an X display stands in.
+TEST(LiveProgram, OnWaylandShowsTheVideoAndSaysHowItTypes) {
+    REQUIRE_GUI();
+    HeadlessWeston weston;
+    if (!weston.Running()) GTEST_SKIP() << "no headless Weston (is weston installed?)";
+    const int probe = open("/dev/uinput", O_WRONLY | O_CLOEXEC);
+    const std::string uinputTrouble =
+        std::string("/dev/uinput cannot be opened (") + std::strerror(errno) + ")";
+    if (probe >= 0) close(probe);
+    const std::string viaUInput =
+        "types codes through a virtual keyboard on /dev/uinput (US key positions)";
+    const struct {
+        bool withX;
+        std::string says;
+    } cases[] = {
+        {false, probe >= 0 ? viaUInput
+                           : "cannot type codes here: there is no X display, and " + uinputTrouble},
+        {true, probe >= 0 ? viaUInput
+                          : std::string("types codes through XTest on the X display ") +
+                                std::getenv("DISPLAY") +
+                                ", which reaches X11 programs only: " + uinputTrouble},
+    };
+    for (const auto& c : cases) {
+        TempConfigHome config;
+        QProcess kestrix;
+        kestrix.setProcessEnvironment(weston.ClientEnvironment(c.withX));
+        kestrix.start(QStringLiteral(KESTRIX_PROGRAM), {"--source", "demo", "--action", "none"});
+        ScreenshotCounts n;
+        EXPECT_TRUE(WaitFor(
+            [&] {
+                n = Count(weston.Screenshot());
+                return n.dark > 2000 && n.light > 2000 && n.boxGrey > 2000;
+            },
+            15'000))
+            << "X display too: " << c.withX << ": dark " << n.dark << ", light " << n.light
+            << ", box " << n.boxGrey;
+        kestrix.terminate();
+        EXPECT_TRUE(kestrix.waitForFinished(10'000));
+        EXPECT_EQ(kestrix.exitCode(), 0);
+        const QString said = QString::fromLocal8Bit(kestrix.readAllStandardError());
+        EXPECT_TRUE(said.split('\n').contains(QString::fromStdString("kestrix: " + c.says)))
+            << "X display too: " << c.withX << ": said\n"
+            << said.toStdString();
+    }
 }
