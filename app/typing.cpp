@@ -67,7 +67,10 @@ void OpenBackEnd(Typing& typing) {
         }
     }
     if (!waylandSession && openUInput()) return;
-    typing.path = "cannot type codes here: there is no X display, and " + uinputTrouble;
+    const std::string noX = display && *display
+                                ? std::string("the X display ") + display + " cannot be reached"
+                                : std::string("there is no X display");
+    typing.path = "cannot type codes here: " + noX + ", and " + uinputTrouble;
     typing.unavailableReason =
         "Kestrix " + typing.path +
         ". Choose \"Copy it to the clipboard\", or let your session open /dev/uinput with the "
