@@ -41,8 +41,7 @@ constexpr std::size_t kBmpInfoHeaderAt = 14;
 constexpr std::array kSignatures = {
     Signature{0, "\x89PNG\r\n\x1A\n"sv, kPng},
     Signature{0, "\xFF\xD8\xFF"sv, kJpeg},
-    Signature{0, "GIF87a"sv, kGif},
-    Signature{0, "GIF89a"sv, kGif},
+    Signature{0, "GIF8"sv, kGif}, // GIF87a, GIF89a, or a damaged one
     Signature{0, "BM"sv, kBmp},
     Signature{0, "II*\0"sv, kTiff},
     Signature{0, "MM\0*"sv, kTiff},
