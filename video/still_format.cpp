@@ -1,7 +1,7 @@
 // Signatures of the still-picture formats that image viewers open and that
 // users scan: photographs (JPEG, WebP, PNG, and HEIC and AVIF from phones),
 // screenshots, flatbed scans (TIFF, PNM), barcode generators' SVG, old
-// Windows bitmaps and icons, XPM and GIFs.
+// Windows bitmaps and icons, XPM, Targa and GIFs.
 #include "video/still_format.h"
 
 #include <algorithm>
@@ -26,6 +26,7 @@ constexpr StillFormat kPnm{"PNM", "pnm"};
 constexpr StillFormat kIco{"ICO", "ico"};
 constexpr StillFormat kXpm{"XPM", "xpm"};
 constexpr StillFormat kSvg{"SVG", "svg"};
+constexpr StillFormat kTga{"TGA", "tga"};
 constexpr StillFormat kHeic{"HEIC", "heif/avif"};
 constexpr StillFormat kAvif{"AVIF", "heif/avif"};
 
@@ -97,6 +98,30 @@ bool IsSvg(std::span<const std::byte> head) {
     return text.find("<svg") != std::string_view::npos;
 }
 
+// A Targa file has no signature at its start; its 18-byte header is told
+// by values that nothing else holds together: a colour map flag of 0 or 1
+// (1 for the colour-mapped kinds), a known image kind, a non-zero size and
+// a usual depth, and no colour map described when there is none.
+constexpr std::size_t kTgaHeaderBytes = 18;
+constexpr std::array<std::uint8_t, 6> kTgaImageTypes = {1, 2, 3, 9, 10, 11};
+constexpr std::array<std::uint8_t, 5> kTgaDepths = {8, 15, 16, 24, 32};
+
+bool IsTga(std::span<const std::byte> head) {
+    if (head.size() < kTgaHeaderBytes) return false;
+    auto at = [&](std::size_t i) { return std::uint8_t(head[i]); };
+    const std::uint8_t mapType = at(1), imageType = at(2);
+    const bool mapped = imageType == 1 || imageType == 9;
+    if (mapType > 1 || mapped != (mapType == 1) ||
+        std::ranges::find(kTgaImageTypes, imageType) == kTgaImageTypes.end() ||
+        std::ranges::find(kTgaDepths, at(16)) == kTgaDepths.end() || (at(17) & 0xC0) != 0)
+        return false;
+    if (mapType == 0)
+        for (std::size_t i = 3; i < 8; ++i)
+            if (at(i) != 0) return false;
+    const int width = at(12) | at(13) << 8, height = at(14) | at(15) << 8;
+    return width > 0 && height > 0;
+}
+
 bool IsBmpInfoHeader(std::span<const std::byte> head) {
     if (head.size() < kBmpInfoHeaderAt + 4) return false;
     const auto size = std::uint8_t(head[kBmpInfoHeaderAt]);
@@ -116,5 +141,6 @@ const StillFormat* SniffStillFormat(std::span<const std::byte> head) {
     }
     if (IsPnm(head)) return &kPnm;
     if (IsSvg(head)) return &kSvg;
-    return HeifFormat(head);
+    if (const StillFormat* heif = HeifFormat(head)) return heif;
+    return IsTga(head) ? &kTga : nullptr;
 }
