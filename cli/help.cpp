@@ -7,7 +7,8 @@ std::string_view HelpText() {
 Reads the barcodes in image and video files with the Kestrix scan engine.
 A FILE of - is standard input (kestrix-scan - < scan.tif).
 
-Pictures (PNG, JPEG, TIFF, BMP, GIF, WebP, HEIC, AVIF, SVG, PNM, ICO, XPM),
+Pictures (PNG, JPEG, TIFF, BMP, GIF, WebP, HEIC, AVIF, SVG, PNM, ICO, XPM,
+TGA),
 told by their first bytes, are decoded with GdkPixbuf; an animated GIF is
 read picture by picture, as a video. Everything else (MP4, AVI, ... video)
 is decoded with GStreamer. Every frame is stretched to 640x480, as the

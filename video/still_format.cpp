@@ -137,6 +137,10 @@ const StillFormat* SniffStillFormat(std::span<const std::byte> head) {
         if (!Matches(head, s)) continue;
         if (s.format.name == kWebP.name && !Matches(head, kWebPTag)) return nullptr;
         if (s.format.name == kBmp.name && !IsBmpInfoHeader(head)) return nullptr;
+        // An icon file counts its pictures next; a Targa picture starts
+        // with the same four bytes and has zeros there.
+        if (s.format.name == kIco.name && (head.size() < 6 || (head[4] | head[5]) == std::byte(0)))
+            break;
         return &s.format;
     }
     if (IsPnm(head)) return &kPnm;

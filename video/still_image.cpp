@@ -242,6 +242,7 @@ std::unique_ptr<StillPicture> StillPicture::Read(int fd, const StillFormat& form
     rawError = nullptr;
     const bool closed = gdk_pixbuf_loader_close(loader, fed ? &rawError : nullptr);
     if (fed) loadError.reset(rawError);
+    g_signal_handlers_disconnect_by_data(loader, &progress); // the loader outlives progress
     if (loadError) detail = OneLine(loadError->message);
     if (progress.tooLarge) {
         const std::string size =

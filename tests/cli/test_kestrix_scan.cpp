@@ -315,6 +315,18 @@ std::string TiffHeader(std::uint32_t width, std::uint32_t height) {
     return tiff;
 }
 
+// An uncompressed Targa picture, top row first.
+std::string Tga(const RgbImage& image) {
+    std::string tga(18, '\0');
+    tga[2] = 2; // true colour
+    tga[12] = char(image.width & 0xFF), tga[13] = char(image.width >> 8);
+    tga[14] = char(image.height & 0xFF), tga[15] = char(image.height >> 8);
+    tga[16] = 24, tga[17] = 0x20;
+    for (std::size_t p = 0; p < image.rgb.size(); p += 3)
+        tga += char(image.rgb[p + 2]), tga += char(image.rgb[p + 1]), tga += char(image.rgb[p]);
+    return tga;
+}
+
 TEST_F(KestrixScan, OddFilesCostOneLineEachInBoundedTimeAndMemory) {
     auto write = [&](const std::string& name, const std::string& bytes) {
         std::ofstream(File(name), std::ios::binary) << bytes;
@@ -325,6 +337,7 @@ TEST_F(KestrixScan, OddFilesCostOneLineEachInBoundedTimeAndMemory) {
     write("thin.png", GreyPng(1, 400000, whiteRows));
     write("thin.tif", TiffHeader(1, 20000000));
     write("claims.png", GreyPng(16384, 16384, ""));
+    write("ean8.tga", Tga(RenderBarcode(BARCODE_EANX, "5512345")));
     write("zeros.gif", "GIF89a" + zeros);
     write("gif8.gif", "GIF8");
     write("zeros.jpg", "\xFF\xD8\xFF" + zeros);
@@ -362,6 +375,7 @@ TEST_F(KestrixScan, OddFilesCostOneLineEachInBoundedTimeAndMemory) {
          {"zeros.gif: damaged GIF file; skipped", "gif8.gif: damaged GIF file; skipped",
           "zeros.jpg: damaged JPEG file; skipped"}},
         {{"{dir}/zeros.pgm"}, kExitNothingRead, {}},
+        {{"{dir}/ean8.tga"}, kExitRead, {kEan8Line}},
         // The code may be in the part of a cut file that came.
         {{"{dir}/cut.jpg"},
          kExitRead,
