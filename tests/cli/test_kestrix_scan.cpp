@@ -475,10 +475,29 @@ TEST_F(KestrixScan, SourcePlaysAVideoLiveAndEndsWithIt) {
     for (const char* name : {"Kestrix Image 1.png", "Kestrix Image 2.png"})
         EXPECT_EQ(PngSize(shots + "/" + name), std::pair(640, 480)) << name;
 
-    const ProgramRun missing =
-        Run({"--source", "filesrc location=" + File("none.avi") + " ! avidemux ! jpegdec"});
-    EXPECT_EQ(missing.status, kExitNothingRead);
-    EXPECT_THAT(missing.err, HasSubstr("none.avi"));
+    // A snapshot folder that cannot be written is said once, with why.
+    const ProgramRun unsaved =
+        Run({"--source", "filesrc location=" + video + " ! avidemux ! jpegdec", "--snapshot-dir",
+             File("no-such-folder")});
+    EXPECT_EQ(unsaved.status, kExitRead) << unsaved.err;
+    EXPECT_THAT(unsaved.OutLines(), ElementsAre(kEan13Line, kEan8Line));
+    EXPECT_THAT(Lines(unsaved.err),
+                ElementsAre(HasSubstr("no-such-folder: the folder does not exist")));
+
+    // Sources that cannot give frames say so in plain words.
+    const struct {
+        std::string source, says;
+    } failing[] = {
+        {"filesrc location=" + File("none.avi") + " ! avidemux ! jpegdec",
+         "none.avi ! avidemux ! jpegdec\" could not be started: not found"},
+        {"audiotestsrc", "the source \"audiotestsrc\" gives no video"},
+        {"videotestsrc ! valve drop=true", "no picture came from it for 5 seconds"},
+    };
+    for (const auto& f : failing) {
+        const ProgramRun run = Run({"--source", f.source});
+        EXPECT_EQ(run.status, kExitNothingRead);
+        EXPECT_THAT(Lines(run.err), ElementsAre(HasSubstr(f.says))) << f.source;
+    }
 }
 
 TEST_F(KestrixScan, WithoutACameraTheLiveScanSaysSoAndEnds) {
