@@ -29,9 +29,16 @@ constexpr std::uint64_t kMetadataBytes = 16 * 1024 * 1024;
 // along each side, so the frame's averaging still sees the bars.
 constexpr int kReducedMargin = 2;
 constexpr std::array kJpegReductions = {8, 4, 2};
-// Deflate writes at most 1032 bytes of output for a byte of input, and a
-// PNG pixel takes at least one bit.
-constexpr std::uint64_t kDeflateMaxRatio = 1032;
+// The most pixels one byte of a file can stand for, where that is bounded:
+// deflate writes at most 1032 bytes for a byte it reads and a PNG pixel
+// takes at least one bit; a PNM pixel takes at least one bit itself. A
+// header that claims more than its file's bytes can hold is damaged.
+std::uint64_t MaxPixelsPerByte(const StillFormat& format) {
+    constexpr std::uint64_t kDeflateMaxRatio = 1032;
+    if (format.name == "PNG") return 8 * kDeflateMaxRatio;
+    if (format.name == "PNM") return 8;
+    return 0; // unbounded, or the decoder reads the whole file first
+}
 
 struct ObjectDeleter {
     void operator()(gpointer object) const { g_object_unref(object); }
@@ -85,8 +92,9 @@ void OnSizePrepared(GdkPixbufLoader* loader, int width, int height, gpointer dat
     progress->height = height;
     const std::uint64_t pixels =
         std::uint64_t(std::max(width, 0)) * std::uint64_t(std::max(height, 0));
-    progress->overclaimed = progress->format->name == "PNG" && progress->fileBytes > 0 &&
-                            pixels / 8 / kDeflateMaxRatio > progress->fileBytes;
+    const std::uint64_t perByte = MaxPixelsPerByte(*progress->format);
+    progress->overclaimed =
+        perByte > 0 && progress->fileBytes > 0 && pixels / perByte > progress->fileBytes;
     if (width <= 0 || height <= 0 || width > kMaxStretchSide || height > kMaxStretchSide ||
         pixels > kMaxStillPixels || progress->overclaimed) {
         progress->tooLarge = true;

@@ -338,6 +338,7 @@ TEST_F(KestrixScan, OddFilesCostOneLineEachInBoundedTimeAndMemory) {
     write("thin.tif", TiffHeader(1, 20000000));
     write("claims.png", GreyPng(16384, 16384, ""));
     write("ean8.tga", Tga(RenderBarcode(BARCODE_EANX, "5512345")));
+    write("claims.pgm", "P5 60000 4000 255\n" + std::string(1000, '\0'));
     write("zeros.gif", "GIF89a" + zeros);
     write("gif8.gif", "GIF8");
     write("zeros.jpg", "\xFF\xD8\xFF" + zeros);
@@ -364,10 +365,12 @@ TEST_F(KestrixScan, OddFilesCostOneLineEachInBoundedTimeAndMemory) {
          {kEan8Line},
          {"thin.png: PNG picture too large (1 x 400000 pixels); skipped",
           "thin.tif: TIFF picture too large (1 x 20000000 pixels); skipped"}},
-        {{"{dir}/claims.png"},
+        {{"{dir}/claims.png", "{dir}/claims.pgm"},
          kExitNothingRead,
          {},
          {"claims.png: damaged PNG file (its header claims 16384 x 16384 pixels, more than the "
+          "file holds); skipped",
+          "claims.pgm: damaged PNM file (its header claims 60000 x 4000 pixels, more than the "
           "file holds); skipped"}},
         {{"{dir}/zeros.gif", "{dir}/gif8.gif", "{dir}/zeros.jpg"},
          kExitNothingRead,
