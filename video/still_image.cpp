@@ -64,6 +64,7 @@ std::uint64_t MaxBytesPerPixel(const StillFormat& format) {
 // What the decoder said about the picture while it was fed.
 struct Progress {
     const StillFormat* format = nullptr;
+    std::uint64_t maxPixels = kMaxStillPixels;
     std::uint64_t fileBytes = 0; // what the file holds from the picture's start; 0: unknown
     int width = 0;               // as the header says
     int height = 0;
@@ -96,7 +97,7 @@ void OnSizePrepared(GdkPixbufLoader* loader, int width, int height, gpointer dat
     progress->overclaimed =
         perByte > 0 && progress->fileBytes > 0 && pixels / perByte > progress->fileBytes;
     if (width <= 0 || height <= 0 || width > kMaxStretchSide || height > kMaxStretchSide ||
-        pixels > kMaxStillPixels || progress->overclaimed) {
+        pixels > progress->maxPixels || progress->overclaimed) {
         progress->tooLarge = true;
         gdk_pixbuf_loader_set_size(loader, 0, 0);
         return;
@@ -193,7 +194,8 @@ StillPicture::StillPicture(std::unique_ptr<Decoded> decoded, int pictures, std::
 StillPicture::~StillPicture() = default;
 
 std::unique_ptr<StillPicture> StillPicture::Read(int fd, const StillFormat& format,
-                                                 std::string& error, std::string& detail) {
+                                                 std::string& error, std::string& detail,
+                                                 std::uint64_t maxPixels) {
     const std::string type(format.pixbufType);
     const std::string name(format.name);
     GError* rawError = nullptr;
@@ -208,6 +210,7 @@ std::unique_ptr<StillPicture> StillPicture::Read(int fd, const StillFormat& form
     }
     Progress progress;
     progress.format = &format;
+    progress.maxPixels = maxPixels;
     progress.fileBytes = BytesLeft(fd);
     g_signal_connect(loader, "size-prepared", G_CALLBACK(OnSizePrepared), &progress);
     g_signal_connect(loader, "area-updated", G_CALLBACK(OnAreaUpdated), &progress);
@@ -225,7 +228,7 @@ std::unique_ptr<StillPicture> StillPicture::Read(int fd, const StillFormat& form
         if (rowByRow && !progress.rowsDecoded.empty() && progress.rowsLeft == 0) break;
         const std::uint64_t pixels = progress.width > 0 && progress.height > 0
                                          ? std::uint64_t(progress.width) * progress.height
-                                         : kMaxStillPixels;
+                                         : maxPixels;
         if (fedBytes > kMetadataBytes + pixels * MaxBytesPerPixel(format)) break;
         const ssize_t n = read(fd, block.data(), block.size());
         if (n < 0 && errno == EINTR) continue;

@@ -29,9 +29,10 @@ class StillPicture {
     // Decodes the picture in format from fd (from its current position to
     // its end, but no further than the picture's own end). Null with the
     // reason in plain words in error ("damaged PNG file"); the library's
-    // own words are in detail.
+    // own words are in detail. A picture of more than maxPixels is refused.
     static std::unique_ptr<StillPicture> Read(int fd, const StillFormat& format, std::string& error,
-                                              std::string& detail);
+                                              std::string& detail,
+                                              std::uint64_t maxPixels = kMaxStillPixels);
     ~StillPicture();
     StillPicture(const StillPicture&) = delete;
     StillPicture& operator=(const StillPicture&) = delete;
