@@ -148,3 +148,18 @@ const StillFormat* SniffStillFormat(std::span<const std::byte> head) {
     if (const StillFormat* heif = HeifFormat(head)) return heif;
     return IsTga(head) ? &kTga : nullptr;
 }
+
+bool PlausibleStillHeader(const StillFormat& format, std::span<const std::byte> head) {
+    if (format.name != kBmp.name) return true;
+    // BITMAPINFOHEADER and later: the depth at 28, the colours used at 46.
+    constexpr std::size_t kDepthAt = 28, kColoursAt = 46, kInfoHeaderBytes = 40;
+    if (head.size() < kColoursAt + 4 || std::uint8_t(head[kBmpInfoHeaderAt]) < kInfoHeaderBytes)
+        return true;
+    auto le = [&](std::size_t at, int bytes) {
+        std::uint32_t v = 0;
+        for (int i = bytes - 1; i >= 0; --i) v = v << 8 | std::uint8_t(head[at + std::size_t(i)]);
+        return v;
+    };
+    const std::uint32_t depth = le(kDepthAt, 2), colours = le(kColoursAt, 4);
+    return depth > 8 || colours <= (std::uint32_t(1) << depth);
+}

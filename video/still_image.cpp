@@ -224,6 +224,7 @@ std::unique_ptr<StillPicture> StillPicture::Read(int fd, const StillFormat& form
     std::uint64_t fedBytes = 0;
     bool fed = true;
     bool fileEnded = false;
+    bool first = true;
     while (fed && !progress.tooLarge && !end.Ended() && !end.Broken()) {
         if (rowByRow && !progress.rowsDecoded.empty() && progress.rowsLeft == 0) break;
         const std::uint64_t pixels = progress.width > 0 && progress.height > 0
@@ -241,7 +242,14 @@ std::unique_ptr<StillPicture> StillPicture::Read(int fd, const StillFormat& form
             fileEnded = true;
             break;
         }
-        const std::size_t take = end.Take(std::as_bytes(std::span(block.data(), std::size_t(n))));
+        const auto bytes = std::as_bytes(std::span(block.data(), std::size_t(n)));
+        if (first && !PlausibleStillHeader(format, bytes)) {
+            gdk_pixbuf_loader_close(loader, nullptr);
+            error = "damaged " + name + " file";
+            return nullptr;
+        }
+        first = false;
+        const std::size_t take = end.Take(bytes);
         fedBytes += take;
         if (take == 0) break;
         rawError = nullptr;

@@ -339,6 +339,12 @@ TEST_F(KestrixScan, OddFilesCostOneLineEachInBoundedTimeAndMemory) {
     write("claims.png", GreyPng(16384, 16384, ""));
     write("ean8.tga", Tga(RenderBarcode(BARCODE_EANX, "5512345")));
     write("claims.pgm", "P5 60000 4000 255\n" + std::string(1000, '\0'));
+    // A 1-bit bitmap whose header counts 4 billion colours.
+    write("colours.bmp",
+          std::string("BM\x46\0\0\0\0\0\0\0\x3E\0\0\0\x28\0\0\0\x08\0\0\0\x01\0\0\0"
+                      "\x01\0\x01\0\0\0\0\0\x04\0\0\0\0\0\0\0\0\0\0\0\0\0\xF3\xF3\0\0\0\0",
+                      54) +
+              std::string(8, '\xFF') + std::string(4, '\0'));
     write("zeros.gif", "GIF89a" + zeros);
     write("gif8.gif", "GIF8");
     write("zeros.jpg", "\xFF\xD8\xFF" + zeros);
@@ -378,6 +384,7 @@ TEST_F(KestrixScan, OddFilesCostOneLineEachInBoundedTimeAndMemory) {
          {"zeros.gif: damaged GIF file; skipped", "gif8.gif: damaged GIF file; skipped",
           "zeros.jpg: damaged JPEG file; skipped"}},
         {{"{dir}/zeros.pgm"}, kExitNothingRead, {}},
+        {{"{dir}/colours.bmp"}, kExitNothingRead, {}, {"colours.bmp: damaged BMP file; skipped"}},
         {{"{dir}/ean8.tga"}, kExitRead, {kEan8Line}},
         // The code may be in the part of a cut file that came.
         {{"{dir}/cut.jpg"},
