@@ -108,8 +108,8 @@ bool ScanFrames(const FrameSource& next, const ScanOptions& options, const ReadC
 }
 
 bool ScanFile(const std::string& path, const ScanOptions& options, const ReadCallback& onRead,
-              std::string& error) {
-    auto reader = FileFrameReader::Open(path, error);
+              std::string& error, std::string* detail) {
+    auto reader = FileFrameReader::Open(path, error, detail);
     if (!reader) return false;
 
     FileScanner scanner(options, onRead);
@@ -129,6 +129,7 @@ bool ScanFile(const std::string& path, const ScanOptions& options, const ReadCal
         result = reader->PullFrame(next);
         if (result == GstPullResult::kEndOfStream) {
             scanner.ShowStill(current);
+            error = reader->Note();
             return true;
         }
         scanner.ShowFrame(current);
@@ -139,7 +140,9 @@ bool ScanFile(const std::string& path, const ScanOptions& options, const ReadCal
     }
     if (result == GstPullResult::kError) {
         error = reader->Error();
+        if (detail) *detail = reader->ErrorDetail();
         return false;
     }
+    error = reader->Note();
     return true;
 }

@@ -21,10 +21,12 @@ void ApplyOptions(ScannerInstance* instance, const ScanOptions& options);
 using ReadCallback = std::function<void(const ScanRead&)>;
 
 // Calls onRead for every accepted read, as it happens. False when the file
-// could not be opened or decoded, with the reason in error; reads of frames
-// before a failure have been reported all the same.
+// could not be opened or decoded, with the reason in error and the
+// decoding library's own words, if any, in detail; reads of frames before
+// a failure have been reported all the same. True with error set when the
+// file was scanned despite a fault ("the file is incomplete; ...").
 bool ScanFile(const std::string& path, const ScanOptions& options, const ReadCallback& onRead,
-              std::string& error);
+              std::string& error, std::string* detail = nullptr);
 
 // Scans one still picture, 640x480 words 0xAARRGGBB, with a fresh scanner
 // instance exactly as ScanFile scans a still image file. False when the

@@ -5,9 +5,13 @@ std::string_view HelpText() {
     return R"(Usage: kestrix-scan [OPTION]... FILE...
   or:  kestrix-scan [OPTION]... --source [PIPELINE]
 Reads the barcodes in image and video files with the Kestrix scan engine.
+A FILE of - is standard input (kestrix-scan - < scan.tif).
 
-Each file is decoded with GStreamer (PNG, JPEG and any other image or video
-format it has a decoder for) and every frame is stretched to 640x480, as the
+Pictures (PNG, JPEG, TIFF, BMP, GIF, WebP, HEIC, AVIF, SVG, PNM, ICO, XPM,
+TGA),
+told by their first bytes, are decoded with GdkPixbuf; an animated GIF is
+read picture by picture, as a video. Everything else (MP4, AVI, ... video)
+is decoded with GStreamer. Every frame is stretched to 640x480, as the
 camera's picture is. The engine sees the frames as it sees a live camera at
 30 frames a second: one scan per frame, a turn of its ten laser patterns every
 ten frames. A still image is shown for one full turn (ten frames). Each file
@@ -54,6 +58,9 @@ Options:
                       which the read was accepted, counted from 0 (0 for a
                       still image); symbology: the symbology's code (the
                       settings key); name: its display name; text: the code.
+  --raw               print each read's text alone, one per line
+  --verbose, -v       after a file's or a source's trouble in plain words,
+                      add the decoding library's own words in [brackets]
   --source [PIPELINE] scan live video instead of files, at its own pace,
                       until it ends or Ctrl+C: the camera that the desktop
                       program uses, or a GStreamer source description such
@@ -66,6 +73,8 @@ Options:
 
 A file that cannot be opened or decoded is reported on standard error, on one
 line naming the file and the reason, and the other files are still scanned.
+A cut JPEG or WebP is scanned for what it holds and said to be incomplete.
+A name holding control characters is shown quoted, as ls shows it.
 
 Exit status:
   0  at least one barcode was read

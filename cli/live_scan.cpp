@@ -4,6 +4,8 @@
 // accepted a read, when the target and the confirmation box are drawn.
 #include "cli/live_scan.h"
 
+#include "cli/shown_name.h"
+
 #include "engine/dispatch.h"
 #include "engine/scanner_instance.h"
 #include "engine/settings_store.h"
@@ -13,6 +15,7 @@
 #include "toolbox/events.h"
 #include "toolbox/preferences.h"
 #include "video/capture.h"
+#include "video/gst_capture.h"
 #include "video/video.h"
 
 #include <array>
@@ -27,6 +30,21 @@ namespace {
 constexpr std::array kScanEvents = {EventTypeSpec{kEventClassKestrix, kEventKindScan}};
 constexpr auto kLongestSleep = std::chrono::milliseconds(50); // Ctrl+C is seen this soon
 constexpr const char* kSnapshotName = "Kestrix Image %ld.png";
+// What the frame export's status codes mean for a snapshot folder.
+constexpr OSStatus kFolderMissing = -43, kDiskFull = -34, kNotWritable = -61;
+
+std::string SnapshotFailure(OSStatus status) {
+    switch (status) {
+    case kFolderMissing:
+        return "the folder does not exist";
+    case kDiskFull:
+        return "no space left";
+    case kNotWritable:
+        return "read-only or not writable";
+    default:
+        return "the file could not be written";
+    }
+}
 
 volatile std::sig_atomic_t interrupted = 0;
 
@@ -96,24 +114,34 @@ bool ScanLive(const ScanOptions& options, const ReadCallback& onRead, std::strin
 
     SetInstancePreviewEnabled(instance.get(), true);
     bool ok = instance->channel != nullptr;
+    // GStreamer's own words follow ours with --verbose.
+    auto detailed = [&](std::string message) {
+        if (options.verbose && !GstCaptureLastDetail().empty())
+            message += " [" + GstCaptureLastDetail() + "]";
+        return message;
+    };
     if (!ok)
-        error = camera ? VideoLastOpenError() +
-                             "; connect a camera, or give a GStreamer source with --source PIPELINE"
-                       : VideoLastOpenError();
+        error = detailed(camera ? VideoLastOpenError() + "; connect a camera, or give a "
+                                                         "GStreamer source with --source PIPELINE"
+                                : VideoLastOpenError());
 
     const auto previous = std::signal(SIGINT, OnInterrupt);
     interrupted = 0;
-    bool waiting = false; // for the camera to come back
+    bool waiting = false;          // for the camera to come back
+    OSStatus lastSnapshot = noErr; // a failure is said once, until it changes
     while (ok && !interrupted && loop.RunOnce()) {
         if (snapshotDue) {
             snapshotDue = false;
             std::filesystem::path written;
-            if (VideoWriteFramePng(instance.get(), options.snapshotDir, kSnapshotName, &written) ==
-                noErr)
-                std::cerr << "kestrix-scan: saved " << written.string() << "\n";
-            else
-                std::cerr << "kestrix-scan: could not save a snapshot in " << options.snapshotDir
-                          << "\n";
+            const OSStatus status =
+                VideoWriteFramePng(instance.get(), options.snapshotDir, kSnapshotName, &written);
+            if (status == noErr)
+                std::cerr << "kestrix-scan: saved " << ShownFileName(written.string()) << "\n";
+            else if (status != lastSnapshot)
+                std::cerr << "kestrix-scan: cannot save snapshots in "
+                          << ShownFileName(options.snapshotDir) << ": " << SnapshotFailure(status)
+                          << "; the reads are still printed\n";
+            lastSnapshot = status;
         }
         if (instance->channel) {
             waiting = false;
@@ -123,12 +151,13 @@ bool ScanLive(const ScanOptions& options, const ReadCallback& onRead, std::strin
         // the loop, as in the desktop program; any other source is done.
         const CaptureEnd& end = VideoLastCaptureEnd();
         if (end.failed && camera) {
-            if (!waiting) std::cerr << "kestrix-scan: " << end.message << "; trying again\n";
+            if (!waiting)
+                std::cerr << "kestrix-scan: " << detailed(end.message) << "; trying again\n";
             waiting = true;
             continue;
         }
         if (end.failed) {
-            error = end.message;
+            error = detailed(end.message);
             ok = false;
         }
         break;

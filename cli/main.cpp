@@ -4,6 +4,7 @@
 #include "cli/live_scan.h"
 #include "cli/options.h"
 #include "cli/read_output.h"
+#include "cli/shown_name.h"
 #include "video/file_frames.h"
 
 #include <iostream>
@@ -62,11 +63,14 @@ int main(int argc, char** argv) {
         return anyRead ? kExitRead : kExitNothingRead;
     }
     for (const std::string& file : options.files) {
-        std::string error;
-        if (!ScanFile(
-                file, options,
-                [&](const ScanRead& read) { anyRead = PrintRead(options, file, read); }, error))
-            std::cerr << "kestrix-scan: " << file << ": " << error << "; skipped\n";
+        std::string error, detail;
+        const bool scanned = ScanFile(
+            file, options, [&](const ScanRead& read) { anyRead = PrintRead(options, file, read); },
+            error, &detail);
+        if (scanned && error.empty()) continue;
+        std::cerr << "kestrix-scan: " << ShownFileName(file) << ": " << error;
+        if (options.verbose && !detail.empty()) std::cerr << " [" << ShownFileName(detail) << "]";
+        std::cerr << (scanned ? "\n" : "; skipped\n");
     }
     return anyRead ? kExitRead : kExitNothingRead;
 }

@@ -81,6 +81,10 @@ ParsedCommand ParseCommandLine(std::span<const char* const> args) {
             command.action = CommandAction::kVersion;
             return command;
         }
+        if (arg == "--verbose" || arg == "-v") {
+            options.verbose = true;
+            continue;
+        }
         if (arg == "--json" || arg == "--raw") {
             const ReadFormat format = arg == "--json" ? ReadFormat::kJson : ReadFormat::kRaw;
             if (options.format != ReadFormat::kLine && options.format != format)

@@ -29,6 +29,7 @@ struct ScanOptions {
     ReadFormat format = ReadFormat::kLine;
     std::optional<std::string> source; // --source: live; empty for the camera
     std::string snapshotDir;           // --snapshot-dir: where to save each read's frame
+    bool verbose = false;              // --verbose: the libraries' own words after ours
 };
 
 enum class CommandAction { kScan, kHelp, kVersion, kUsageError };

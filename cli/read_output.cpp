@@ -1,6 +1,7 @@
 // Formats reads for standard output.
 #include "cli/read_output.h"
 
+#include "cli/shown_name.h"
 #include "engine/symbology.h"
 
 #include <cstdio>
@@ -55,7 +56,7 @@ std::string JsonString(std::string_view text) {
 }
 
 std::string FormatReadJson(std::string_view file, const ScanRead& read) {
-    return "{\"file\":" + JsonString(file) + ",\"frame\":" + std::to_string(read.frame) +
+    return "{\"file\":" + JsonFileName(file) + ",\"frame\":" + std::to_string(read.frame) +
            ",\"symbology\":" + JsonString(FourCCToString(read.symbology)) +
            ",\"name\":" + JsonString(GetSymbologyName(read.symbology).View()) +
            ",\"text\":" + JsonString(read.text) + "}";

@@ -9,12 +9,15 @@
 
 #include <glib.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <malloc.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -23,6 +26,7 @@
 namespace {
 
 constexpr std::size_t kCopyBlockBytes = 64 * 1024;
+constexpr int kAnimationFps = 30; // an animation is shown as the camera's video
 
 // A file descriptor, closed when it goes out of scope.
 class Fd {
@@ -208,10 +212,14 @@ bool OpenNamedFile(const std::string& path, Input& input, std::string& error) {
 FileFrameReader::~FileFrameReader() {
     stream_.reset(); // GStreamer lets go of the file before its descriptor closes
     if (fd_ >= 0) close(fd_);
+    // A video's decoder threads each free into an allocator arena of their
+    // own, which keeps what was freed; handing it back after every file
+    // keeps a long run over many videos at the size of one.
+    if (fd_ >= 0) malloc_trim(0);
 }
 
-std::unique_ptr<FileFrameReader> FileFrameReader::Open(const std::string& path,
-                                                       std::string& error) {
+std::unique_ptr<FileFrameReader> FileFrameReader::Open(const std::string& path, std::string& error,
+                                                       std::string* detail) {
     const bool standardInput = path == kStandardInput;
     Input input;
     if (!(standardInput ? OpenStandardInput(input, error) : OpenNamedFile(path, input, error)))
@@ -231,36 +239,67 @@ std::unique_ptr<FileFrameReader> FileFrameReader::Open(const std::string& path,
     std::unique_ptr<FileFrameReader> reader(new FileFrameReader());
     if (const StillFormat* format =
             SniffStillFormat(std::span(head).first(std::size_t(headBytes)))) {
-        reader->still_.resize(std::size_t(kFrameWidth) * kFrameHeight);
-        if (lseek(input.fd.Get(), 0, SEEK_SET) != 0 ||
-            !ReadStillImage(input.fd.Get(), *format, reader->still_, kFrameWidth, error))
+        if (lseek(input.fd.Get(), 0, SEEK_SET) != 0) {
+            error = "cannot be read (" + SystemError(errno) + ")";
             return nullptr;
-        reader->stillPending_ = true;
+        }
+        std::string libraryWords;
+        reader->still_ = StillPicture::Read(input.fd.Get(), *format, error, libraryWords);
+        if (!reader->still_) {
+            if (detail) *detail = libraryWords;
+            return nullptr;
+        }
+        reader->picturesLeft_ = reader->still_->Pictures();
         return reader;
     }
     reader->stream_ = GstFrameReader::OpenFile(input.streamPath, {}, error);
-    if (!reader->stream_) return nullptr;
+    if (!reader->stream_) {
+        if (detail) *detail = GstFrameReader::LastDetail();
+        return nullptr;
+    }
     reader->fd_ = input.fd.Release();
     return reader;
 }
 
 GstPullResult FileFrameReader::PullFrame(std::span<std::uint32_t> pixels, std::size_t rowPixels) {
     if (stream_) return stream_->PullFrame(pixels, rowPixels);
-    if (!stillPending_) return GstPullResult::kEndOfStream;
     if (rowPixels < std::size_t(kFrameWidth) ||
         pixels.size() < (kFrameHeight - 1) * rowPixels + kFrameWidth) {
         error_ = "the frame buffer is smaller than 640x480";
         return GstPullResult::kError;
     }
+    if (repeatsLeft_ == 0) {
+        if (picturesLeft_ == 0) return GstPullResult::kEndOfStream;
+        --picturesLeft_;
+        shown_.resize(std::size_t(kFrameWidth) * kFrameHeight);
+        const int milliseconds = still_->NextPicture(shown_, kFrameWidth);
+        if (milliseconds < 0) {
+            error_ = "a picture of the file could not be decoded";
+            return GstPullResult::kError;
+        }
+        repeatsLeft_ = still_->Pictures() == 1
+                           ? 1
+                           : std::max(1, int(std::lround(milliseconds * kAnimationFps / 1000.0)));
+    }
+    --repeatsLeft_;
     for (int y = 0; y < kFrameHeight; ++y)
-        std::copy_n(still_.begin() + std::ptrdiff_t(y) * kFrameWidth, kFrameWidth,
+        std::copy_n(shown_.begin() + std::ptrdiff_t(y) * kFrameWidth, kFrameWidth,
                     pixels.begin() + std::ptrdiff_t(y) * std::ptrdiff_t(rowPixels));
-    stillPending_ = false;
     return GstPullResult::kFrame;
 }
 
 const std::string& FileFrameReader::Error() const {
     return stream_ ? stream_->Error() : error_;
+}
+
+const std::string& FileFrameReader::ErrorDetail() const {
+    static const std::string none;
+    return stream_ ? stream_->ErrorDetail() : none;
+}
+
+const std::string& FileFrameReader::Note() const {
+    static const std::string none;
+    return still_ ? still_->Note() : none;
 }
 
 namespace {

@@ -7,6 +7,7 @@
 
 #include "engine/laser.h"
 #include "video/gst_frames.h"
+#include "video/still_image.h"
 
 #include <chrono>
 #include <cstdint>
@@ -28,24 +29,35 @@ class FileFrameReader {
   public:
     // Opens path, or standard input for "-". Null with the reason in plain
     // words in error ("file not found", "damaged PNG file").
-    static std::unique_ptr<FileFrameReader> Open(const std::string& path, std::string& error);
+    // The decoding library's own words, when there are any, go to detail.
+    static std::unique_ptr<FileFrameReader> Open(const std::string& path, std::string& error,
+                                                 std::string* detail = nullptr);
 
     ~FileFrameReader();
     FileFrameReader(const FileFrameReader&) = delete;
     FileFrameReader& operator=(const FileFrameReader&) = delete;
 
     // The next frame into pixels (480 rows of 640 words, rowPixels apart).
-    // A still picture gives one frame, then kEndOfStream.
+    // A still picture gives one frame, then kEndOfStream; an animated
+    // picture each of its pictures for as many frames (at 30 a second) as
+    // it stays on screen.
     GstPullResult PullFrame(std::span<std::uint32_t> pixels, std::size_t rowPixels = kFrameWidth);
 
     // Why the last pull failed.
     const std::string& Error() const;
+    // The library's own words about the last failure; may be empty.
+    const std::string& ErrorDetail() const;
+    // What the file lacked that it could be read without (kIncompleteNote);
+    // empty when it was whole.
+    const std::string& Note() const;
 
   private:
     FileFrameReader() = default;
 
-    std::vector<std::uint32_t> still_; // the still picture's frame, until it is handed out
-    bool stillPending_ = false;
+    std::unique_ptr<StillPicture> still_;    // a picture decoded by GdkPixbuf
+    int picturesLeft_ = 0;                   // of the still picture or animation
+    std::vector<std::uint32_t> shown_;       // an animation's picture being shown
+    int repeatsLeft_ = 0;                    // frames it stays on screen
     std::unique_ptr<GstFrameReader> stream_; // a video or other GStreamer-decoded file
     int fd_ = -1;                            // kept open while GStreamer reads a copy through it
     std::string error_;

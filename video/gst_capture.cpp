@@ -13,6 +13,7 @@
 #include <gst/video/video.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -63,14 +64,52 @@ std::string OneLine(std::string text) {
     return text;
 }
 
-// The first error on the bus as one line; empty if there is none.
+// How long a source may take to give its first frame before it is said
+// to give none.
+constexpr auto kFirstFrameWait = std::chrono::seconds(5);
+
+std::string lastDetail; // GStreamer's own words about the last failure
+
+// A bus error in plain words; GStreamer's own go to lastDetail.
+std::string DescribeBusError(const GError* error, std::string_view debug) {
+    lastDetail =
+        OneLine(error->message) + (debug.empty() ? "" : " (" + OneLine(std::string(debug)) + ")");
+    if (debug.find("not-linked") != std::string_view::npos) return "the source gives no video";
+    if (error->domain == GST_RESOURCE_ERROR) {
+        switch (error->code) {
+        case GST_RESOURCE_ERROR_NOT_FOUND:
+            return "not found";
+        case GST_RESOURCE_ERROR_BUSY:
+            return "in use by another program";
+        case GST_RESOURCE_ERROR_OPEN_READ:
+        case GST_RESOURCE_ERROR_OPEN_READ_WRITE:
+        case GST_RESOURCE_ERROR_NOT_AUTHORIZED:
+            return "cannot be opened";
+        default:
+            return "the device stopped working";
+        }
+    }
+    if (error->domain == GST_CORE_ERROR && error->code == GST_CORE_ERROR_MISSING_PLUGIN)
+        return "a part of GStreamer it needs is not installed";
+    if (error->domain == GST_STREAM_ERROR) {
+        if (error->code == GST_STREAM_ERROR_FORMAT || error->code == GST_STREAM_ERROR_DECODE ||
+            error->code == GST_STREAM_ERROR_DEMUX || error->code == GST_STREAM_ERROR_TYPE_NOT_FOUND)
+            return "its video could not be decoded";
+        return "its stream failed";
+    }
+    return "it failed";
+}
+
+// The first error on the bus in plain words; empty if there is none.
 std::string TakeBusError(GstBus* bus) {
     MessagePtr message(gst_bus_pop_filtered(bus, GST_MESSAGE_ERROR));
     if (!message) return {};
     GError* raw = nullptr;
-    gst_message_parse_error(message.get(), &raw, nullptr);
+    gchar* rawDebug = nullptr;
+    gst_message_parse_error(message.get(), &raw, &rawDebug);
     ErrorPtr error(raw);
-    return error ? OneLine(error->message) : "unknown GStreamer error";
+    GStringPtr debug(rawDebug);
+    return error ? DescribeBusError(error.get(), debug ? debug.get() : "") : "it failed";
 }
 
 // The highest frame rate of a structure's framerate field (fraction, list
@@ -196,6 +235,7 @@ class GstCaptureChannel final : public CaptureChannel {
         // A source that is not live (a file) plays at its own pace, not as
         // fast as it decodes; a live one is never held back.
         if (result != GST_STATE_CHANGE_NO_PREROLL) g_object_set(sink_.get(), "sync", TRUE, nullptr);
+        started_ = std::chrono::steady_clock::now();
         return true;
     }
 
@@ -205,14 +245,28 @@ class GstCaptureChannel final : public CaptureChannel {
         auto* sink = GST_APP_SINK(sink_.get());
         SamplePtr sample(gst_app_sink_try_pull_sample(sink, 0));
         if (!sample) {
-            if (gst_app_sink_is_eos(sink)) state_ = CaptureIdleResult::kEnded;
+            if (gst_app_sink_is_eos(sink))
+                state_ = CaptureIdleResult::kEnded;
+            else if (!framed_ && !paused_ &&
+                     std::chrono::steady_clock::now() - started_ > kFirstFrameWait)
+                return Fail("no picture came from it for " +
+                            std::to_string(std::chrono::seconds(kFirstFrameWait).count()) +
+                            " seconds");
             return state_;
         }
+        framed_ = true;
         return Copy(sample.get(), frame, rowPixels);
     }
 
-    void Stop() override { gst_element_set_state(pipeline_.get(), GST_STATE_PAUSED); }
-    void Start() override { gst_element_set_state(pipeline_.get(), GST_STATE_PLAYING); }
+    void Stop() override {
+        paused_ = true;
+        gst_element_set_state(pipeline_.get(), GST_STATE_PAUSED);
+    }
+    void Start() override {
+        paused_ = false;
+        started_ = std::chrono::steady_clock::now();
+        gst_element_set_state(pipeline_.get(), GST_STATE_PLAYING);
+    }
     std::string DeviceId() const override { return deviceId_; }
     CameraControls* Controls() override { return controls_.get(); }
     std::string Error() const override { return error_; }
@@ -260,6 +314,9 @@ class GstCaptureChannel final : public CaptureChannel {
     GstVideoInfo info_{};
     CaptureIdleResult state_ = CaptureIdleResult::kNoFrame; // latched end or failure
     std::string error_;
+    std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
+    bool framed_ = false; // a frame has come
+    bool paused_ = false; // stopped around the settings dialog
 };
 
 // Builds the pipeline; an error names shown, the part the user gave.
@@ -269,8 +326,15 @@ PipelinePtr ParsePipeline(const std::string& description, std::string& error,
     PipelinePtr pipeline(gst_parse_launch(description.c_str(), &raw));
     ErrorPtr parseError(raw);
     if (!pipeline || parseError) {
-        error = "cannot build the GStreamer pipeline \"" + shown +
-                "\": " + (parseError ? OneLine(parseError->message) : "unknown error");
+        lastDetail = parseError ? OneLine(parseError->message) : "";
+        const bool unlinked = parseError && parseError->domain == GST_PARSE_ERROR &&
+                              parseError->code == GST_PARSE_ERROR_LINK;
+        const bool unknown = parseError && parseError->domain == GST_PARSE_ERROR &&
+                             parseError->code == GST_PARSE_ERROR_NO_SUCH_ELEMENT;
+        error = "the source \"" + shown + "\" " +
+                (unlinked  ? std::string("gives no video")
+                 : unknown ? "names an element that GStreamer does not have"
+                           : "cannot be built");
         return nullptr;
     }
     if (!GST_IS_PIPELINE(pipeline.get())) {
@@ -374,6 +438,10 @@ std::unique_ptr<CaptureChannel> GstCaptureService::OpenChannel(const std::string
     auto preferred = std::find_if(cameras.begin(), cameras.end(),
                                   [&](const CameraDevice& c) { return c.id == preferredId; });
     return OpenCamera(preferred != cameras.end() ? *preferred : cameras.front(), error);
+}
+
+const std::string& GstCaptureLastDetail() {
+    return lastDetail;
 }
 
 GstCaptureService& DefaultGstCaptureService() {

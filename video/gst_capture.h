@@ -40,5 +40,9 @@ class GstCaptureService final : public CaptureService {
     std::string description_;
 };
 
+// GStreamer's own words about the last failure of a capture source, which
+// channels and open errors report in plain words.
+const std::string& GstCaptureLastDetail();
+
 // The service the idle loop uses unless told otherwise.
 GstCaptureService& DefaultGstCaptureService();

@@ -71,6 +71,15 @@ std::string OneLine(std::string text) {
     return text;
 }
 
+// What a missing decoder's stream type means to the user.
+std::string DescribeMissingType(std::string_view type) {
+    if (type == "application/pdf") return "a PDF document, not a picture";
+    if (type.starts_with("audio/")) return "holds sound but no picture or video";
+    if (type.starts_with("video/")) return "a kind of video that no installed decoder reads";
+    if (type.starts_with("image/")) return "a kind of picture that no installed decoder reads";
+    return "not an image or video file";
+}
+
 // The bus error as one line that names the trouble in the source's terms;
 // fromUri when the source is a URI (a file) rather than a device.
 std::string DescribeError(const GError* error, std::string_view debug, bool fromUri) {
@@ -95,18 +104,27 @@ std::string DescribeError(const GError* error, std::string_view debug, bool from
         constexpr std::string_view kMissing = "Missing decoder: ";
         if (auto at = debug.find(kMissing); at != std::string_view::npos) {
             auto type = debug.substr(at + kMissing.size());
-            type = type.substr(0, type.find_first_of(" \n"));
-            return "no GStreamer decoder for " + std::string(type) + " is installed";
+            return DescribeMissingType(type.substr(0, type.find_first_of(" \n,(")));
         }
-        return "no GStreamer decoder for this format is installed";
+        return "not an image or video file";
     }
     if (debug.find("not-linked") != std::string_view::npos)
-        return "holds no picture or video stream";
+        return fromUri ? "holds no picture or video stream" : "the source gives no video";
     // Whatever else goes wrong inside a file's streams, "Internal data
     // stream error" and the like, comes down to this for the user.
-    if (fromUri && error->domain == GST_STREAM_ERROR) return "damaged video file";
-    return OneLine(error->message);
+    if (fromUri) return "damaged video file";
+    if (error->domain == GST_RESOURCE_ERROR) return "the source could not be opened";
+    return "the source failed";
 }
+
+// GStreamer's message and its debug text, for --verbose.
+std::string Detail(const GError* error, std::string_view debug) {
+    std::string detail = error ? OneLine(error->message) : "";
+    if (!debug.empty()) detail += (detail.empty() ? "" : " (") + OneLine(std::string(debug)) + ")";
+    return detail;
+}
+
+std::string lastOpenDetail;
 
 } // namespace
 
@@ -117,19 +135,39 @@ struct GstFrameReader::Pipeline {
     std::chrono::milliseconds stallTimeout{};
     bool fromUri = false; // the source is uridecodebin
     std::string error;
+    std::string detail; // GStreamer's own words about error
+    std::chrono::steady_clock::time_point lastProgress = std::chrono::steady_clock::now();
+    gint64 lastPosition = -1;
 
-    // Takes the first error waiting on the bus into error; false if none.
+    // Takes every message waiting on the bus, each a sign of progress; the
+    // first error goes into error (true).
     bool TakeBusError() {
-        MessagePtr message(gst_bus_pop_filtered(bus.get(), GST_MESSAGE_ERROR));
-        if (!message) return false;
-        GError* raw = nullptr;
-        gchar* rawDebug = nullptr;
-        gst_message_parse_error(message.get(), &raw, &rawDebug);
-        ErrorPtr gerror(raw);
-        GStringPtr debug(rawDebug);
-        error = gerror ? DescribeError(gerror.get(), debug ? debug.get() : "", fromUri)
-                       : "unknown error";
-        return true;
+        while (MessagePtr message{gst_bus_pop(bus.get())}) {
+            lastProgress = std::chrono::steady_clock::now();
+            if (GST_MESSAGE_TYPE(message.get()) != GST_MESSAGE_ERROR) continue;
+            GError* raw = nullptr;
+            gchar* rawDebug = nullptr;
+            gst_message_parse_error(message.get(), &raw, &rawDebug);
+            ErrorPtr gerror(raw);
+            GStringPtr debug(rawDebug);
+            error = gerror ? DescribeError(gerror.get(), debug ? debug.get() : "", fromUri)
+                           : "damaged video file";
+            detail = Detail(gerror.get(), debug ? debug.get() : "");
+            return true;
+        }
+        return false;
+    }
+
+    // True while the pipeline shows signs of work: its position moves or
+    // it said something lately.
+    bool Working() {
+        gint64 position = -1;
+        if (gst_element_query_position(pipeline.get(), GST_FORMAT_TIME, &position) &&
+            position != lastPosition) {
+            lastPosition = position;
+            lastProgress = std::chrono::steady_clock::now();
+        }
+        return std::chrono::steady_clock::now() - lastProgress < stallTimeout;
     }
 };
 
@@ -153,9 +191,16 @@ std::unique_ptr<GstFrameReader> GstFrameReader::Start(std::string_view source,
     GError* rawParseError = nullptr;
     PipelinePtr pipeline(gst_parse_launch(description.c_str(), &rawParseError));
     ErrorPtr parseError(rawParseError);
+    lastOpenDetail.clear();
     if (!pipeline || parseError) {
-        error = "cannot build the GStreamer pipeline \"" + description +
-                "\": " + (parseError ? OneLine(parseError->message) : "unknown error");
+        lastOpenDetail = parseError ? OneLine(parseError->message) : "";
+        const bool unlinked = parseError && parseError->domain == GST_PARSE_ERROR &&
+                              parseError->code == GST_PARSE_ERROR_LINK;
+        error = unlinked ? "the source \"" + std::string(source) + "\" gives no video"
+                         : "the source \"" + std::string(source) + "\" cannot be built" +
+                               (parseError && parseError->code == GST_PARSE_ERROR_NO_SUCH_ELEMENT
+                                    ? " (" + lastOpenDetail + ")"
+                                    : "");
         return nullptr;
     }
 
@@ -178,6 +223,7 @@ std::unique_ptr<GstFrameReader> GstFrameReader::Start(std::string_view source,
         GST_STATE_CHANGE_FAILURE) {
         if (!result->TakeBusError()) result->error = "the GStreamer pipeline did not start";
         error = result->error;
+        lastOpenDetail = result->detail;
         return nullptr;
     }
     return std::unique_ptr<GstFrameReader>(new GstFrameReader(std::move(result)));
@@ -222,6 +268,14 @@ const std::string& GstFrameReader::Error() const {
     return pipeline_->error;
 }
 
+const std::string& GstFrameReader::ErrorDetail() const {
+    return pipeline_->detail;
+}
+
+const std::string& GstFrameReader::LastDetail() {
+    return lastOpenDetail;
+}
+
 GstPullResult GstFrameReader::Pull(std::span<std::uint32_t> pixels, std::size_t rowPixels,
                                    bool wait) {
     Pipeline& p = *pipeline_;
@@ -233,7 +287,6 @@ GstPullResult GstFrameReader::Pull(std::span<std::uint32_t> pixels, std::size_t 
     }
 
     auto* sink = GST_APP_SINK(p.sink.get());
-    const auto giveUp = std::chrono::steady_clock::now() + p.stallTimeout;
     SamplePtr sample;
     while (!sample) {
         if (p.TakeBusError()) return GstPullResult::kError;
@@ -242,13 +295,10 @@ GstPullResult GstFrameReader::Pull(std::span<std::uint32_t> pixels, std::size_t 
         if (gst_app_sink_is_eos(sink))
             return p.TakeBusError() ? GstPullResult::kError : GstPullResult::kEndOfStream;
         if (!wait) return GstPullResult::kNoFrame;
-        if (std::chrono::steady_clock::now() > giveUp) {
-            const auto seconds =
-                std::chrono::duration_cast<std::chrono::seconds>(p.stallTimeout).count();
-            p.error = "no frame arrived for " + std::to_string(seconds) + " seconds";
-            return GstPullResult::kError;
-        }
+        // Nothing more comes from a pipeline that has stopped working.
+        if (!p.Working()) return GstPullResult::kEndOfStream;
     }
+    p.lastProgress = std::chrono::steady_clock::now();
 
     GstVideoInfo info;
     GstBuffer* buffer = gst_sample_get_buffer(sample.get());

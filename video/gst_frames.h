@@ -22,8 +22,10 @@ enum class GstFrameDelivery {
 
 struct GstFrameReaderOptions {
     GstFrameDelivery delivery = GstFrameDelivery::kEveryFrame;
-    // A blocking pull gives up when no frame, end or error comes for this long.
-    std::chrono::milliseconds stallTimeout{20000};
+    // A blocking pull takes the stream as ended when the pipeline shows no
+    // sign of work for this long: no frame, no message on its bus, no move
+    // of its position (a demuxer that finds nothing to give, or spins).
+    std::chrono::milliseconds stallTimeout{3000};
 };
 
 enum class GstPullResult {
@@ -65,6 +67,10 @@ class GstFrameReader {
 
     // Why the last open or pull failed; empty while all is well.
     const std::string& Error() const;
+    // GStreamer's own words about that failure; may be empty.
+    const std::string& ErrorDetail() const;
+    // GStreamer's own words about the last open that failed.
+    static const std::string& LastDetail();
 
   private:
     struct Pipeline;

@@ -1,7 +1,7 @@
 // Signatures of the still-picture formats that image viewers open and that
 // users scan: photographs (JPEG, WebP, PNG, and HEIC and AVIF from phones),
 // screenshots, flatbed scans (TIFF, PNM), barcode generators' SVG, old
-// Windows bitmaps and icons, XPM and GIFs.
+// Windows bitmaps and icons, XPM, Targa and GIFs.
 #include "video/still_format.h"
 
 #include <algorithm>
@@ -26,6 +26,7 @@ constexpr StillFormat kPnm{"PNM", "pnm"};
 constexpr StillFormat kIco{"ICO", "ico"};
 constexpr StillFormat kXpm{"XPM", "xpm"};
 constexpr StillFormat kSvg{"SVG", "svg"};
+constexpr StillFormat kTga{"TGA", "tga"};
 constexpr StillFormat kHeic{"HEIC", "heif/avif"};
 constexpr StillFormat kAvif{"AVIF", "heif/avif"};
 
@@ -41,8 +42,7 @@ constexpr std::size_t kBmpInfoHeaderAt = 14;
 constexpr std::array kSignatures = {
     Signature{0, "\x89PNG\r\n\x1A\n"sv, kPng},
     Signature{0, "\xFF\xD8\xFF"sv, kJpeg},
-    Signature{0, "GIF87a"sv, kGif},
-    Signature{0, "GIF89a"sv, kGif},
+    Signature{0, "GIF8"sv, kGif}, // GIF87a, GIF89a, or a damaged one
     Signature{0, "BM"sv, kBmp},
     Signature{0, "II*\0"sv, kTiff},
     Signature{0, "MM\0*"sv, kTiff},
@@ -98,6 +98,30 @@ bool IsSvg(std::span<const std::byte> head) {
     return text.find("<svg") != std::string_view::npos;
 }
 
+// A Targa file has no signature at its start; its 18-byte header is told
+// by values that nothing else holds together: a colour map flag of 0 or 1
+// (1 for the colour-mapped kinds), a known image kind, a non-zero size and
+// a usual depth, and no colour map described when there is none.
+constexpr std::size_t kTgaHeaderBytes = 18;
+constexpr std::array<std::uint8_t, 6> kTgaImageTypes = {1, 2, 3, 9, 10, 11};
+constexpr std::array<std::uint8_t, 5> kTgaDepths = {8, 15, 16, 24, 32};
+
+bool IsTga(std::span<const std::byte> head) {
+    if (head.size() < kTgaHeaderBytes) return false;
+    auto at = [&](std::size_t i) { return std::uint8_t(head[i]); };
+    const std::uint8_t mapType = at(1), imageType = at(2);
+    const bool mapped = imageType == 1 || imageType == 9;
+    if (mapType > 1 || mapped != (mapType == 1) ||
+        std::ranges::find(kTgaImageTypes, imageType) == kTgaImageTypes.end() ||
+        std::ranges::find(kTgaDepths, at(16)) == kTgaDepths.end() || (at(17) & 0xC0) != 0)
+        return false;
+    if (mapType == 0)
+        for (std::size_t i = 3; i < 8; ++i)
+            if (at(i) != 0) return false;
+    const int width = at(12) | at(13) << 8, height = at(14) | at(15) << 8;
+    return width > 0 && height > 0;
+}
+
 bool IsBmpInfoHeader(std::span<const std::byte> head) {
     if (head.size() < kBmpInfoHeaderAt + 4) return false;
     const auto size = std::uint8_t(head[kBmpInfoHeaderAt]);
@@ -113,9 +137,29 @@ const StillFormat* SniffStillFormat(std::span<const std::byte> head) {
         if (!Matches(head, s)) continue;
         if (s.format.name == kWebP.name && !Matches(head, kWebPTag)) return nullptr;
         if (s.format.name == kBmp.name && !IsBmpInfoHeader(head)) return nullptr;
+        // An icon file counts its pictures next; a Targa picture starts
+        // with the same four bytes and has zeros there.
+        if (s.format.name == kIco.name && (head.size() < 6 || (head[4] | head[5]) == std::byte(0)))
+            break;
         return &s.format;
     }
     if (IsPnm(head)) return &kPnm;
     if (IsSvg(head)) return &kSvg;
-    return HeifFormat(head);
+    if (const StillFormat* heif = HeifFormat(head)) return heif;
+    return IsTga(head) ? &kTga : nullptr;
+}
+
+bool PlausibleStillHeader(const StillFormat& format, std::span<const std::byte> head) {
+    if (format.name != kBmp.name) return true;
+    // BITMAPINFOHEADER and later: the depth at 28, the colours used at 46.
+    constexpr std::size_t kDepthAt = 28, kColoursAt = 46, kInfoHeaderBytes = 40;
+    if (head.size() < kColoursAt + 4 || std::uint8_t(head[kBmpInfoHeaderAt]) < kInfoHeaderBytes)
+        return true;
+    auto le = [&](std::size_t at, int bytes) {
+        std::uint32_t v = 0;
+        for (int i = bytes - 1; i >= 0; --i) v = v << 8 | std::uint8_t(head[at + std::size_t(i)]);
+        return v;
+    };
+    const std::uint32_t depth = le(kDepthAt, 2), colours = le(kColoursAt, 4);
+    return depth > 8 || colours <= (std::uint32_t(1) << depth);
 }

@@ -18,3 +18,8 @@ constexpr std::size_t kSniffBytes = 512;
 // The still-picture format whose signature head starts with; null when it
 // is none of them (a video, another kind of file, or too short to tell).
 const StillFormat* SniffStillFormat(std::span<const std::byte> head);
+
+// False when the picture's first bytes hold a value that its decoder would
+// trust to size a buffer and that no such picture has: a bitmap's colour
+// count beyond what its depth allows.
+bool PlausibleStillHeader(const StillFormat& format, std::span<const std::byte> head);

@@ -41,4 +41,15 @@ TEST(GstFrameReader, ReportsABadSourceAMissingFileAndATooSmallBuffer) {
     std::vector<std::uint32_t> small(kFrameWidth * 10);
     EXPECT_EQ(reader->PullFrame(small), GstPullResult::kError);
     EXPECT_NE(reader->Error(), "");
+
+    // A pipeline that stops working (here every buffer is dropped) has ended
+    // once it shows no sign of work for the stall timeout.
+    GstFrameReaderOptions options;
+    options.stallTimeout = std::chrono::milliseconds(500);
+    auto stuck = GstFrameReader::OpenSource("videotestsrc ! valve drop=true", options, error);
+    ASSERT_NE(stuck, nullptr) << error;
+    std::vector<std::uint32_t> frame(kFrameWidth * kFrameHeight);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(stuck->PullFrame(frame), GstPullResult::kEndOfStream);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
 }

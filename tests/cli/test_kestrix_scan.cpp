@@ -13,6 +13,7 @@
 #include <zint.h>
 
 #include <array>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -118,9 +119,15 @@ class KestrixScan : public ::testing::Test {
         return text;
     }
 
-    // Runs kestrix-scan as a user would, input on standard input.
-    ProgramRun Run(const std::vector<std::string>& args, const std::string& input = "/dev/null") {
+    // Runs kestrix-scan as a user would, input on standard input, with at
+    // most memoryKiB of address space when given.
+    ProgramRun Run(const std::vector<std::string>& args, const std::string& input = "/dev/null",
+                   long memoryKiB = 0) {
         std::string command = KESTRIX_SCAN_PATH;
+#ifdef __SANITIZE_ADDRESS__ // its shadow memory needs terabytes of address space
+        memoryKiB = 0;
+#endif
+        if (memoryKiB > 0) command = "ulimit -v " + std::to_string(memoryKiB) + "; " + command;
         for (const std::string& a : args) command += " " + ShellQuoted(Expand(a));
         command += " <" + ShellQuoted(Expand(input)) + " >" + ShellQuoted(File("stdout")) + " 2>" +
                    ShellQuoted(File("stderr"));
@@ -249,12 +256,176 @@ TEST_F(KestrixScan, ReadsPicturesAsTheOptionsSayAndReportsWhatItCannotRead) {
     }
 }
 
+// A PNG chunk with its CRC.
+std::string BigEndian32(std::uint32_t v);
+
+std::string PngChunk(const std::string& type, const std::string& data) {
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (unsigned char c : type + data) {
+        crc ^= c;
+        for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+    }
+    return BigEndian32(std::uint32_t(data.size())) + type + data + BigEndian32(~crc);
+}
+
+std::string BigEndian32(std::uint32_t v) {
+    return {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+}
+
+// An 8-bit grey PNG whose header says width x height and whose data holds
+// the given rows (filter byte and pixels each), deflated as stored blocks.
+std::string GreyPng(std::uint32_t width, std::uint32_t height, const std::string& rows) {
+    std::string z = "\x78\x01";
+    std::uint32_t a = 1, b = 0;
+    for (std::size_t at = 0;; at += 0xFFFF) {
+        const std::string block = rows.substr(std::min(at, rows.size()), 0xFFFF);
+        const bool last = at + 0xFFFF >= rows.size();
+        const auto n = std::uint16_t(block.size());
+        z += char(last), z += char(n & 0xFF), z += char(n >> 8), z += char(~n & 0xFF),
+            z += char((~n >> 8) & 0xFF);
+        z += block;
+        for (unsigned char c : block) a = (a + c) % 65521, b = (b + a) % 65521;
+        if (last) break;
+    }
+    z += BigEndian32(b << 16 | a);
+    return "\x89PNG\r\n\x1A\n" +
+           PngChunk("IHDR",
+                    BigEndian32(width) + BigEndian32(height) + std::string("\x08\0\0\0\0", 5)) +
+           PngChunk("IDAT", z) + PngChunk("IEND", "");
+}
+
+// A little-endian TIFF header of one 8-bit grey strip of width x height,
+// without the strip: the size alone is refused.
+std::string TiffHeader(std::uint32_t width, std::uint32_t height) {
+    std::string tiff = std::string("II*\0\x08\0\0\0", 8);
+    const std::array<std::array<std::uint32_t, 3>, 8> entries = {{{256, 4, width},
+                                                                  {257, 4, height},
+                                                                  {258, 3, 8},
+                                                                  {259, 3, 1},
+                                                                  {262, 3, 1},
+                                                                  {273, 4, 200},
+                                                                  {278, 4, height},
+                                                                  {279, 4, width * height}}};
+    auto le = [&](std::uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i) tiff += char(v >> (8 * i));
+    };
+    le(entries.size(), 2);
+    for (const auto& [tag, type, value] : entries) le(tag, 2), le(type, 2), le(1, 4), le(value, 4);
+    le(0, 4);
+    return tiff;
+}
+
+// An uncompressed Targa picture, top row first.
+std::string Tga(const RgbImage& image) {
+    std::string tga(18, '\0');
+    tga[2] = 2; // true colour
+    tga[12] = char(image.width & 0xFF), tga[13] = char(image.width >> 8);
+    tga[14] = char(image.height & 0xFF), tga[15] = char(image.height >> 8);
+    tga[16] = 24, tga[17] = 0x20;
+    for (std::size_t p = 0; p < image.rgb.size(); p += 3)
+        tga += char(image.rgb[p + 2]), tga += char(image.rgb[p + 1]), tga += char(image.rgb[p]);
+    return tga;
+}
+
+TEST_F(KestrixScan, OddFilesCostOneLineEachInBoundedTimeAndMemory) {
+    auto write = [&](const std::string& name, const std::string& bytes) {
+        std::ofstream(File(name), std::ios::binary) << bytes;
+    };
+    const std::string zeros(4 << 20, '\0');
+    std::string whiteRows;
+    for (int y = 0; y < 400000; ++y) whiteRows += std::string("\0\xFF", 2);
+    write("thin.png", GreyPng(1, 400000, whiteRows));
+    write("thin.tif", TiffHeader(1, 20000000));
+    write("claims.png", GreyPng(16384, 16384, ""));
+    write("ean8.tga", Tga(RenderBarcode(BARCODE_EANX, "5512345")));
+    write("claims.pgm", "P5 60000 4000 255\n" + std::string(1000, '\0'));
+    // A 1-bit bitmap whose header counts 4 billion colours.
+    write("colours.bmp",
+          std::string("BM\x46\0\0\0\0\0\0\0\x3E\0\0\0\x28\0\0\0\x08\0\0\0\x01\0\0\0"
+                      "\x01\0\x01\0\0\0\0\0\x04\0\0\0\0\0\0\0\0\0\0\0\0\0\xF3\xF3\0\0\0\0",
+                      54) +
+              std::string(8, '\xFF') + std::string(4, '\0'));
+    write("zeros.gif", "GIF89a" + zeros);
+    write("gif8.gif", "GIF8");
+    write("zeros.jpg", "\xFF\xD8\xFF" + zeros);
+    write("zeros.pgm", "P5 64 48 255\n" + zeros + zeros);
+    const std::string photo = PhotoFile("ean13-photo.jpg", BARCODE_EANX, "400638133393", {2},
+                                        {1280, 960, 3, 2, 4, kPhotoSeed});
+    write("cut.jpg", Slurp(photo).substr(0, Slurp(photo).size() * 4 / 5));
+    const PhotoLook look{640, 480, 2, 1.5, 3, kPhotoSeed};
+    write("animated.gif", AnimatedGif({RgbImage::Filled(640, 480, 200),
+                                       Photo(RenderBarcode(BARCODE_EANX, "400638133393"), look)},
+                                      100));
+    write("ctl\n\x1B]0;title\a.gif", "GIF8");
+    write("latin\xE9.png", Slurp(Expand("@ean8")));
+
+    constexpr long kMemoryKiB = 1536 * 1024; // far below what the thin pictures took
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        std::vector<std::string> out;
+        std::vector<std::string> err = {};
+    } cases[] = {
+        {{"{dir}/thin.png", "{dir}/thin.tif", "@ean8"},
+         kExitRead,
+         {kEan8Line},
+         {"thin.png: PNG picture too large (1 x 400000 pixels); skipped",
+          "thin.tif: TIFF picture too large (1 x 20000000 pixels); skipped"}},
+        {{"{dir}/claims.png", "{dir}/claims.pgm"},
+         kExitNothingRead,
+         {},
+         {"claims.png: damaged PNG file (its header claims 16384 x 16384 pixels, more than the "
+          "file holds); skipped",
+          "claims.pgm: damaged PNM file (its header claims 60000 x 4000 pixels, more than the "
+          "file holds); skipped"}},
+        {{"{dir}/zeros.gif", "{dir}/gif8.gif", "{dir}/zeros.jpg"},
+         kExitNothingRead,
+         {},
+         {"zeros.gif: damaged GIF file; skipped", "gif8.gif: damaged GIF file; skipped",
+          "zeros.jpg: damaged JPEG file; skipped"}},
+        {{"{dir}/zeros.pgm"}, kExitNothingRead, {}},
+        {{"{dir}/colours.bmp"}, kExitNothingRead, {}, {"colours.bmp: damaged BMP file; skipped"}},
+        {{"{dir}/ean8.tga"}, kExitRead, {kEan8Line}},
+        // The code may be in the part of a cut file that came.
+        {{"{dir}/cut.jpg"},
+         kExitRead,
+         {kEan13Line},
+         {"cut.jpg: the file is incomplete; scanned what it holds"}},
+        // The code is in the animation's second picture only.
+        {{"{dir}/animated.gif"}, kExitRead, {kEan13Line}},
+        // Names are shown as ls quotes them, and kept as bytes in JSON.
+        {{"{dir}/ctl\n\x1B]0;title\a.gif"},
+         kExitNothingRead,
+         {},
+         {"kestrix-scan: '{dir}/ctl'$'\\n\\033'']0;title'$'\\a''.gif': damaged GIF file; skipped"}},
+        {{"--json", "{dir}/latin\xE9.png"},
+         kExitRead,
+         {"{\"file\":\"{dir}/latin\\udce9.png\",\"frame\":0,\"symbology\":\"ean8\","
+          "\"name\":\"EAN-8\",\"text\":\"55123457\"}"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.args));
+        const auto start = std::chrono::steady_clock::now();
+        const ProgramRun run = Run(c.args, "/dev/null", kMemoryKiB);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(15)); // no hang
+        EXPECT_EQ(run.status, c.status) << run.err;
+        std::vector<std::string> out;
+        for (const std::string& line : c.out) out.push_back(Expand(line));
+        EXPECT_THAT(run.OutLines(), ElementsAreArray(out));
+        const std::vector<std::string> errors = Lines(run.err);
+        ASSERT_EQ(errors.size(), c.err.size()) << run.err;
+        for (std::size_t i = 0; i < errors.size(); ++i)
+            EXPECT_THAT(errors[i], HasSubstr(Expand(c.err[i])));
+    }
+}
+
 TEST_F(KestrixScan, HelpDocumentsOptionsOutputAndExitStatus) {
     const ProgramRun run = Run({"--help"});
     EXPECT_EQ(run.status, 0);
     for (const char* topic :
          {"--enable", "--disable", "--supplement", "igno", "requ", "opti", "--json", "\"frame\"",
-          "c128", "i2o5", "--source", "--snapshot-dir", "Exit status"})
+          "c128", "i2o5", "--source", "--snapshot-dir", "--raw", "--verbose", "standard input",
+          "GdkPixbuf", "GStreamer", "Exit status"})
         EXPECT_THAT(run.out, HasSubstr(topic));
 }
 
@@ -314,10 +485,29 @@ TEST_F(KestrixScan, SourcePlaysAVideoLiveAndEndsWithIt) {
     for (const char* name : {"Kestrix Image 1.png", "Kestrix Image 2.png"})
         EXPECT_EQ(PngSize(shots + "/" + name), std::pair(640, 480)) << name;
 
-    const ProgramRun missing =
-        Run({"--source", "filesrc location=" + File("none.avi") + " ! avidemux ! jpegdec"});
-    EXPECT_EQ(missing.status, kExitNothingRead);
-    EXPECT_THAT(missing.err, HasSubstr("none.avi"));
+    // A snapshot folder that cannot be written is said once, with why.
+    const ProgramRun unsaved =
+        Run({"--source", "filesrc location=" + video + " ! avidemux ! jpegdec", "--snapshot-dir",
+             File("no-such-folder")});
+    EXPECT_EQ(unsaved.status, kExitRead) << unsaved.err;
+    EXPECT_THAT(unsaved.OutLines(), ElementsAre(kEan13Line, kEan8Line));
+    EXPECT_THAT(Lines(unsaved.err),
+                ElementsAre(HasSubstr("no-such-folder: the folder does not exist")));
+
+    // Sources that cannot give frames say so in plain words.
+    const struct {
+        std::string source, says;
+    } failing[] = {
+        {"filesrc location=" + File("none.avi") + " ! avidemux ! jpegdec",
+         "none.avi ! avidemux ! jpegdec\" could not be started: not found"},
+        {"audiotestsrc", "the source \"audiotestsrc\" gives no video"},
+        {"videotestsrc ! valve drop=true", "no picture came from it for 5 seconds"},
+    };
+    for (const auto& f : failing) {
+        const ProgramRun run = Run({"--source", f.source});
+        EXPECT_EQ(run.status, kExitNothingRead);
+        EXPECT_THAT(Lines(run.err), ElementsAre(HasSubstr(f.says))) << f.source;
+    }
 }
 
 TEST_F(KestrixScan, WithoutACameraTheLiveScanSaysSoAndEnds) {

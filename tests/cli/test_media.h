@@ -19,6 +19,7 @@
 #include <numbers>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // 8-bit RGB, rows top to bottom without padding.
@@ -168,4 +169,44 @@ inline std::string Encode(const std::string& path, int frameCount,
 
 inline std::string EncodePicture(const RgbImage& image, const std::string& path) {
     return Encode(path, 1, [&](int) -> const RgbImage& { return image; });
+}
+
+// An animated GIF of grey pictures (all of one size), each shown for
+// centiseconds: the plain LZW form that needs no table, every pixel a
+// 9-bit code and a clear code before the table would widen them.
+inline std::string AnimatedGif(const std::vector<RgbImage>& pictures, int centiseconds) {
+    using namespace std::string_literals;
+    const int w = pictures.front().width, h = pictures.front().height;
+    std::string gif = "GIF89a";
+    auto le16 = [&](int v) { gif += char(v & 0xFF), gif += char(v >> 8); };
+    le16(w), le16(h);
+    gif += char(0xF7), gif += '\0', gif += '\0'; // a 256-entry global colour table
+    for (int i = 0; i < 256; ++i) gif.append(3, char(i));
+    gif += "\x21\xFF\x0BNETSCAPE2.0\x03\x01\x00\x00\x00"s; // loop for ever
+    for (const RgbImage& picture : pictures) {
+        gif += "\x21\xF9\x04\x00"s, le16(centiseconds), gif += "\x00\x00"s;
+        gif += ',', le16(0), le16(0), le16(w), le16(h), gif += '\0';
+        gif += char(8); // LZW code size
+        std::string data;
+        std::uint32_t bits = 0;
+        int count = 0;
+        auto put = [&](int code) {
+            bits |= std::uint32_t(code) << count;
+            for (count += 9; count >= 8; count -= 8, bits >>= 8) data += char(bits & 0xFF);
+        };
+        constexpr int kClear = 256, kEnd = 257, kRun = 250;
+        for (int p = 0; p < w * h; ++p) {
+            if (p % kRun == 0) put(kClear);
+            const std::uint8_t* rgb = &picture.rgb[std::size_t(p) * 3];
+            put((rgb[0] + 2 * rgb[1] + rgb[2]) / 4);
+        }
+        put(kEnd);
+        if (count > 0) data += char(bits & 0xFF);
+        for (std::size_t at = 0; at < data.size(); at += 255) {
+            const std::string block = data.substr(at, 255);
+            gif += char(block.size()), gif += block;
+        }
+        gif += '\0';
+    }
+    return gif + ';';
 }
