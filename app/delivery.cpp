@@ -17,8 +17,9 @@
 
 namespace {
 
-QString Latin1(const Str255& text) {
-    return QString::fromLatin1(text.View().data(), qsizetype(text.Length()));
+// A read's text is UTF-8, from the decoder on.
+QString Utf8(const Str255& text) {
+    return QString::fromUtf8(text.View().data(), qsizetype(text.Length()));
 }
 
 bool IsKestrixWindow(const QWidget* widget) {
@@ -48,8 +49,8 @@ OSStatus HandleScan(EventTarget&, Event& event) {
 
     // The window shows what was read, control characters as they are
     // (a plain-text label prints them harmlessly).
-    if (globals->codeText) globals->codeText->setText(Latin1(code));
-    if (globals->symbologyText) globals->symbologyText->setText(Latin1(name));
+    if (globals->codeText) globals->codeText->setText(Utf8(code));
+    if (globals->symbologyText) globals->symbologyText->setText(Utf8(name));
 
     switch (globals->action) {
     case kActionSend:
@@ -88,7 +89,7 @@ OSStatus ActionSendToApplication(const Str255& code) {
 OSStatus ActionSendToClipboard(const Str255& code) {
     QClipboard* clipboard = QApplication::clipboard();
     if (!clipboard) return paramErr;
-    clipboard->setText(Latin1(code), QClipboard::Clipboard);
+    clipboard->setText(Utf8(code), QClipboard::Clipboard);
     return noErr;
 }
 
@@ -102,7 +103,7 @@ OSStatus ActionSendToScript(const Str255& code, const Str255& symbologyName) {
             ShowWindowNote(QStringLiteral("The script was not run: %1.").arg(trouble));
         });
     }
-    globals->scripts->Run(QString::fromStdString(globals->scriptPath), Latin1(code),
-                          Latin1(symbologyName));
+    globals->scripts->Run(QString::fromStdString(globals->scriptPath), Utf8(code),
+                          Utf8(symbologyName));
     return noErr;
 }

@@ -54,6 +54,12 @@ TEST_F(DeliveryTest, TypesTheCodeAndTheEndKeyUnderEachLayout) {
         {"fr", "4006381333931", kSymbologyEAN13, kAppendTab, "4006381333931\t"},
         {"fr", "AZERTY-QW-42", kSymbologyCode128, kAppendEnter, "AZERTY-QW-42\n"},
         {"de", "ZY-yz-96385074", kSymbologyCode128, kAppendReturn, "ZY-yz-96385074\n"},
+        // Characters that the layout has no key for (ü and ß on US, ß on
+        // French) are typed too, between fast ones.
+        {"us", "Grüße", kSymbologyCode128, kAppendReturn, "Grüße\n"},
+        {"fr", "Grüße", kSymbologyCode128, kAppendReturn, "Grüße\n"},
+        {"de", "Grüße", kSymbologyCode128, kAppendReturn, "Grüße\n"},
+        {"fr", "(10)AB12(21)XY", kSymbologyGS1_128, kAppendTab, "(10)AB12(21)XY\t"},
     };
     globals->action = kActionSend;
     TargetWindow target;
@@ -66,6 +72,8 @@ TEST_F(DeliveryTest, TypesTheCodeAndTheEndKeyUnderEachLayout) {
         EXPECT_TRUE(WaitFor([&] { return target.Text() == c.typed; }, 5000))
             << c.layout << ": typed '" << target.Text().toStdString() << "'";
         EXPECT_EQ(globals->codeText->text().toStdString(), c.code);
+        EXPECT_EQ(globals->symbologyText->text().toStdString(),
+                  GetSymbologyName(c.symbology).ToString());
     }
 }
 
@@ -81,7 +89,8 @@ TEST_F(DeliveryTest, ControlCharactersAreNeverTypedAndNothingGoesToAKestrixWindo
              kSymbologyCode128);
     EXPECT_TRUE(WaitFor([&] { return target.Text() == "12345678"; }, 5000))
         << target.Text().toStdString();
-    EXPECT_EQ(PrintableText("A\x9f\xe9"), "A\xc3\xa9"); // C1 dropped, Latin-1 kept
+    EXPECT_EQ(PrintableText("A\x9f\xe9"), "A\xc3\xa9");           // C1 dropped, Latin-1 kept
+    EXPECT_EQ(PrintableText("\xc2\x85Gr\xc3\xbc"), "Gr\xc3\xbc"); // UTF-8: C1 dropped
 
     target.edit->clear();
     globals->window->activateWindow();
@@ -94,13 +103,15 @@ TEST_F(DeliveryTest, ControlCharactersAreNeverTypedAndNothingGoesToAKestrixWindo
 
 TEST_F(DeliveryTest, ClipboardHoldsExactlyTheCodeAfterKestrixLosesFocus) {
     globals->action = kActionClipboard;
-    globals->window->activateWindow();
-    SendScan("96385074", kSymbologyEAN8);
     TargetWindow target;
-    ASSERT_TRUE(target.Focus());
-    int status = -1;
-    EXPECT_EQ(RunTool({"xclip", "-o", "-selection", "clipboard"}, &status), "96385074");
-    EXPECT_EQ(status, 0);
+    for (const char* code : {"96385074", "Grüße"}) {
+        globals->window->activateWindow();
+        SendScan(code, kSymbologyEAN8);
+        ASSERT_TRUE(target.Focus());
+        int status = -1;
+        EXPECT_EQ(RunTool({"xclip", "-o", "-selection", "clipboard"}, &status), code);
+        EXPECT_EQ(status, 0);
+    }
 }
 
 TEST_F(DeliveryTest, ScriptGetsTheCodeAndNameAndAMissingOneIsSaidOnce) {
@@ -110,6 +121,9 @@ TEST_F(DeliveryTest, ScriptGetsTheCodeAndNameAndAMissingOneIsSaidOnce) {
                                       "printf '%s|%s\\n' \"$1\" \"$2\" > '" + out.string() + "'\n");
     SendScan("4006381333931", kSymbologyEAN13);
     EXPECT_TRUE(WaitFor([&] { return ReadFile(out) == "4006381333931|EAN-13\n"; }, 5000))
+        << ReadFile(out);
+    SendScan("Grüße", kSymbologyCode128);
+    EXPECT_TRUE(WaitFor([&] { return ReadFile(out) == "Grüße|Code 128\n"; }, 5000))
         << ReadFile(out);
 
     globals->scriptPath = (config.path / "missing").string();
