@@ -50,6 +50,7 @@ struct AppGlobals {
     std::unique_ptr<ScriptRunner> scripts; // the script being run, if any
     bool typingNoteShown = false;          // "typing unavailable" said
     std::string scriptNoteShownFor;        // script path whose trouble was said
+    std::string scriptKillNoteShownFor;    // script path whose run killed for its time was said
 };
 
 extern AppGlobals* globals;

@@ -96,12 +96,21 @@ OSStatus ActionSendToClipboard(const Str255& code) {
 OSStatus ActionSendToScript(const Str255& code, const Str255& symbologyName) {
     if (globals->scriptPath.empty()) return noErr;
     if (!globals->scripts) {
-        globals->scripts = std::make_unique<ScriptRunner>([](const QString& trouble) {
-            // Said once per script: a read every 2 seconds need not repeat it.
-            if (globals->scriptNoteShownFor == globals->scriptPath) return;
-            globals->scriptNoteShownFor = globals->scriptPath;
-            ShowWindowNote(QStringLiteral("The script was not run: %1.").arg(trouble));
-        });
+        globals->scripts = std::make_unique<ScriptRunner>(
+            [](const QString& trouble) {
+                // Said once per script: a read every 2 seconds need not repeat it.
+                if (globals->scriptNoteShownFor == globals->scriptPath) return;
+                globals->scriptNoteShownFor = globals->scriptPath;
+                ShowWindowNote(QStringLiteral("The script was not run: %1.").arg(trouble));
+            },
+            [](const QString& path) {
+                if (globals->scriptKillNoteShownFor == path.toStdString()) return;
+                globals->scriptKillNoteShownFor = path.toStdString();
+                ShowWindowNote(QStringLiteral("The script %1 was stopped: it ran longer than %2 "
+                                              "seconds.")
+                                   .arg(path)
+                                   .arg(kScriptTimeLimitMs / 1000));
+            });
     }
     globals->scripts->Run(QString::fromStdString(globals->scriptPath), Utf8(code),
                           Utf8(symbologyName));

@@ -36,6 +36,7 @@ bool AppChooseFileWithMessage(std::string& path, const char* messageKey) {
     if (chosen.isEmpty()) return false;
     path = chosen.toStdString();
     globals->scriptNoteShownFor.clear(); // a new script gets its own say
+    globals->scriptKillNoteShownFor.clear();
     return true;
 }
 

@@ -136,24 +136,44 @@ TEST_F(DeliveryTest, ScriptGetsTheCodeAndNameAndAMissingOneIsSaidOnce) {
 }
 
 TEST_F(DeliveryTest, AHangingScriptIsKilledAfterTenSecondsWhileTheLoopGoesOn) {
-    const std::filesystem::path pidFile = config.path / "pid";
+    // The script hangs on the code HANG, left in view and read again every
+    // frame meanwhile; of the other codes read during the hang only the
+    // three latest different ones run after it, each once.
+    const std::filesystem::path pidFile = config.path / "pid", log = config.path / "log";
     globals->action = kActionScript;
-    globals->scriptPath =
-        WriteScript(config.path / "hang", "echo $$ > '" + pidFile.string() + "'\nsleep 60\n");
+    globals->scriptPath = WriteScript(config.path / "hang", "echo \"$1\" >> '" + log.string() +
+                                                                "'\n"
+                                                                "[ \"$1\" = HANG ] || exit 0\n"
+                                                                "echo $$ > '" +
+                                                                pidFile.string() + "'\nsleep 60\n");
     QElapsedTimer clock;
     clock.start();
-    SendScan("4006381333931", kSymbologyEAN13);
+    SendScan("HANG", kSymbologyCode128);
     EXPECT_LT(clock.elapsed(), 34); // no longer than a frame
     ASSERT_TRUE(WaitFor([&] { return !ReadFile(pidFile).empty(); }, 5000));
     const pid_t pid = std::stoi(ReadFile(pidFile));
 
-    int frames = 0; // the 30 Hz loop keeps turning meanwhile
+    int frames = 0; // the 30 Hz loop keeps turning meanwhile, reading codes
+    const char* const reads[] = {"A", "B", "HANG", "A", "C", "D", "E", "D"};
     QTimer frameCounter;
-    QObject::connect(&frameCounter, &QTimer::timeout, [&] { ++frames; });
+    QObject::connect(&frameCounter, &QTimer::timeout, [&] {
+        SendScan(frames < 8 ? reads[frames] : "HANG", kSymbologyCode128);
+        ++frames;
+    });
     frameCounter.start(33);
     ASSERT_TRUE(WaitFor([&] { return ::kill(pid, 0) != 0; }, 14'000));
     const qint64 ms = clock.elapsed();
+    frameCounter.stop();
     EXPECT_GE(ms, kScriptTimeLimitMs - 200);
     EXPECT_LE(ms, kScriptTimeLimitMs + 1500);
     EXPECT_GT(frames, 200);
+    EXPECT_TRUE(globals->noteText->text().contains("was stopped"))
+        << globals->noteText->text().toStdString();
+    // HANG, still in view until the kill was seen, may start once more.
+    auto ran = [&] { return ReadFile(log).substr(0, 11); };
+    EXPECT_TRUE(WaitFor([&] { return ran() == "HANG\nC\nD\nE\n"; }, 5000)) << ReadFile(log);
+    Pump(300);
+    EXPECT_TRUE(ReadFile(log).size() == 11 || ReadFile(log).substr(11) == "HANG\n")
+        << ReadFile(log);
+    globals->scripts.reset(); // ends the second HANG
 }
