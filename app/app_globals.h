@@ -9,6 +9,7 @@
 #include "toolbox/rect.h"
 
 #include <QPointer>
+#include <QString>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -50,6 +51,9 @@ struct AppGlobals {
     std::unique_ptr<ScriptRunner> scripts; // the script being run, if any
     bool typingNoteShown = false;          // "typing unavailable" said
     std::string scriptNoteShownFor;        // script path whose trouble was said
+    bool settingsWereReset = false;        // a damaged preferences file was set aside
+    bool saveNoteShown = false;            // "settings cannot be saved" said
+    QString snapshotNote;                  // what the last snapshot said, if anything
     std::string scriptKillNoteShownFor;    // script path whose run killed for its time was said
 };
 

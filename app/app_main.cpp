@@ -16,6 +16,7 @@
 #include "engine/settings_store.h"
 #include "engine/video_hooks.h"
 #include "toolbox/alerts.h"
+#include "toolbox/preferences.h"
 #include "video/capture.h"
 #include "video/video.h"
 
@@ -190,6 +191,14 @@ bool StartApplication(const AppOptions& options, int& status) {
     VideoSetSourceDescription(options.source == "demo" ? DemoSourceDescription() : options.source);
     globals->window->show();
     SetInstancePreviewEnabled(globals->instance, true);
+    if (globals->settingsWereReset) {
+        const std::filesystem::path kept =
+            PreferencesFilePath(kApplicationIdentifier).parent_path() / kDamagedPreferencesName;
+        ShowWindowNote(QStringLiteral("The settings file was damaged, so the settings are back "
+                                      "to their defaults; the damaged file is kept as %1.")
+                           .arg(QString::fromStdString(kept.string())));
+    }
+    CheckChoicesCanBeSaved();
     // A source the user named that will not play is said, not just shown as
     // a missing camera.
     if (!options.source.empty() && !globals->instance->channel) {
@@ -201,8 +210,12 @@ bool StartApplication(const AppOptions& options, int& status) {
 
 void StopApplication() {
     if (!globals || !globals->instance) return;
-    SaveSettings(globals->instance, kScannerSettingsKey);
-    SavePreferences();
+    if (SaveSettings(globals->instance, kScannerSettingsKey) != noErr ||
+        SavePreferences() != noErr) {
+        const std::string trouble = PreferencesWriteTrouble(kApplicationIdentifier);
+        std::cerr << "kestrix: the settings could not be saved"
+                  << (trouble.empty() ? std::string() : ": " + trouble) << "\n";
+    }
     globals->scripts.reset(); // a script still running is ended
     SetScannerViewInstance(globals->viewControl, nullptr);
     DisposeInstance(globals->instance);

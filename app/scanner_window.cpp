@@ -4,6 +4,7 @@
 #include "app/advanced_sheet.h"
 #include "app/app_globals.h"
 #include "app/commands.h"
+#include "app/preferences.h"
 #include "engine/scanner_instance.h"
 #include "toolbox/resources.h"
 #include "video/video.h"
@@ -11,12 +12,35 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMainWindow>
 #include <QPushButton>
 
 namespace {
 
 constexpr double kFocusStep = 0.025; // one Focus Nearer / Farther step
+
+// Says where a snapshot went when that is not the Desktop, and why one was
+// not saved; a later snapshot on the Desktop takes back what was said.
+void SaveSnapshot(ScannerInstance* instance) {
+    std::filesystem::path written;
+    const OSStatus status = VideoExportFrame(instance, &written);
+    QString note;
+    if (status == fnfErr)
+        note = QStringLiteral("The snapshot was not saved: there is no Desktop, pictures or home "
+                              "folder.");
+    else if (status != noErr)
+        note = QStringLiteral("The snapshot was not saved (error %1).").arg(status);
+    else if (written.parent_path() != VideoDesktopFolder())
+        note = QStringLiteral("There is no Desktop folder: the snapshot was saved as %1.")
+                   .arg(QString::fromStdString(written.string()));
+    if (!note.isEmpty()) {
+        ShowWindowNote(note);
+    } else if (globals->noteText && globals->noteText->text() == globals->snapshotNote) {
+        ShowWindowNote(QString());
+    }
+    globals->snapshotNote = note;
+}
 
 } // namespace
 
@@ -49,35 +73,34 @@ OSStatus HandleScannerWindowCommand(EventTarget&, Event& event) {
         return noErr;
     case kCommandTarget:
         SetBooleanInfo(instance, kKeyShowTarget, globals->targetCheckbox->isChecked() ? 1 : 0);
+        SaveChoices();
         return noErr;
     case kCommandVideoSettings:
         VideoSettingsDialog(instance);
         return noErr;
     case kCommandChooseScript:
-        AppChooseFileWithMessage(globals->scriptPath, "CHOOSE_SCRIPT");
+        if (AppChooseFileWithMessage(globals->scriptPath, "CHOOSE_SCRIPT")) SaveChoices();
         return noErr;
     case kCommandAdvanced:
         AppShowSheet(instance, "Advanced", HandleAdvancedSettingsCommand);
         return noErr;
     case kCommandFocusNearer:
         SetDoubleInfo(instance, kKeyFocusAdjust, -kFocusStep);
+        SaveChoices();
         return noErr;
     case kCommandFocusFarther:
         SetDoubleInfo(instance, kKeyFocusAdjust, kFocusStep);
+        SaveChoices();
         return noErr;
     case kCommandSnapshot:
-        if (OSStatus status = VideoExportFrame(instance); status != noErr)
-            ShowWindowNote(status == fnfErr ? QStringLiteral("The snapshot was not saved: there is "
-                                                             "no Desktop folder.")
-                                            : QStringLiteral("The snapshot was not saved "
-                                                             "(error %1).")
-                                                  .arg(status));
+        SaveSnapshot(instance);
         return noErr;
     default:
         if (command.attributes == kHICommandFromMenu && command.menu &&
             command.menu == globals->actionMenu) {
             globals->action = command.commandID;
             UpdateChooseButton();
+            SaveChoices();
         }
         return eventNotHandledErr;
     }

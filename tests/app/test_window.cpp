@@ -5,14 +5,18 @@
 #include "engine/scanner_instance.h"
 #include "engine/settings_store.h"
 #include "tests/app/gui_harness.h"
+#include "toolbox/files.h"
+#include "toolbox/preferences.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QFileDialog>
+#include <QLabel>
 #include <QPushButton>
 #include <QSlider>
 #include <QTimer>
+#include <filesystem>
 #include <fstream>
 
 namespace {
@@ -95,6 +99,53 @@ TEST_F(AppTest, FirstStartThenEverythingRestoredAtTheNextStart) {
     ASSERT_TRUE(WaitFor([] { return globals->window->pos() == QPoint(5000, 4000); }, 2000));
     Restart();
     EXPECT_EQ(globals->window->frameGeometry().topLeft(), QPoint(16, 32));
+}
+
+TEST_F(AppTest, ADamagedOrUnwritableSettingsFileIsSaidOnce) {
+    ChooseAction(2); // saved at once
+    StopApplication();
+    const std::filesystem::path file = PreferencesFilePath(kApplicationIdentifier);
+    std::vector<std::uint8_t> damaged;
+    ASSERT_EQ(ReadWholeFile(file, 1 << 20, &damaged), noErr);
+    damaged[damaged.size() / 2] ^= 0x01;
+    ASSERT_EQ(WriteFileAtomically(file, damaged, 0600), noErr);
+    Start();
+    EXPECT_EQ(globals->action, kActionNone);
+    EXPECT_TRUE(globals->noteText->text().contains("damaged"))
+        << globals->noteText->text().toStdString();
+    std::vector<std::uint8_t> kept;
+    ASSERT_EQ(ReadWholeFile(file.parent_path() / kDamagedPreferencesName, 1 << 20, &kept), noErr);
+    EXPECT_EQ(kept, damaged);
+
+    // A folder where the file should be: said at the start, and once.
+    StopApplication();
+    std::filesystem::remove(file);
+    std::filesystem::create_directory(file);
+    Start();
+    EXPECT_TRUE(globals->noteText->text().contains("cannot save its settings"))
+        << globals->noteText->text().toStdString();
+    globals->noteText->clear();
+    ChooseAction(1);
+    EXPECT_EQ(globals->noteText->text(), "");
+}
+
+TEST_F(AppTest, SnapshotsArePngFilesOnTheDesktopOrWhereTheWindowSays) {
+    const std::filesystem::path desktop = config.path / "Desktop",
+                                pictures = config.path / "Pictures";
+    std::filesystem::create_directories(desktop);
+    std::filesystem::create_directories(pictures);
+    ::setenv("XDG_PICTURES_DIR", pictures.c_str(), 1);
+    ::setenv("XDG_DESKTOP_DIR", (config.path / "none").c_str(), 1);
+    Menu("snap");
+    EXPECT_TRUE(std::filesystem::exists(pictures / "Kestrix Image 1.png"));
+    EXPECT_TRUE(globals->noteText->text().contains((pictures / "Kestrix Image 1.png").c_str()))
+        << globals->noteText->text().toStdString();
+    ::setenv("XDG_DESKTOP_DIR", desktop.c_str(), 1);
+    Menu("snap");
+    EXPECT_TRUE(std::filesystem::exists(desktop / "Kestrix Image 1.png"));
+    EXPECT_EQ(globals->noteText->text(), ""); // taken back
+    ::unsetenv("XDG_DESKTOP_DIR");
+    ::unsetenv("XDG_PICTURES_DIR");
 }
 
 TEST_F(AppTest, CommandsFromTheWidgetsChangeTheInstance) {
