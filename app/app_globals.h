@@ -43,6 +43,7 @@ struct AppGlobals {
     QLabel* symbologyText = nullptr;       // 'symb': its symbology's name
     QComboBox* actionPopup = nullptr;      // 'acti'
     QPushButton* chooseButton = nullptr;   // 'choo'
+    QLabel* scriptName = nullptr;          // 'scnm': the chosen script's file name
     const void* actionMenu = nullptr;      // the popup's menu, as commands name it
     QLabel* noteText = nullptr;            // 'note': what the user should know once
     OSType action = kActionNone;           // 'send', 'clip', 'scpt' or none

@@ -112,6 +112,7 @@ void FetchControls(QWidget* window) {
     AppGetControl(window, "symb"_4cc, globals->symbologyText);
     AppGetControl(window, "acti"_4cc, globals->actionPopup);
     AppGetControl(window, "choo"_4cc, globals->chooseButton);
+    AppGetControl(window, "scnm"_4cc, globals->scriptName);
     AppGetControl(window, "note"_4cc, globals->noteText);
     if (globals->actionPopup) globals->actionMenu = PopupMenuOf(globals->actionPopup);
 }
@@ -185,6 +186,9 @@ bool StartApplication(const AppOptions& options, int& status) {
     globals->scanCheckbox->setChecked(GetBooleanInfo(globals->instance, kKeyScan) != 0);
     globals->targetCheckbox->setChecked(GetBooleanInfo(globals->instance, kKeyShowTarget) != 0);
     if (options.action) globals->action = *options.action;
+    if (options.script) globals->scriptPath = *options.script;
+    for (const AppSwitch& s : options.switches)
+        SetBooleanInfo(globals->instance, s.key, s.on ? 1 : 0);
     AppSetPopupMenuValue(globals->actionPopup, globals->action);
     UpdateChooseButton();
 

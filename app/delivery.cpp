@@ -69,7 +69,12 @@ OSStatus HandleScan(EventTarget&, Event& event) {
 }
 
 OSStatus ActionSendToApplication(const Str255& code) {
-    if (KestrixHasFocus()) return noErr;
+    static const QString notTyped = QStringLiteral("Not typed: Kestrix is the window in front");
+    if (KestrixHasFocus()) {
+        ShowWindowNote(notTyped);
+        return noErr;
+    }
+    if (globals->noteText && globals->noteText->text() == notTyped) ShowWindowNote(QString());
     Typing& typing = globals->typing;
     if (typing.backEnd == TypingBackEnd::kNone) {
         if (!globals->typingNoteShown)
@@ -94,7 +99,10 @@ OSStatus ActionSendToClipboard(const Str255& code) {
 }
 
 OSStatus ActionSendToScript(const Str255& code, const Str255& symbologyName) {
-    if (globals->scriptPath.empty()) return noErr;
+    if (globals->scriptPath.empty()) {
+        ShowWindowNote(QStringLiteral("No script chosen: choose one with \"Choose Script…\"."));
+        return noErr;
+    }
     if (!globals->scripts) {
         globals->scripts = std::make_unique<ScriptRunner>(
             [](const QString& trouble) {

@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMainWindow>
 #include <QPushButton>
@@ -50,7 +51,14 @@ OSStatus HandleScannerWindowClose(EventTarget&, Event&) {
 }
 
 void UpdateChooseButton() {
-    if (globals->chooseButton) globals->chooseButton->setVisible(globals->action == kActionScript);
+    const bool script = globals->action == kActionScript;
+    if (globals->chooseButton) globals->chooseButton->setVisible(script);
+    QLabel* name = globals->scriptName;
+    if (!name) return;
+    const QString path = QString::fromStdString(globals->scriptPath);
+    name->setVisible(script);
+    name->setText(path.isEmpty() ? QStringLiteral("No script chosen") : QFileInfo(path).fileName());
+    name->setToolTip(path);
 }
 
 bool AppChooseFileWithMessage(std::string& path, const char* messageKey) {
@@ -79,7 +87,10 @@ OSStatus HandleScannerWindowCommand(EventTarget&, Event& event) {
         VideoSettingsDialog(instance);
         return noErr;
     case kCommandChooseScript:
-        if (AppChooseFileWithMessage(globals->scriptPath, "CHOOSE_SCRIPT")) SaveChoices();
+        if (AppChooseFileWithMessage(globals->scriptPath, "CHOOSE_SCRIPT")) {
+            UpdateChooseButton();
+            SaveChoices();
+        }
         return noErr;
     case kCommandAdvanced:
         AppShowSheet(instance, "Advanced", HandleAdvancedSettingsCommand);

@@ -99,6 +99,7 @@ TEST_F(DeliveryTest, ControlCharactersAreNeverTypedAndNothingGoesToAKestrixWindo
     Pump(500);
     EXPECT_EQ(target.Text(), "");
     EXPECT_EQ(globals->codeText->text(), "4006381333931"); // still shown
+    EXPECT_EQ(globals->noteText->text(), "Not typed: Kestrix is the window in front");
 }
 
 TEST_F(DeliveryTest, ClipboardHoldsExactlyTheCodeAfterKestrixLosesFocus) {
@@ -125,6 +126,10 @@ TEST_F(DeliveryTest, ScriptGetsTheCodeAndNameAndAMissingOneIsSaidOnce) {
     SendScan("Grüße", kSymbologyCode128);
     EXPECT_TRUE(WaitFor([&] { return ReadFile(out) == "Grüße|Code 128\n"; }, 5000))
         << ReadFile(out);
+
+    globals->scriptPath.clear();
+    SendScan("4006381333931", kSymbologyEAN13);
+    EXPECT_TRUE(globals->noteText->text().startsWith("No script chosen"));
 
     globals->scriptPath = (config.path / "missing").string();
     SendScan("4006381333931", kSymbologyEAN13);

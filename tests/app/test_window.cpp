@@ -18,6 +18,7 @@
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 namespace {
 
@@ -146,6 +147,60 @@ TEST_F(AppTest, SnapshotsArePngFilesOnTheDesktopOrWhereTheWindowSays) {
     EXPECT_EQ(globals->noteText->text(), ""); // taken back
     ::unsetenv("XDG_DESKTOP_DIR");
     ::unsetenv("XDG_PICTURES_DIR");
+}
+
+TEST(AppOptions, TheCommandLineAsKestrixScanTakesIt) {
+    const struct {
+        std::vector<std::string> args;
+        std::optional<int> exit;
+        std::string said; // the start of what is printed
+    } cases[] = {
+        {{"-h"}, 0, "Usage: kestrix"},
+        {{"--action=clipboard", "--enable", "c128,cd39", "--disable=ean8"}, std::nullopt, ""},
+        {{"--script", "on-scan"}, std::nullopt, ""},
+        {{"stray"}, 2, "kestrix: unexpected argument 'stray'"},
+        {{"--bogus=1"}, 2, "kestrix: unknown option '--bogus'"},
+        {{"--enable", "c129"}, 2, "kestrix: unknown symbology key 'c129'"},
+        {{"--source="}, 2, "kestrix: --source needs a value"},
+    };
+    for (const auto& c : cases) {
+        AppOptions options;
+        std::ostringstream out, err;
+        EXPECT_EQ(ParseOptions(c.args, options, out, err), c.exit) << c.args[0];
+        EXPECT_TRUE((out.str() + err.str()).starts_with(c.said)) << out.str() << err.str();
+        if (c.args[0] == "--action=clipboard") {
+            EXPECT_EQ(options.action, kActionClipboard);
+            ASSERT_EQ(options.switches.size(), 3u);
+            EXPECT_EQ(options.switches[1].key, kKeyCode39);
+            EXPECT_FALSE(options.switches[2].on);
+        }
+        if (c.args[0] == "--script") {
+            EXPECT_EQ(options.script, (std::filesystem::current_path() / "on-scan").string());
+        }
+    }
+    AppOptions options;
+    std::ostringstream out, err;
+    ParseOptions({"--help"}, options, out, err);
+    EXPECT_NE(out.str().find("com.vondrel.kestrix/preferences"), std::string::npos);
+    EXPECT_NE(out.str().find("--script PATH"), std::string::npos);
+}
+
+TEST_F(AppTest, TheChosenScriptIsShownBesideTheAction) {
+    StopApplication();
+    AppOptions options = BlankSource();
+    options.action = kActionScript;
+    options.script = (config.path / "on-scan").string();
+    options.switches = {{kKeyCode128, true}};
+    Start(options);
+    EXPECT_TRUE(GetBooleanInfo(globals->instance, kKeyCode128));
+    EXPECT_TRUE(globals->scriptName->isVisibleTo(globals->window.get()));
+    EXPECT_EQ(globals->scriptName->text(), "on-scan");
+    EXPECT_EQ(globals->scriptName->toolTip().toStdString(), *options.script);
+    globals->scriptPath.clear();
+    ChooseAction(1);
+    EXPECT_FALSE(globals->scriptName->isVisibleTo(globals->window.get()));
+    ChooseAction(3);
+    EXPECT_EQ(globals->scriptName->text(), "No script chosen");
 }
 
 TEST_F(AppTest, CommandsFromTheWidgetsChangeTheInstance) {
