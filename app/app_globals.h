@@ -52,6 +52,8 @@ struct AppGlobals {
     std::unique_ptr<ScriptRunner> scripts; // the script being run, if any
     bool typingNoteShown = false;          // "typing unavailable" said
     std::string scriptNoteShownFor;        // script path whose trouble was said
+    bool videoSource = false;              // --source: no camera, no camera settings
+    std::string captureTroubleSaid;        // the capture layer's last message said
     bool settingsWereReset = false;        // a damaged preferences file was set aside
     bool saveNoteShown = false;            // "settings cannot be saved" said
     QString snapshotNote;                  // what the last snapshot said, if anything

@@ -30,6 +30,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
@@ -68,6 +69,27 @@ void PresentAlert(std::int16_t type, const std::string& message, const std::stri
                     globals && globals->window ? globals->window.get() : nullptr);
     box.setInformativeText(QString::fromStdString(explanation));
     box.exec();
+}
+
+constexpr int kCaptureWatchMs = 250;
+
+// What the capture layer reports (a camera that failed, a source that
+// cannot be played or never delivers a frame), each message once, under the
+// video and on standard error. A camera that is simply missing is said by
+// the video area itself.
+void SayCaptureTrouble() {
+    if (!globals || !globals->instance) return;
+    std::string message;
+    if (const CaptureEnd& end = VideoLastCaptureEnd(); end.failed && !end.message.empty())
+        message = end.message;
+    else if (globals->videoSource && !globals->instance->channel)
+        message = VideoLastOpenError();
+    if (message.empty() || message == globals->captureTroubleSaid) return;
+    globals->captureTroubleSaid = message;
+    std::cerr << "kestrix: " << message << "\n";
+    QString said = QString::fromStdString(message);
+    if (!said.isEmpty()) said[0] = said[0].toUpper();
+    ShowWindowNote(said);
 }
 
 void RedrawView(ScannerView* view) {
@@ -203,12 +225,17 @@ bool StartApplication(const AppOptions& options, int& status) {
                            .arg(QString::fromStdString(kept.string())));
     }
     CheckChoicesCanBeSaved();
-    // A source the user named that will not play is said, not just shown as
-    // a missing camera.
-    if (!options.source.empty() && !globals->instance->channel) {
-        std::cerr << "kestrix: " << VideoLastOpenError() << "\n";
-        ShowWindowNote(QString::fromStdString(VideoLastOpenError()));
+    globals->videoSource = !options.source.empty();
+    if (globals->videoSource) {
+        // A video source has no camera to focus.
+        for (const char* name : {"focn", "focf"})
+            if (auto* action = globals->window->findChild<QAction*>(QString::fromLatin1(name)))
+                action->setEnabled(false);
     }
+    SayCaptureTrouble();
+    auto* captureWatch = new QTimer(globals->window.get());
+    QObject::connect(captureWatch, &QTimer::timeout, captureWatch, SayCaptureTrouble);
+    captureWatch->start(kCaptureWatchMs);
     return true;
 }
 

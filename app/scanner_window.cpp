@@ -84,7 +84,11 @@ OSStatus HandleScannerWindowCommand(EventTarget&, Event& event) {
         SaveChoices();
         return noErr;
     case kCommandVideoSettings:
-        VideoSettingsDialog(instance);
+        if (globals->videoSource)
+            ShowWindowNote(QStringLiteral("Kestrix is reading a video source (--source), which has "
+                                          "no camera settings."));
+        else
+            VideoSettingsDialog(instance);
         return noErr;
     case kCommandChooseScript:
         if (AppChooseFileWithMessage(globals->scriptPath, "CHOOSE_SCRIPT")) {

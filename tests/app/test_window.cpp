@@ -203,6 +203,18 @@ TEST_F(AppTest, TheChosenScriptIsShownBesideTheAction) {
     EXPECT_EQ(globals->scriptName->text(), "No script chosen");
 }
 
+TEST_F(AppTest, ASourceThatPlaysNothingIsSaidInTheWindowOnce) {
+    StopApplication();
+    AppOptions options;
+    options.source = "filesrc location=/etc/passwd ! decodebin";
+    Start(options);
+    ASSERT_TRUE(WaitFor([] { return !globals->noteText->text().isEmpty(); }, 8000));
+    const QString said = globals->noteText->text();
+    globals->noteText->clear();
+    Pump(6000); // a retry that fails alike says nothing new
+    EXPECT_EQ(globals->noteText->text(), "") << said.toStdString();
+}
+
 TEST_F(AppTest, CommandsFromTheWidgetsChangeTheInstance) {
     ScannerInstance* s = globals->instance;
     const std::uint8_t scan = s->scanEnabled, target = s->showTarget;
@@ -217,9 +229,15 @@ TEST_F(AppTest, CommandsFromTheWidgetsChangeTheInstance) {
         double distance;
     } const focusSteps[] = {{"focf", 0.525}, {"focf", 0.55}, {"focn", 0.525}};
     for (const auto& step : focusSteps) {
-        Menu(step.command);
+        // A video source has no focus to step: the menu items are off.
+        auto* item = globals->window->findChild<QAction*>(QString::fromLatin1(step.command));
+        ASSERT_NE(item, nullptr);
+        EXPECT_FALSE(item->isEnabled());
+        SendCommand(&globals->windowTarget, {0, FourCCFromString(step.command), nullptr, 0});
         EXPECT_NEAR(s->focusDistance, step.distance, 1e-9) << step.command;
     }
+    Menu("vide"); // and no camera settings, as the window says
+    EXPECT_TRUE(globals->noteText->text().contains("no camera settings"));
 
     // The popup's choice counts only from its own menu, attributes exactly 1.
     struct {
