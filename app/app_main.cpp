@@ -5,6 +5,7 @@
 #include "app/camera_dialog.h"
 #include "app/commands.h"
 #include "app/delivery.h"
+#include "app/help_menu.h"
 #include "app/interface.h"
 #include "app/preferences.h"
 #include "app/qt_event_loop.h"
@@ -195,6 +196,7 @@ bool StartApplication(const AppOptions& options, int& status) {
     }
     loaded.release();
     globals->window->installEventFilter(new CloseFilter(globals->window.get()));
+    globals->window->setWindowIcon(KestrixIcon());
     globals->window->move(WindowPosition(globals->windowBounds));
     InstallWindowHandlers(globals->windowTarget);
     FetchControls(globals->window.get());

@@ -4,6 +4,7 @@
 #include "app/advanced_sheet.h"
 #include "app/app_globals.h"
 #include "app/commands.h"
+#include "app/help_menu.h"
 #include "app/preferences.h"
 #include "engine/scanner_instance.h"
 #include "toolbox/resources.h"
@@ -106,6 +107,14 @@ OSStatus HandleScannerWindowCommand(EventTarget&, Event& event) {
     case kCommandFocusFarther:
         SetDoubleInfo(instance, kKeyFocusAdjust, kFocusStep);
         SaveChoices();
+        return noErr;
+    case kCommandAbout:
+        ShowAbout();
+        return noErr;
+    case kCommandUsage:
+        if (!OpenUsage())
+            ShowWindowNote(QStringLiteral("The README, which describes how to use Kestrix, was "
+                                          "not found beside the program."));
         return noErr;
     case kCommandSnapshot:
         SaveSnapshot(instance);

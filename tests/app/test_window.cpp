@@ -1,7 +1,9 @@
 // The scanner window through its real widgets: start-up and shut-down with
 // the preferences, the commands, and the Advanced sheet.
 #include "app/commands.h"
+#include "app/help_menu.h"
 #include "app/interface.h"
+#include "app/scanner_view.h"
 #include "engine/scanner_instance.h"
 #include "engine/settings_store.h"
 #include "tests/app/gui_harness.h"
@@ -13,9 +15,11 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QLabel>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QSlider>
 #include <QTimer>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -213,6 +217,63 @@ TEST_F(AppTest, ASourceThatPlaysNothingIsSaidInTheWindowOnce) {
     globals->noteText->clear();
     Pump(6000); // a retry that fails alike says nothing new
     EXPECT_EQ(globals->noteText->text(), "") << said.toStdString();
+}
+
+// The mnemonic letters of the window's buttons, labels and menus (or of the
+// sheet's), each of which must be taken once.
+std::vector<QChar> Mnemonics(QWidget* window) {
+    QStringList texts;
+    for (auto* button : window->findChildren<QAbstractButton*>())
+        if (button->window() == window) texts << button->text();
+    for (auto* label : window->findChildren<QLabel*>())
+        if (label->buddy() && label->window() == window) texts << label->text();
+    if (auto* main = qobject_cast<QMainWindow*>(window))
+        for (QAction* menu : main->menuBar()->actions()) texts << menu->text();
+    std::vector<QChar> letters;
+    for (const QString& text : texts)
+        for (qsizetype i = text.indexOf('&'); i >= 0 && i + 1 < text.size();
+             i = text.indexOf('&', i + 2))
+            if (text[i + 1] != '&') letters.push_back(text[i + 1].toLower());
+    std::sort(letters.begin(), letters.end());
+    return letters;
+}
+
+TEST_F(AppTest, HelpMenuIconMnemonicsAndTheVideoInItsProportions) {
+    StopApplication();
+    AppOptions options;
+    options.source = "videotestsrc pattern=white is-live=true";
+    Start(options);
+    for (QWidget* window :
+         {static_cast<QWidget*>(globals->window.get()), static_cast<QWidget*>(OpenSheet())}) {
+        ASSERT_NE(window, nullptr);
+        const std::vector<QChar> letters = Mnemonics(window);
+        EXPECT_EQ(std::adjacent_find(letters.begin(), letters.end()), letters.end())
+            << window->objectName().toStdString() << ": "
+            << QString(letters.data(), letters.size()).toStdString();
+    }
+    Click(globals->window->findChild<QDialog*>(QStringLiteral("Advanced")), "cancel");
+
+    EXPECT_TRUE(AboutText().contains(QStringLiteral("GStreamer 1.")));
+    EXPECT_TRUE(AboutText().contains(QStringLiteral("Licence")));
+    EXPECT_NE(globals->window->findChild<QAction*>(QStringLiteral("usag")), nullptr);
+    EXPECT_FALSE(globals->window->windowIcon().isNull());
+    const std::string wid = std::to_string(globals->window->winId());
+    EXPECT_NE(RunTool({"xprop", "-id", wid, "_NET_WM_ICON"}).find("_NET_WM_ICON(CARDINAL)"),
+              std::string::npos);
+
+    // A wide window shows the picture 4:3, centred between black bars.
+    globals->window->resize(1200, 500);
+    ScannerView* view = globals->viewControl;
+    ASSERT_TRUE(WaitFor([&] { return view->width() > view->height() * 4 / 3 + 40; }, 3000));
+    Pump(300);
+    const QImage shown = view->grab().toImage();
+    const int y = shown.height() / 2;
+    EXPECT_EQ(shown.pixel(2, y) & 0xFFFFFFu, 0u);
+    EXPECT_EQ(shown.pixel(shown.width() - 3, y) & 0xFFFFFFu, 0u);
+    EXPECT_GT(qGray(shown.pixel(shown.width() / 2, y)), 200);
+    int light = 0; // the width of the picture on that row
+    for (int x = 0; x < shown.width(); ++x) light += qGray(shown.pixel(x, y)) > 128;
+    EXPECT_NEAR(light, view->height() * 4 / 3, 3);
 }
 
 TEST_F(AppTest, CommandsFromTheWidgetsChangeTheInstance) {
