@@ -40,12 +40,14 @@ std::filesystem::path ReadmePath() {
 } // namespace
 
 QString AboutText() {
+    guint major = 0, minor = 0, micro = 0, nano = 0;
+    gst_version(&major, &minor, &micro, &nano);
+    const QString gstreamer = QStringLiteral("%1.%2.%3").arg(major).arg(minor).arg(micro);
     return QStringLiteral("<p><b>Kestrix %1</b><br>turns a webcam into a barcode scanner.</p>"
                           "<p>Licence: %2.</p>"
                           "<p>Uses Qt %3, GStreamer %4, Cairo %5, GdkPixbuf %6 and %7.</p>")
         .arg(QStringLiteral(KESTRIX_VERSION), QStringLiteral(KESTRIX_LICENSE),
-             QString::fromLatin1(qVersion()),
-             QString::fromUtf8(gst_version_string()).section(' ', 1),
+             QString::fromLatin1(qVersion()), gstreamer,
              QString::fromLatin1(cairo_version_string()), QString::fromLatin1(gdk_pixbuf_version),
              QString::fromUtf8(xdo_version()));
 }
