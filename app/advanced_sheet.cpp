@@ -3,6 +3,8 @@
 // hundredths, truncated toward zero.
 #include "app/advanced_sheet.h"
 
+#include "app/preferences.h"
+
 #include "app/app_globals.h"
 #include "app/commands.h"
 #include "app/interface.h"
@@ -139,6 +141,7 @@ OSStatus HandleAdvancedSettingsCommand(const Event* event, AppSheet* sheet) {
         if (globals->targetCheckbox)
             globals->targetCheckbox->setChecked(GetBooleanInfo(instance, kKeyShowTarget) != 0);
         AppHideSheet(sheet);
+        SaveChoices();
         return noErr;
     case kCommandCancel:
         AppHideSheet(sheet);

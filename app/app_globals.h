@@ -9,6 +9,7 @@
 #include "toolbox/rect.h"
 
 #include <QPointer>
+#include <QString>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -42,6 +43,7 @@ struct AppGlobals {
     QLabel* symbologyText = nullptr;       // 'symb': its symbology's name
     QComboBox* actionPopup = nullptr;      // 'acti'
     QPushButton* chooseButton = nullptr;   // 'choo'
+    QLabel* scriptName = nullptr;          // 'scnm': the chosen script's file name
     const void* actionMenu = nullptr;      // the popup's menu, as commands name it
     QLabel* noteText = nullptr;            // 'note': what the user should know once
     OSType action = kActionNone;           // 'send', 'clip', 'scpt' or none
@@ -50,6 +52,12 @@ struct AppGlobals {
     std::unique_ptr<ScriptRunner> scripts; // the script being run, if any
     bool typingNoteShown = false;          // "typing unavailable" said
     std::string scriptNoteShownFor;        // script path whose trouble was said
+    bool videoSource = false;              // --source: no camera, no camera settings
+    std::string captureTroubleSaid;        // the capture layer's last message said
+    bool settingsWereReset = false;        // a damaged preferences file was set aside
+    bool saveNoteShown = false;            // "settings cannot be saved" said
+    QString snapshotNote;                  // what the last snapshot said, if anything
+    std::string scriptKillNoteShownFor;    // script path whose run killed for its time was said
 };
 
 extern AppGlobals* globals;

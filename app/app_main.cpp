@@ -5,6 +5,7 @@
 #include "app/camera_dialog.h"
 #include "app/commands.h"
 #include "app/delivery.h"
+#include "app/help_menu.h"
 #include "app/interface.h"
 #include "app/preferences.h"
 #include "app/qt_event_loop.h"
@@ -16,6 +17,7 @@
 #include "engine/settings_store.h"
 #include "engine/video_hooks.h"
 #include "toolbox/alerts.h"
+#include "toolbox/preferences.h"
 #include "video/capture.h"
 #include "video/video.h"
 
@@ -29,6 +31,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
@@ -67,6 +70,27 @@ void PresentAlert(std::int16_t type, const std::string& message, const std::stri
                     globals && globals->window ? globals->window.get() : nullptr);
     box.setInformativeText(QString::fromStdString(explanation));
     box.exec();
+}
+
+constexpr int kCaptureWatchMs = 250;
+
+// What the capture layer reports (a camera that failed, a source that
+// cannot be played or never delivers a frame), each message once, under the
+// video and on standard error. A camera that is simply missing is said by
+// the video area itself.
+void SayCaptureTrouble() {
+    if (!globals || !globals->instance) return;
+    std::string message;
+    if (const CaptureEnd& end = VideoLastCaptureEnd(); end.failed && !end.message.empty())
+        message = end.message;
+    else if (globals->videoSource && !globals->instance->channel)
+        message = VideoLastOpenError();
+    if (message.empty() || message == globals->captureTroubleSaid) return;
+    globals->captureTroubleSaid = message;
+    std::cerr << "kestrix: " << message << "\n";
+    QString said = QString::fromStdString(message);
+    if (!said.isEmpty()) said[0] = said[0].toUpper();
+    ShowWindowNote(said);
 }
 
 void RedrawView(ScannerView* view) {
@@ -111,6 +135,7 @@ void FetchControls(QWidget* window) {
     AppGetControl(window, "symb"_4cc, globals->symbologyText);
     AppGetControl(window, "acti"_4cc, globals->actionPopup);
     AppGetControl(window, "choo"_4cc, globals->chooseButton);
+    AppGetControl(window, "scnm"_4cc, globals->scriptName);
     AppGetControl(window, "note"_4cc, globals->noteText);
     if (globals->actionPopup) globals->actionMenu = PopupMenuOf(globals->actionPopup);
 }
@@ -171,6 +196,7 @@ bool StartApplication(const AppOptions& options, int& status) {
     }
     loaded.release();
     globals->window->installEventFilter(new CloseFilter(globals->window.get()));
+    globals->window->setWindowIcon(KestrixIcon());
     globals->window->move(WindowPosition(globals->windowBounds));
     InstallWindowHandlers(globals->windowTarget);
     FetchControls(globals->window.get());
@@ -184,25 +210,45 @@ bool StartApplication(const AppOptions& options, int& status) {
     globals->scanCheckbox->setChecked(GetBooleanInfo(globals->instance, kKeyScan) != 0);
     globals->targetCheckbox->setChecked(GetBooleanInfo(globals->instance, kKeyShowTarget) != 0);
     if (options.action) globals->action = *options.action;
+    if (options.script) globals->scriptPath = *options.script;
+    for (const AppSwitch& s : options.switches)
+        SetBooleanInfo(globals->instance, s.key, s.on ? 1 : 0);
     AppSetPopupMenuValue(globals->actionPopup, globals->action);
     UpdateChooseButton();
 
     VideoSetSourceDescription(options.source == "demo" ? DemoSourceDescription() : options.source);
     globals->window->show();
     SetInstancePreviewEnabled(globals->instance, true);
-    // A source the user named that will not play is said, not just shown as
-    // a missing camera.
-    if (!options.source.empty() && !globals->instance->channel) {
-        std::cerr << "kestrix: " << VideoLastOpenError() << "\n";
-        ShowWindowNote(QString::fromStdString(VideoLastOpenError()));
+    if (globals->settingsWereReset) {
+        const std::filesystem::path kept =
+            PreferencesFilePath(kApplicationIdentifier).parent_path() / kDamagedPreferencesName;
+        ShowWindowNote(QStringLiteral("The settings file was damaged, so the settings are back "
+                                      "to their defaults; the damaged file is kept as %1.")
+                           .arg(QString::fromStdString(kept.string())));
     }
+    CheckChoicesCanBeSaved();
+    globals->videoSource = !options.source.empty();
+    if (globals->videoSource) {
+        // A video source has no camera to focus.
+        for (const char* name : {"focn", "focf"})
+            if (auto* action = globals->window->findChild<QAction*>(QString::fromLatin1(name)))
+                action->setEnabled(false);
+    }
+    SayCaptureTrouble();
+    auto* captureWatch = new QTimer(globals->window.get());
+    QObject::connect(captureWatch, &QTimer::timeout, captureWatch, SayCaptureTrouble);
+    captureWatch->start(kCaptureWatchMs);
     return true;
 }
 
 void StopApplication() {
     if (!globals || !globals->instance) return;
-    SaveSettings(globals->instance, kScannerSettingsKey);
-    SavePreferences();
+    if (SaveSettings(globals->instance, kScannerSettingsKey) != noErr ||
+        SavePreferences() != noErr) {
+        const std::string trouble = PreferencesWriteTrouble(kApplicationIdentifier);
+        std::cerr << "kestrix: the settings could not be saved"
+                  << (trouble.empty() ? std::string() : ": " + trouble) << "\n";
+    }
     globals->scripts.reset(); // a script still running is ended
     SetScannerViewInstance(globals->viewControl, nullptr);
     DisposeInstance(globals->instance);

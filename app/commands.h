@@ -22,6 +22,8 @@ constexpr OSType kCommandAdvanced = "adva"_4cc;
 constexpr OSType kCommandFocusNearer = "focn"_4cc;
 constexpr OSType kCommandFocusFarther = "focf"_4cc;
 constexpr OSType kCommandSnapshot = "snap"_4cc;
+constexpr OSType kCommandAbout = "abou"_4cc;
+constexpr OSType kCommandUsage = "usag"_4cc;
 constexpr OSType kCommandOK = "ok  "_4cc;
 constexpr OSType kCommandCancel = "not!"_4cc;
 

@@ -17,8 +17,9 @@
 
 namespace {
 
-QString Latin1(const Str255& text) {
-    return QString::fromLatin1(text.View().data(), qsizetype(text.Length()));
+// A read's text is UTF-8, from the decoder on.
+QString Utf8(const Str255& text) {
+    return QString::fromUtf8(text.View().data(), qsizetype(text.Length()));
 }
 
 bool IsKestrixWindow(const QWidget* widget) {
@@ -48,8 +49,8 @@ OSStatus HandleScan(EventTarget&, Event& event) {
 
     // The window shows what was read, control characters as they are
     // (a plain-text label prints them harmlessly).
-    if (globals->codeText) globals->codeText->setText(Latin1(code));
-    if (globals->symbologyText) globals->symbologyText->setText(Latin1(name));
+    if (globals->codeText) globals->codeText->setText(Utf8(code));
+    if (globals->symbologyText) globals->symbologyText->setText(Utf8(name));
 
     switch (globals->action) {
     case kActionSend:
@@ -68,7 +69,12 @@ OSStatus HandleScan(EventTarget&, Event& event) {
 }
 
 OSStatus ActionSendToApplication(const Str255& code) {
-    if (KestrixHasFocus()) return noErr;
+    static const QString notTyped = QStringLiteral("Not typed: Kestrix is the window in front");
+    if (KestrixHasFocus()) {
+        ShowWindowNote(notTyped);
+        return noErr;
+    }
+    if (globals->noteText && globals->noteText->text() == notTyped) ShowWindowNote(QString());
     Typing& typing = globals->typing;
     if (typing.backEnd == TypingBackEnd::kNone) {
         if (!globals->typingNoteShown)
@@ -88,21 +94,33 @@ OSStatus ActionSendToApplication(const Str255& code) {
 OSStatus ActionSendToClipboard(const Str255& code) {
     QClipboard* clipboard = QApplication::clipboard();
     if (!clipboard) return paramErr;
-    clipboard->setText(Latin1(code), QClipboard::Clipboard);
+    clipboard->setText(Utf8(code), QClipboard::Clipboard);
     return noErr;
 }
 
 OSStatus ActionSendToScript(const Str255& code, const Str255& symbologyName) {
-    if (globals->scriptPath.empty()) return noErr;
-    if (!globals->scripts) {
-        globals->scripts = std::make_unique<ScriptRunner>([](const QString& trouble) {
-            // Said once per script: a read every 2 seconds need not repeat it.
-            if (globals->scriptNoteShownFor == globals->scriptPath) return;
-            globals->scriptNoteShownFor = globals->scriptPath;
-            ShowWindowNote(QStringLiteral("The script was not run: %1.").arg(trouble));
-        });
+    if (globals->scriptPath.empty()) {
+        ShowWindowNote(QStringLiteral("No script chosen: choose one with \"Choose Script…\"."));
+        return noErr;
     }
-    globals->scripts->Run(QString::fromStdString(globals->scriptPath), Latin1(code),
-                          Latin1(symbologyName));
+    if (!globals->scripts) {
+        globals->scripts = std::make_unique<ScriptRunner>(
+            [](const QString& trouble) {
+                // Said once per script: a read every 2 seconds need not repeat it.
+                if (globals->scriptNoteShownFor == globals->scriptPath) return;
+                globals->scriptNoteShownFor = globals->scriptPath;
+                ShowWindowNote(QStringLiteral("The script was not run: %1.").arg(trouble));
+            },
+            [](const QString& path) {
+                if (globals->scriptKillNoteShownFor == path.toStdString()) return;
+                globals->scriptKillNoteShownFor = path.toStdString();
+                ShowWindowNote(QStringLiteral("The script %1 was stopped: it ran longer than %2 "
+                                              "seconds.")
+                                   .arg(path)
+                                   .arg(kScriptTimeLimitMs / 1000));
+            });
+    }
+    globals->scripts->Run(QString::fromStdString(globals->scriptPath), Utf8(code),
+                          Utf8(symbologyName));
     return noErr;
 }

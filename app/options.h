@@ -8,9 +8,16 @@
 #include <string>
 #include <vector>
 
+struct AppSwitch {
+    OSType key; // a symbology's settings key
+    bool on;
+};
+
 struct AppOptions {
-    std::string source;           // GStreamer source description, "demo", or empty: the camera
-    std::optional<OSType> action; // --action, as if chosen in the popup
+    std::string source;                // GStreamer source description, "demo", or empty: the camera
+    std::optional<OSType> action;      // --action, as if chosen in the popup
+    std::optional<std::string> script; // --script, absolute, as if chosen
+    std::vector<AppSwitch> switches;   // --enable and --disable, in order
 };
 
 // Reads the arguments after the program name. Returns nullopt to run, or the

@@ -5,6 +5,7 @@
 #include "app/preferences.h"
 
 #include "app/app_globals.h"
+#include "engine/settings_store.h"
 #include "toolbox/byte_order.h"
 #include "toolbox/collection.h"
 #include "toolbox/preferences.h"
@@ -37,6 +38,7 @@ Rect RectFromBytes(const std::array<std::uint8_t, 8>& bytes) {
 } // namespace
 
 void LoadPreferences() {
+    globals->settingsWereReset = SetAsideDamagedPreferences(kApplicationIdentifier);
     std::optional<std::vector<std::uint8_t>> value =
         CopyPreferencesValue(kPreferencesKey, kApplicationIdentifier);
     if (!value) return;
@@ -57,7 +59,7 @@ void LoadPreferences() {
     globals->scriptPath.assign(script.begin(), script.end());
 }
 
-void SavePreferences() {
+OSStatus SavePreferences() {
     const QRect frame = globals->window->frameGeometry();
     globals->windowBounds = {std::int16_t(frame.top()), std::int16_t(frame.left()),
                              std::int16_t(frame.bottom() + 1), std::int16_t(frame.right() + 1)};
@@ -72,5 +74,34 @@ void SavePreferences() {
             collection, kItemScript, kItemId,
             std::span(reinterpret_cast<const std::uint8_t*>(path.data()), path.size()));
     }
-    SetPreferencesValue(kPreferencesKey, FlattenCollection(collection), kApplicationIdentifier);
+    return SetPreferencesValue(kPreferencesKey, FlattenCollection(collection),
+                               kApplicationIdentifier);
+}
+
+namespace {
+
+void SayChoicesNotSaved(const std::string& trouble) {
+    if (globals->saveNoteShown) return;
+    globals->saveNoteShown = true;
+    ShowWindowNote(QStringLiteral("Kestrix cannot save its settings (%1): what you change now is "
+                                  "lost when it quits.")
+                       .arg(QString::fromStdString(trouble)));
+}
+
+} // namespace
+
+void SaveChoices() {
+    if (!globals->instance || !globals->window) return;
+    const OSStatus settings = SaveSettings(globals->instance, kScannerSettingsKey);
+    if (settings != noErr || SavePreferences() != noErr) {
+        std::string trouble = PreferencesWriteTrouble(kApplicationIdentifier);
+        SayChoicesNotSaved(trouble.empty() ? PreferencesFilePath(kApplicationIdentifier).string() +
+                                                 " could not be written"
+                                           : trouble);
+    }
+}
+
+void CheckChoicesCanBeSaved() {
+    if (std::string trouble = PreferencesWriteTrouble(kApplicationIdentifier); !trouble.empty())
+        SayChoicesNotSaved(trouble);
 }

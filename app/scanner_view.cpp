@@ -20,8 +20,13 @@ void ScannerView::paintEvent(QPaintEvent*) {
     }
     const QImage frame(scanner->frameBase, kFrameWidth, kFrameHeight, scanner->frameRowBytes,
                        QImage::Format_RGB32);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, size() != frame.size());
-    painter.drawImage(rect(), frame);
+    // The picture keeps its 4:3, centred between black bars.
+    QSize shown = frame.size().scaled(size(), Qt::KeepAspectRatio);
+    const QRect target(QPoint((width() - shown.width()) / 2, (height() - shown.height()) / 2),
+                       shown);
+    painter.fillRect(rect(), Qt::black);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, target.size() != frame.size());
+    painter.drawImage(target, frame);
 }
 
 void SetScannerViewInstance(ScannerView* view, ScannerInstance* instance) {

@@ -5,14 +5,9 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTimer>
+#include <algorithm>
 #include <csignal>
 #include <unistd.h>
-
-namespace {
-
-constexpr std::size_t kMaxPendingRuns = 32; // reads waiting behind a slow script
-
-} // namespace
 
 QString ScriptTrouble(const QString& path) {
     QFileInfo info(path);
@@ -23,8 +18,9 @@ QString ScriptTrouble(const QString& path) {
     return {};
 }
 
-ScriptRunner::ScriptRunner(std::function<void(const QString&)> trouble)
-    : trouble_(std::move(trouble)) {}
+ScriptRunner::ScriptRunner(std::function<void(const QString&)> trouble,
+                           std::function<void(const QString&)> killed)
+    : trouble_(std::move(trouble)), killed_(std::move(killed)) {}
 
 ScriptRunner::~ScriptRunner() {
     if (process_) {
@@ -42,15 +38,21 @@ void ScriptRunner::Run(const QString& path, const QString& code, const QString& 
         trouble_(trouble);
         return;
     }
+    Job job{path, code, symbologyName};
+    auto same = [&job](const Job& other) {
+        return other.path == job.path && other.code == job.code && other.name == job.name;
+    };
+    if (process_ && (same(running_) || std::ranges::any_of(pending_, same))) return;
     if (pending_.size() >= kMaxPendingRuns) pending_.pop_front();
-    pending_.push_back({path, code, symbologyName});
+    pending_.push_back(std::move(job));
     if (!process_) StartNext();
 }
 
 void ScriptRunner::StartNext() {
     if (pending_.empty()) return;
-    Job job = std::move(pending_.front());
+    running_ = std::move(pending_.front());
     pending_.pop_front();
+    const Job& job = running_;
 
     process_ = new QProcess(this);
     process_->setProcessChannelMode(QProcess::ForwardedChannels);
@@ -59,8 +61,10 @@ void ScriptRunner::StartNext() {
     limit_ = new QTimer(process_);
     limit_->setSingleShot(true);
     limit_->setTimerType(Qt::PreciseTimer); // a coarse timer may fire 5% early
-    connect(limit_, &QTimer::timeout, process_,
-            [this] { ::kill(-pid_t(process_->processId()), SIGKILL); });
+    connect(limit_, &QTimer::timeout, process_, [this, path = job.path] {
+        ::kill(-pid_t(process_->processId()), SIGKILL);
+        killed_(path);
+    });
     connect(process_, &QProcess::finished, this, &ScriptRunner::Finished);
     connect(
         process_, &QProcess::errorOccurred, this,

@@ -4,6 +4,7 @@
 #include "cli/file_scan.h"
 #include "engine/scanner_instance.h"
 #include "engine/symbology.h"
+#include "symbologies/gs1_128.h"
 #include "toolbox/fourcc.h"
 
 #include <algorithm>
@@ -61,6 +62,13 @@ PhotoRead NormalisedRead(std::string symbology, PhotoKind kind, std::string text
     }
     if (kind == PhotoKind::kCode39) std::ranges::replace(read.main, '_', ' ');
     if (kind == PhotoKind::kCodabar) read.caseless = true;
+    // The labels write a GS1-128 as its element string without FNC1s, where
+    // Kestrix reports the printed form "(10)AB12(21)XY".
+    if (read.symbology == FourCCToString(kSymbologyGS1_128))
+        if (std::optional<std::string> elements = Gs1ElementString(read.main)) {
+            std::erase(*elements, kGs1Separator);
+            read.main = std::move(*elements);
+        }
     return read;
 }
 

@@ -19,6 +19,9 @@ is scanned by a fresh scanner, so one file's reads never affect the next.
 
 Every accepted read is printed on its own line as NAME:TEXT, for example
   EAN-13:4006381333931
+A GS1-128 symbol (a Code 128 that starts with FNC1) is printed as under its
+bars, GS1-128:(10)AB12(21)XY. A Code 39 space reads as "_", as Code 39
+labels print it; the control characters of Code 128 read as spaces.
 A barcode that stays in view of a video is read again about every 2 seconds,
 as the desktop scanner reads it again.
 
@@ -58,6 +61,8 @@ Options:
                       which the read was accepted, counted from 0 (0 for a
                       still image); symbology: the symbology's code (the
                       settings key); name: its display name; text: the code.
+                      A GS1-128 read (symbology g128) also has elements:
+                      its element string, ASCII 29 between elements.
   --raw               print each read's text alone, one per line
   --verbose, -v       after a file's or a source's trouble in plain words,
                       add the decoding library's own words in [brackets]

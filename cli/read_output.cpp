@@ -3,6 +3,7 @@
 
 #include "cli/shown_name.h"
 #include "engine/symbology.h"
+#include "symbologies/gs1_128.h"
 
 #include <cstdio>
 
@@ -26,6 +27,13 @@ void AppendEscape(std::string& out, unsigned code) {
     char escape[8];
     std::snprintf(escape, sizeof escape, "\\u%04x", code);
     out += escape;
+}
+
+// A GS1-128 read also carries its element string, ASCII 29 between elements.
+std::string Gs1ElementsField(const ScanRead& read) {
+    if (read.symbology != kSymbologyGS1_128) return {};
+    const std::optional<std::string> elements = Gs1ElementString(read.text);
+    return elements ? ",\"elements\":" + JsonString(*elements) : std::string();
 }
 
 } // namespace
@@ -59,5 +67,5 @@ std::string FormatReadJson(std::string_view file, const ScanRead& read) {
     return "{\"file\":" + JsonFileName(file) + ",\"frame\":" + std::to_string(read.frame) +
            ",\"symbology\":" + JsonString(FourCCToString(read.symbology)) +
            ",\"name\":" + JsonString(GetSymbologyName(read.symbology).View()) +
-           ",\"text\":" + JsonString(read.text) + "}";
+           ",\"text\":" + JsonString(read.text) + Gs1ElementsField(read) + "}";
 }

@@ -12,7 +12,7 @@ struct SymbologyInfo {
     bool hasChecksum;
 };
 
-constexpr std::array<SymbologyInfo, 9> symbologyTable = {{
+constexpr std::array<SymbologyInfo, 10> symbologyTable = {{
     {kSymbologyEAN8, "EAN-8", true},
     {kSymbologyEAN13, "EAN-13", true},
     {kSymbologyUPCA, "UPC-A", true},
@@ -22,6 +22,7 @@ constexpr std::array<SymbologyInfo, 9> symbologyTable = {{
     // Its check digit is one in ten: its reads are confirmed as Code 39's are.
     {kSymbologyCode32, "Code 32", false},
     {kSymbologyCode128, "Code 128", true},
+    {kSymbologyGS1_128, "GS1-128", true},
     {kSymbologyInt2of5, "2 of 5", false},
 }};
 

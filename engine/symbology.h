@@ -12,6 +12,7 @@ constexpr OSType kSymbologyCodabar = "coda"_4cc;
 constexpr OSType kSymbologyCode39 = "cd39"_4cc;
 constexpr OSType kSymbologyCode32 = "cd32"_4cc; // Italian pharmacy code, a kind of Code 39
 constexpr OSType kSymbologyCode128 = "c128"_4cc;
+constexpr OSType kSymbologyGS1_128 = "g128"_4cc; // Code 128 with GS1 element strings
 constexpr OSType kSymbologyInt2of5 = "i2o5"_4cc;
 
 // False for Codabar, Code 39, Code 32 and Interleaved 2 of 5; true for anything else.

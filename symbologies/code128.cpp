@@ -6,11 +6,14 @@
 #include "engine/sensor.h"
 #include "engine/symbology.h"
 #include "symbologies/decoders.h"
+#include "symbologies/gs1_128.h"
 #include "symbologies/reading_rules.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace {
@@ -21,6 +24,7 @@ constexpr int kCodeB = 100;        // switches to set B, or a space in set B
 constexpr int kCodeA = 101;        // switches to set A, or a space in set A
 constexpr int kShift = 98;         // the next character only is read in the other of sets A and B
 constexpr int kFirstFunction = 96; // FNC3 on: functions and start values, read as a space
+constexpr int kFnc1 = 102;         // first in the data: a GS1-128 symbol
 constexpr int kStartA = 103;
 constexpr int kStartB = 104;
 constexpr int kStartC = 105;
@@ -392,22 +396,33 @@ bool ProportionsFit(const Element* e, int q, int k) {
 
 enum class CodeSet { A, B, C };
 
-// The character of value v in set A or B: sets A and B hold ASCII from the
-// space on; set A's control characters read as a space.
-unsigned char SetCharacter(CodeSet set, int v) {
-    return static_cast<unsigned char>(set == CodeSet::A ? code128Digit[v].setA
-                                                        : code128Digit[v].setB);
+// The character of value v in set A or B: set A holds ASCII 32 to 95 and
+// the controls 0 to 31, set B ASCII 32 to 127. FNC4 adds 128 to it.
+unsigned char SetCharacter(CodeSet set, int v, bool extended) {
+    const int ascii = set == CodeSet::A ? (v < 64 ? 32 + v : v - 64) : 32 + v;
+    return static_cast<unsigned char>(ascii + (extended ? 128 : 0));
 }
 
-// Appends c, plus 128 when extended by FNC4, in UTF-8.
-void AppendCharacter(Str255& text, int& length, unsigned char c, bool extended) {
-    if (!extended) {
+// Appends the character in UTF-8, a control character (C0, DEL, C1) as a
+// space, as the table's columns hold them.
+void AppendCharacter(Str255& text, int& length, unsigned char c) {
+    if (c < 0x20 || (c >= 0x7F && c < 0xA0)) {
+        text[++length] = ' ';
+    } else if (c < 0x80) {
         text[++length] = c;
-        return;
+    } else {
+        text[++length] = static_cast<unsigned char>(0xC0 | (c >> 6));
+        text[++length] = static_cast<unsigned char>(0x80 | (c & 0x3F));
     }
-    const int latin1 = c + 128; // c is a space or above: 160 to 254, no C1 controls
-    text[++length] = static_cast<unsigned char>(0xC0 | (latin1 >> 6));
-    text[++length] = static_cast<unsigned char>(0x80 | (latin1 & 0x3F));
+}
+
+// A GS1-128 read's element string (FNC1 as ASCII 29) in its printed form,
+// "(10)AB12(21)XY". False, text unchanged, when it is no element string.
+bool ToGs1PrintedForm(Str255& text) {
+    const std::optional<std::string> printed = Gs1PrintedForm(text.View());
+    if (!printed || printed->size() > 255) return false;
+    text = Str255::From(*printed);
+    return true;
 }
 
 // Reads the symbol whose leading quiet zone is entry q. True when a stop
@@ -415,8 +430,10 @@ void AppendCharacter(Str255& text, int& length, unsigned char c, bool extended) 
 // text then holds what the data characters produce. SHIFT reads the next
 // character in the other of sets A and B; FNC4 (the value of the current
 // set's own switch) adds 128 to the next character, or, doubled, to every
-// character up to the next double FNC4.
-bool ReadSymbol(const Laser* laser, int q, Str255& text) {
+// character up to the next double FNC4. An FNC1 first in the data makes a
+// GS1-128 symbol (*gs1): it is no part of the text, and each later FNC1
+// separates two elements as ASCII 29.
+bool ReadSymbol(const Laser* laser, int q, Str255& text, bool* gs1) {
     const Element* e = laser->elements;
     const int count = laser->elementCount;
     int length = 0;
@@ -427,6 +444,7 @@ bool ReadSymbol(const Laser* laser, int q, Str255& text) {
     bool fnc4Once = false;    // the next character is extended
     bool fnc4Latched = false; // characters are extended up to the next double FNC4
     int lastFnc4 = -2;        // position k of the last FNC4, to see it doubled
+    *gs1 = false;
     text.SetLength(0);
 
     for (int k = 1;; ++k) {
@@ -450,10 +468,27 @@ bool ReadSymbol(const Laser* laser, int q, Str255& text) {
                 return false;
             if (lengthBeforeLast == 0) return false; // nothing but code-set switches
             text.SetLength(lengthBeforeLast);
+            // A GS1-128 symbol whose data are no element strings is read as
+            // the plain Code 128 it also is: its separators as spaces.
+            if (*gs1 && !ToGs1PrintedForm(text)) {
+                *gs1 = false;
+                for (std::size_t i = 1; i <= text.Length(); ++i)
+                    if (text[i] == kGs1Separator) text[i] = ' ';
+            }
             return true;
         }
 
         lengthBeforeLast = length;
+        if (v == kFnc1 && (k == 2 || *gs1)) {
+            if (k == 2)
+                *gs1 = true;
+            else
+                text[++length] = kGs1Separator;
+            lastValue = v;
+            lastTerm = (k - 1) * v;
+            sum += lastTerm;
+            continue;
+        }
         const bool isFnc4 =
             (set == CodeSet::A && v == kCodeA) || (set == CodeSet::B && v == kCodeB);
         if (isFnc4) {
@@ -484,7 +519,7 @@ bool ReadSymbol(const Laser* laser, int q, Str255& text) {
         } else if (v < kFirstFunction) {
             CodeSet readIn = shifted ? (set == CodeSet::A ? CodeSet::B : CodeSet::A) : set;
             bool extended = fnc4Latched != fnc4Once; // a single FNC4 inverts the latch
-            AppendCharacter(text, length, SetCharacter(readIn, v), extended);
+            AppendCharacter(text, length, SetCharacter(readIn, v, extended));
             shifted = false;
             fnc4Once = false;
         } else {
@@ -516,8 +551,9 @@ bool DecodeBarsCode128(Laser* laser) {
     // Past this q not even a first character with the two runs after it fits.
     for (int q = 0; q + 9 <= count; ++q) {
         if (e[q].isBar || !IsQuietZone(laser, q, kQuietZoneRatio * e[q + 1].width)) continue;
-        if (ReadSymbol(laser, q, laser->text)) {
-            laser->symbology = kSymbologyCode128;
+        bool gs1 = false;
+        if (ReadSymbol(laser, q, laser->text, &gs1)) {
+            laser->symbology = gs1 ? kSymbologyGS1_128 : kSymbologyCode128;
             return true;
         }
     }

@@ -5,6 +5,7 @@
 #include "toolbox/files.h"
 
 #include <array>
+#include <cstdio>
 #include <cstdlib>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -126,11 +127,42 @@ std::optional<std::vector<std::uint8_t>> CopyPreferencesValue(std::string_view k
     return std::move(it->second);
 }
 
+bool SetAsideDamagedPreferences(std::string_view applicationId) {
+    const std::filesystem::path path = PreferencesFilePath(applicationId);
+    std::error_code error;
+    if (path.empty() || !std::filesystem::is_regular_file(path, error)) return false;
+    std::vector<std::uint8_t> file;
+    const OSStatus status = ReadWholeFile(path, kMaxPreferencesFileSize, &file);
+    const bool tooLarge = status == paramErr; // a regular file larger than any of ours
+    if (status != noErr && !tooLarge) return false;
+    if (!tooLarge && ParsePreferences(file)) return false;
+    return ::rename(path.c_str(), (path.parent_path() / kDamagedPreferencesName).c_str()) == 0;
+}
+
+std::string PreferencesWriteTrouble(std::string_view applicationId) {
+    const std::filesystem::path path = PreferencesFilePath(applicationId);
+    if (path.empty()) return "neither XDG_CONFIG_HOME nor the home folder is known";
+    std::error_code error;
+    const auto status = std::filesystem::symlink_status(path, error);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(path, error))
+        return path.string() + " is not a file";
+    // The nearest folder that exists must let us write (to make the rest).
+    std::filesystem::path folder = path.parent_path();
+    while (!folder.empty() && !std::filesystem::exists(folder, error) &&
+           folder != folder.parent_path())
+        folder = folder.parent_path();
+    if (!std::filesystem::is_directory(folder, error)) return folder.string() + " is not a folder";
+    if (::access(folder.c_str(), W_OK | X_OK) != 0)
+        return "the folder " + folder.string() + " is not writable";
+    return {};
+}
+
 OSStatus SetPreferencesValue(std::string_view key, std::span<const std::uint8_t> value,
                              std::string_view applicationId) {
     std::filesystem::path path = PreferencesFilePath(applicationId);
     if (path.empty()) return ioErr;
     if (!MakeFolders(path.parent_path())) return ioErr;
+    SetAsideDamagedPreferences(applicationId);
 
     PreferencesValues values = ReadPreferences(applicationId);
     values.insert_or_assign(std::string(key),

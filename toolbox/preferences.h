@@ -3,7 +3,8 @@
 //   $XDG_CONFIG_HOME/<application identifier>/preferences
 // ($XDG_CONFIG_HOME defaults to ~/.config) and is written atomically. A
 // file that is damaged, truncated, foreign or unreadable reads as holding no
-// keys, and is left as it is until the next save replaces it.
+// keys, and is left as it is until the next save, which keeps a damaged
+// one aside as "preferences.damaged".
 //
 // File format, version 1, every number big-endian:
 //   "KPrf"  magic, 4 bytes
@@ -56,8 +57,22 @@ PreferencesValues ReadPreferences(std::string_view applicationId);
 std::optional<std::vector<std::uint8_t>> CopyPreferencesValue(std::string_view key,
                                                               std::string_view applicationId);
 
+// The name beside the store's file under which a damaged one is kept.
+constexpr std::string_view kDamagedPreferencesName = "preferences.damaged";
+
+// Moves the store's file aside as preferences.damaged (replacing an older
+// one) when it is a regular file that can be read but is not an intact file
+// of this format. True when it did; the store then holds no keys.
+bool SetAsideDamagedPreferences(std::string_view applicationId);
+
+// Why the store's file could not be written, in plain words, or empty when
+// nothing stands in the way that can be seen without writing: the path is
+// a folder or other non-file, or the folder is not writable.
+std::string PreferencesWriteTrouble(std::string_view applicationId);
+
 // Stores value under key, keeping the other keys of the store, and writes
-// the file out at once (creating its folder). noErr, or ioErr when nothing
-// could be written; the file on disk is then as it was.
+// the file out at once (creating its folder), a damaged file first set
+// aside. noErr, or ioErr when nothing could be written; the file on disk is
+// then as it was.
 OSStatus SetPreferencesValue(std::string_view key, std::span<const std::uint8_t> value,
                              std::string_view applicationId);

@@ -1,6 +1,7 @@
 // Frame export: the frame buffer as a PNG (Cairo's writer) in the Desktop
-// folder under the first free "Kestrix Image N". The file is created
-// exclusively, so a name that someone takes meanwhile is never overwritten.
+// folder (else the pictures folder, else home) under the first free
+// "Kestrix Image N.png". The file is created exclusively, so a name that
+// someone takes meanwhile is never overwritten.
 #include "engine/scanner_instance.h"
 #include "video/capture.h"
 #include "video/frame_world.h"
@@ -23,7 +24,7 @@ namespace {
 constexpr OSStatus kIoErr = -36;
 constexpr OSStatus kDiskFullErr = -34;
 constexpr OSStatus kWritePermErr = -61;
-constexpr const char* kDesktopName = "Kestrix Image %ld";
+constexpr const char* kSnapshotName = "Kestrix Image %ld.png";
 
 OSStatus StatusOfErrno(int error) {
     switch (error) {
@@ -59,18 +60,19 @@ std::string HomeFolder() {
     return home ? home : "";
 }
 
-// XDG_DESKTOP_DIR from user-dirs.dirs: a quoted path, "$HOME/..." or absolute.
-fs::path DesktopFromUserDirs() {
+// A folder of user-dirs.dirs (XDG_DESKTOP_DIR=...): a quoted path,
+// "$HOME/..." or absolute.
+fs::path FromUserDirs(std::string_view name) {
     const char* config = std::getenv("XDG_CONFIG_HOME");
     const fs::path file =
         (config && *config ? fs::path(config) : fs::path(HomeFolder()) / ".config") /
         "user-dirs.dirs";
     std::ifstream in(file);
     std::string line;
-    constexpr std::string_view kKey = "XDG_DESKTOP_DIR=";
+    const std::string key = std::string(name) + "=";
     while (std::getline(in, line)) {
-        if (!line.starts_with(kKey)) continue;
-        std::string value = line.substr(kKey.size());
+        if (!line.starts_with(key)) continue;
+        std::string value = line.substr(key.size());
         if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
             value = value.substr(1, value.size() - 2);
         if (value.starts_with("$HOME")) value = HomeFolder() + value.substr(5);
@@ -79,16 +81,26 @@ fs::path DesktopFromUserDirs() {
     return {};
 }
 
+// The user folder named by the environment or user-dirs.dirs, else the
+// home folder's fallback; empty when it does not exist.
+fs::path UserFolder(const char* name, const char* fallback) {
+    fs::path folder;
+    if (const char* env = std::getenv(name); env && *env == '/')
+        folder = env;
+    else if (folder = FromUserDirs(name); folder.empty() && !HomeFolder().empty())
+        folder = fs::path(HomeFolder()) / fallback;
+    std::error_code ec;
+    return !folder.empty() && fs::is_directory(folder, ec) ? folder : fs::path();
+}
+
 } // namespace
 
 fs::path VideoDesktopFolder() {
-    fs::path folder;
-    if (const char* env = std::getenv("XDG_DESKTOP_DIR"); env && *env == '/')
-        folder = env;
-    else if (folder = DesktopFromUserDirs(); folder.empty() && !HomeFolder().empty())
-        folder = fs::path(HomeFolder()) / "Desktop";
-    std::error_code ec;
-    return !folder.empty() && fs::is_directory(folder, ec) ? folder : fs::path();
+    return UserFolder("XDG_DESKTOP_DIR", "Desktop");
+}
+
+fs::path VideoPicturesFolder() {
+    return UserFolder("XDG_PICTURES_DIR", "Pictures");
 }
 
 OSStatus VideoWriteFramePng(const ScannerInstance* instance, const fs::path& folder,
@@ -121,13 +133,16 @@ OSStatus VideoWriteFramePng(const ScannerInstance* instance, const fs::path& fol
     return kIoErr;
 }
 
-OSStatus VideoExportFrame(ScannerInstance* instance) {
+OSStatus VideoExportFrame(ScannerInstance* instance, fs::path* written) {
     if (!instance) return paramErr;
     // A frame that has arrived is taken first, as the view would show it next.
     if (instance->channel)
         if (const auto frame = FramePixels(instance->frameWorld); !frame.empty())
             instance->channel->Idle(frame, kFrameWidth);
-    const fs::path desktop = VideoDesktopFolder();
-    if (desktop.empty()) return fnfErr;
-    return VideoWriteFramePng(instance, desktop, kDesktopName);
+    fs::path folder = VideoDesktopFolder();
+    if (folder.empty()) folder = VideoPicturesFolder();
+    std::error_code ec;
+    if (folder.empty() && fs::is_directory(HomeFolder(), ec)) folder = HomeFolder();
+    if (folder.empty()) return fnfErr;
+    return VideoWriteFramePng(instance, folder, kSnapshotName, written);
 }

@@ -7,6 +7,8 @@
 
 #include <new>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace {
 
@@ -45,14 +47,25 @@ void VideoPaintNoCameraPicture(FrameWorld& world) {
     cairo_set_source_rgba(cr, 1, 1, 1, 1);
     cairo_select_font_face(cr, kSystemFont, CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
     cairo_set_font_size(cr, kNoCameraFontSize);
-    const std::string text = TruncateToWidth(cr, NoCameraText(), kFrameWidth);
-    cairo_text_extents_t extents;
+    // Line by line, each centred, the block in the middle of the frame.
+    std::vector<std::string> lines;
+    for (std::string_view rest = NoCameraText();;) {
+        const std::size_t end = rest.find('\n');
+        lines.push_back(TruncateToWidth(cr, std::string(rest.substr(0, end)), kFrameWidth));
+        if (end == std::string_view::npos) break;
+        rest.remove_prefix(end + 1);
+    }
     cairo_font_extents_t font;
-    cairo_text_extents(cr, text.c_str(), &extents);
     cairo_font_extents(cr, &font);
-    cairo_move_to(cr, kFrameWidth / 2.0 - extents.x_advance / 2.0,
-                  kFrameHeight / 2.0 + (font.ascent - font.descent) / 2.0);
-    cairo_show_text(cr, text.c_str());
+    double baseline = kFrameHeight / 2.0 + (font.ascent - font.descent) / 2.0 -
+                      font.height * double(lines.size() - 1) / 2.0;
+    for (const std::string& line : lines) {
+        cairo_text_extents_t extents;
+        cairo_text_extents(cr, line.c_str(), &extents);
+        cairo_move_to(cr, kFrameWidth / 2.0 - extents.x_advance / 2.0, baseline);
+        cairo_show_text(cr, line.c_str());
+        baseline += font.height;
+    }
     cairo_restore(cr);
     cairo_surface_flush(world.surface.get());
 }

@@ -19,6 +19,7 @@ constexpr const char* kConfirmFont = "Lucida Grande";
 // first 60 ticks, then along a cosine to 0 at 90, and 0 from there.
 double ConfirmationOpacity(std::int32_t elapsed);
 
-// The read's text (Mac Roman bytes) as UTF-8 into out, zero-terminated;
-// out must hold at least 3 bytes a character plus one.
+// The read's text as UTF-8 into out, zero-terminated: its UTF-8 sequences
+// as they are, any other byte taken as Mac Roman; out must hold at least 3
+// bytes a byte of text plus one.
 void MacRomanToUtf8(std::string_view text, std::span<char> out);

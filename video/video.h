@@ -45,10 +45,12 @@ void VideoSetSettingsDialogProc(VideoSettingsDialogProc proc);
 using VideoNeedsDisplayProc = void (*)(ScannerView* view);
 void VideoSetNeedsDisplayProc(VideoNeedsDisplayProc proc);
 
-// Saves the frame buffer as a PNG in the Desktop folder as "Kestrix Image N",
-// the first free N. noErr, or a failure status (fnfErr when there is no
-// Desktop folder); nothing is written on failure.
-OSStatus VideoExportFrame(ScannerInstance* instance);
+// Saves the frame buffer as a PNG in the Desktop folder as "Kestrix Image
+// N.png", the first free N; without a Desktop folder in the pictures folder,
+// else in the home folder. noErr and the path written (when asked), or a
+// failure status (fnfErr when there is none of those folders); nothing is
+// written on failure.
+OSStatus VideoExportFrame(ScannerInstance* instance, std::filesystem::path* written = nullptr);
 // The same into folder, without idling the camera first, named by the format
 // (one %ld for N), e.g. "Kestrix Image %ld.png". The path written goes to
 // written when given.
@@ -57,6 +59,9 @@ OSStatus VideoWriteFramePng(const ScannerInstance* instance, const std::filesyst
 // The user's Desktop folder from the XDG user dirs, else ~/Desktop; empty
 // when it does not exist.
 std::filesystem::path VideoDesktopFolder();
+// The user's pictures folder from the XDG user dirs, else ~/Pictures; empty
+// when it does not exist.
+std::filesystem::path VideoPicturesFolder();
 
 // The capture source: empty for the camera (the first one GStreamer's device
 // monitor lists, else v4l2src), or a GStreamer source description

@@ -1,8 +1,9 @@
 // The installed program from end to end: kestrix started as its own process
 // on a GStreamer source reads the barcode in the video and types it into a
 // window of the test's own that has the keyboard focus; a screenshot of its
-// window shows the video, the target and the confirmation box, on X11 and as
-// a Wayland client.
+// window shows the video, the target and the confirmation box of a read of
+// non-ASCII text, which is also on the clipboard, on X11 and as a Wayland
+// client.
 #include "tests/app/gui_harness.h"
 #include "tests/support/png_writer.h"
 #include "tests/support/render_barcode.h"
@@ -24,23 +25,30 @@
 
 namespace {
 
-// A still picture of an EAN-13 as a webcam sees it, as a --source.
-std::string PictureSource(const TempConfigHome& config, double angleDegrees, double blurSigma) {
+// A still picture of a barcode as a webcam sees it, as a --source: an
+// EAN-13, or a Code 128 of non-ASCII text (FNC4) with c128 enabled.
+std::string PictureSource(const TempConfigHome& config, double angleDegrees, double blurSigma,
+                          bool code128 = false) {
     RenderOptions look;
     look.pixelsPerModule = 3.5;
     look.angleDegrees = angleDegrees;
     look.blurSigma = blurSigma;
     look.noiseSigma = 3;
-    const std::string picture = (config.path / "ean13.png").string();
-    EXPECT_TRUE(WritePng(RenderBarcode(BARCODE_EANX, "978020137962", look), picture));
+    const std::string picture = (config.path / (code128 ? "c128.png" : "ean13.png")).string();
+    const Frame frame = code128 ? RenderBarcode(BARCODE_CODE128,
+                                                "Gr\xfc\xdf"
+                                                "e",
+                                                look)
+                                : RenderBarcode(BARCODE_EANX, "978020137962", look);
+    EXPECT_TRUE(WritePng(frame, picture));
     return "filesrc location=\"" + picture + "\" ! pngdec ! imagefreeze";
 }
 
 // Starts kestrix on the source and waits for its window; the window's id,
 // 0 when none appeared.
 WId StartKestrix(QProcess& kestrix, const std::string& source, const char* action) {
-    kestrix.start(QStringLiteral(KESTRIX_PROGRAM),
-                  {"--source", QString::fromStdString(source), "--action", action});
+    kestrix.start(QStringLiteral(KESTRIX_PROGRAM), {"--source", QString::fromStdString(source),
+                                                    "--action", action, "--enable=c128"});
     if (!kestrix.waitForStarted(5000)) return 0;
     int found = -1;
     const std::string ids = RunTool({"xdotool", "search", "--sync", "--onlyvisible", "--pid",
@@ -62,7 +70,10 @@ TEST(LiveProgram, TypesWhatTheVideoShowsIntoTheFocusedWindow) {
     TempConfigHome config;
     const LiveCase cases[] = {
         {"picture", PictureSource(config, 4, 0.9), {"9780201379624\n"}},
-        {"demo", "demo", {"4006381333931\n", "0036000291452\n"}},
+        {"demo", "demo", {"4006381333931\n", "0036000291452\n", "KESTRIX-DEMO-128\n"}},
+        // ü and ß have no key on the US layout: typed through a changed
+        // keyboard map, slowly enough for the target to follow it.
+        {"non-ASCII", PictureSource(config, 2, 0.8, true), {"Grüße\n"}},
     };
     for (const LiveCase& c : cases) {
         TargetWindow target;
@@ -128,7 +139,7 @@ TEST(LiveProgram, ScreenshotShowsTheVideoTheTargetAndTheConfirmation) {
     REQUIRE_GUI();
     TempConfigHome config;
     QProcess kestrix;
-    const WId window = StartKestrix(kestrix, PictureSource(config, 3, 0.8), "none");
+    const WId window = StartKestrix(kestrix, PictureSource(config, 3, 0.8, true), "clipboard");
     ASSERT_NE(window, 0u) << "no scanner window";
     // The target is off at a first start; the user turns it on with its
     // shortcut.
@@ -150,6 +161,8 @@ TEST(LiveProgram, ScreenshotShowsTheVideoTheTargetAndTheConfirmation) {
     EXPECT_TRUE(complete) << "see " << saved << ": dark " << n.dark << ", light " << n.light
                           << ", red " << n.targetRed << ", green " << n.targetGreen << ", box "
                           << n.boxGrey;
+    // The box and the window above say Grüße; so does the clipboard.
+    EXPECT_EQ(RunTool({"xclip", "-o", "-selection", "clipboard"}), "Grüße");
 
     kestrix.terminate();
     EXPECT_TRUE(kestrix.waitForFinished(10'000));

@@ -1,19 +1,28 @@
 // The scanner window through its real widgets: start-up and shut-down with
 // the preferences, the commands, and the Advanced sheet.
 #include "app/commands.h"
+#include "app/help_menu.h"
 #include "app/interface.h"
+#include "app/scanner_view.h"
 #include "engine/scanner_instance.h"
 #include "engine/settings_store.h"
 #include "tests/app/gui_harness.h"
+#include "toolbox/files.h"
+#include "toolbox/preferences.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QFileDialog>
+#include <QLabel>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QSlider>
 #include <QTimer>
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
+#include <sstream>
 
 namespace {
 
@@ -97,6 +106,176 @@ TEST_F(AppTest, FirstStartThenEverythingRestoredAtTheNextStart) {
     EXPECT_EQ(globals->window->frameGeometry().topLeft(), QPoint(16, 32));
 }
 
+TEST_F(AppTest, ADamagedOrUnwritableSettingsFileIsSaidOnce) {
+    ChooseAction(2); // saved at once
+    StopApplication();
+    const std::filesystem::path file = PreferencesFilePath(kApplicationIdentifier);
+    std::vector<std::uint8_t> damaged;
+    ASSERT_EQ(ReadWholeFile(file, 1 << 20, &damaged), noErr);
+    damaged[damaged.size() / 2] ^= 0x01;
+    ASSERT_EQ(WriteFileAtomically(file, damaged, 0600), noErr);
+    Start();
+    EXPECT_EQ(globals->action, kActionNone);
+    EXPECT_TRUE(globals->noteText->text().contains("damaged"))
+        << globals->noteText->text().toStdString();
+    std::vector<std::uint8_t> kept;
+    ASSERT_EQ(ReadWholeFile(file.parent_path() / kDamagedPreferencesName, 1 << 20, &kept), noErr);
+    EXPECT_EQ(kept, damaged);
+
+    // A folder where the file should be: said at the start, and once.
+    StopApplication();
+    std::filesystem::remove(file);
+    std::filesystem::create_directory(file);
+    Start();
+    EXPECT_TRUE(globals->noteText->text().contains("cannot save its settings"))
+        << globals->noteText->text().toStdString();
+    globals->noteText->clear();
+    ChooseAction(1);
+    EXPECT_EQ(globals->noteText->text(), "");
+}
+
+TEST_F(AppTest, SnapshotsArePngFilesOnTheDesktopOrWhereTheWindowSays) {
+    const std::filesystem::path desktop = config.path / "Desktop",
+                                pictures = config.path / "Pictures";
+    std::filesystem::create_directories(desktop);
+    std::filesystem::create_directories(pictures);
+    ::setenv("XDG_PICTURES_DIR", pictures.c_str(), 1);
+    ::setenv("XDG_DESKTOP_DIR", (config.path / "none").c_str(), 1);
+    Menu("snap");
+    EXPECT_TRUE(std::filesystem::exists(pictures / "Kestrix Image 1.png"));
+    EXPECT_TRUE(globals->noteText->text().contains((pictures / "Kestrix Image 1.png").c_str()))
+        << globals->noteText->text().toStdString();
+    ::setenv("XDG_DESKTOP_DIR", desktop.c_str(), 1);
+    Menu("snap");
+    EXPECT_TRUE(std::filesystem::exists(desktop / "Kestrix Image 1.png"));
+    EXPECT_EQ(globals->noteText->text(), ""); // taken back
+    ::unsetenv("XDG_DESKTOP_DIR");
+    ::unsetenv("XDG_PICTURES_DIR");
+}
+
+TEST(AppOptions, TheCommandLineAsKestrixScanTakesIt) {
+    const struct {
+        std::vector<std::string> args;
+        std::optional<int> exit;
+        std::string said; // the start of what is printed
+    } cases[] = {
+        {{"-h"}, 0, "Usage: kestrix"},
+        {{"--action=clipboard", "--enable", "c128,cd39", "--disable=ean8"}, std::nullopt, ""},
+        {{"--script", "on-scan"}, std::nullopt, ""},
+        {{"stray"}, 2, "kestrix: unexpected argument 'stray'"},
+        {{"--bogus=1"}, 2, "kestrix: unknown option '--bogus'"},
+        {{"--enable", "c129"}, 2, "kestrix: unknown symbology key 'c129'"},
+        {{"--source="}, 2, "kestrix: --source needs a value"},
+    };
+    for (const auto& c : cases) {
+        AppOptions options;
+        std::ostringstream out, err;
+        EXPECT_EQ(ParseOptions(c.args, options, out, err), c.exit) << c.args[0];
+        EXPECT_TRUE((out.str() + err.str()).starts_with(c.said)) << out.str() << err.str();
+        if (c.args[0] == "--action=clipboard") {
+            EXPECT_EQ(options.action, kActionClipboard);
+            ASSERT_EQ(options.switches.size(), 3u);
+            EXPECT_EQ(options.switches[1].key, kKeyCode39);
+            EXPECT_FALSE(options.switches[2].on);
+        }
+        if (c.args[0] == "--script") {
+            EXPECT_EQ(options.script, (std::filesystem::current_path() / "on-scan").string());
+        }
+    }
+    AppOptions options;
+    std::ostringstream out, err;
+    ParseOptions({"--help"}, options, out, err);
+    EXPECT_NE(out.str().find("com.vondrel.kestrix/preferences"), std::string::npos);
+    EXPECT_NE(out.str().find("--script PATH"), std::string::npos);
+}
+
+TEST_F(AppTest, TheChosenScriptIsShownBesideTheAction) {
+    StopApplication();
+    AppOptions options = BlankSource();
+    options.action = kActionScript;
+    options.script = (config.path / "on-scan").string();
+    options.switches = {{kKeyCode128, true}};
+    Start(options);
+    EXPECT_TRUE(GetBooleanInfo(globals->instance, kKeyCode128));
+    EXPECT_TRUE(globals->scriptName->isVisibleTo(globals->window.get()));
+    EXPECT_EQ(globals->scriptName->text(), "on-scan");
+    EXPECT_EQ(globals->scriptName->toolTip().toStdString(), *options.script);
+    globals->scriptPath.clear();
+    ChooseAction(1);
+    EXPECT_FALSE(globals->scriptName->isVisibleTo(globals->window.get()));
+    ChooseAction(3);
+    EXPECT_EQ(globals->scriptName->text(), "No script chosen");
+}
+
+TEST_F(AppTest, ASourceThatPlaysNothingIsSaidInTheWindowOnce) {
+    StopApplication();
+    AppOptions options;
+    options.source = "filesrc location=/etc/passwd ! decodebin";
+    Start(options);
+    ASSERT_TRUE(WaitFor([] { return !globals->noteText->text().isEmpty(); }, 8000));
+    const QString said = globals->noteText->text();
+    globals->noteText->clear();
+    Pump(6000); // a retry that fails alike says nothing new
+    EXPECT_EQ(globals->noteText->text(), "") << said.toStdString();
+}
+
+// The mnemonic letters of the window's buttons, labels and menus (or of the
+// sheet's), each of which must be taken once.
+std::vector<QChar> Mnemonics(QWidget* window) {
+    QStringList texts;
+    for (auto* button : window->findChildren<QAbstractButton*>())
+        if (button->window() == window) texts << button->text();
+    for (auto* label : window->findChildren<QLabel*>())
+        if (label->buddy() && label->window() == window) texts << label->text();
+    if (auto* main = qobject_cast<QMainWindow*>(window))
+        for (QAction* menu : main->menuBar()->actions()) texts << menu->text();
+    std::vector<QChar> letters;
+    for (const QString& text : texts)
+        for (qsizetype i = text.indexOf('&'); i >= 0 && i + 1 < text.size();
+             i = text.indexOf('&', i + 2))
+            if (text[i + 1] != '&') letters.push_back(text[i + 1].toLower());
+    std::sort(letters.begin(), letters.end());
+    return letters;
+}
+
+TEST_F(AppTest, HelpMenuIconMnemonicsAndTheVideoInItsProportions) {
+    StopApplication();
+    AppOptions options;
+    options.source = "videotestsrc pattern=white is-live=true";
+    Start(options);
+    for (QWidget* window :
+         {static_cast<QWidget*>(globals->window.get()), static_cast<QWidget*>(OpenSheet())}) {
+        ASSERT_NE(window, nullptr);
+        const std::vector<QChar> letters = Mnemonics(window);
+        EXPECT_EQ(std::adjacent_find(letters.begin(), letters.end()), letters.end())
+            << window->objectName().toStdString() << ": "
+            << QString(letters.data(), letters.size()).toStdString();
+    }
+    Click(globals->window->findChild<QDialog*>(QStringLiteral("Advanced")), "cancel");
+
+    EXPECT_TRUE(AboutText().contains(QStringLiteral("GStreamer 1.")));
+    EXPECT_TRUE(AboutText().contains(QStringLiteral("Licence")));
+    EXPECT_NE(globals->window->findChild<QAction*>(QStringLiteral("usag")), nullptr);
+    EXPECT_FALSE(globals->window->windowIcon().isNull());
+    const std::string wid = std::to_string(globals->window->winId());
+    EXPECT_NE(RunTool({"xprop", "-id", wid, "_NET_WM_ICON"}).find("_NET_WM_ICON(CARDINAL)"),
+              std::string::npos);
+
+    // A wide window shows the picture 4:3, centred between black bars.
+    globals->window->resize(1200, 500);
+    ScannerView* view = globals->viewControl;
+    ASSERT_TRUE(WaitFor([&] { return view->width() > view->height() * 4 / 3 + 40; }, 3000));
+    Pump(300);
+    const QImage shown = view->grab().toImage();
+    const int y = shown.height() / 2;
+    EXPECT_EQ(shown.pixel(2, y) & 0xFFFFFFu, 0u);
+    EXPECT_EQ(shown.pixel(shown.width() - 3, y) & 0xFFFFFFu, 0u);
+    EXPECT_GT(qGray(shown.pixel(shown.width() / 2, y)), 200);
+    int light = 0; // the width of the picture on that row
+    for (int x = 0; x < shown.width(); ++x) light += qGray(shown.pixel(x, y)) > 128;
+    EXPECT_NEAR(light, view->height() * 4 / 3, 3);
+}
+
 TEST_F(AppTest, CommandsFromTheWidgetsChangeTheInstance) {
     ScannerInstance* s = globals->instance;
     const std::uint8_t scan = s->scanEnabled, target = s->showTarget;
@@ -111,9 +290,15 @@ TEST_F(AppTest, CommandsFromTheWidgetsChangeTheInstance) {
         double distance;
     } const focusSteps[] = {{"focf", 0.525}, {"focf", 0.55}, {"focn", 0.525}};
     for (const auto& step : focusSteps) {
-        Menu(step.command);
+        // A video source has no focus to step: the menu items are off.
+        auto* item = globals->window->findChild<QAction*>(QString::fromLatin1(step.command));
+        ASSERT_NE(item, nullptr);
+        EXPECT_FALSE(item->isEnabled());
+        SendCommand(&globals->windowTarget, {0, FourCCFromString(step.command), nullptr, 0});
         EXPECT_NEAR(s->focusDistance, step.distance, 1e-9) << step.command;
     }
+    Menu("vide"); // and no camera settings, as the window says
+    EXPECT_TRUE(globals->noteText->text().contains("no camera settings"));
 
     // The popup's choice counts only from its own menu, attributes exactly 1.
     struct {

@@ -44,12 +44,21 @@ constexpr const char* kUpceLine = "UPC-E:0012345000065";
 // The pictures that "@name" stands for in the tests' arguments, saved as
 // "name.png" the first time they are named.
 const std::map<std::string, std::pair<int, std::string>> kSymbols = {
-    {"ean13", {BARCODE_EANX, "400638133393"}},   {"ean8", {BARCODE_EANX, "5512345"}},
-    {"odd \"name\"", {BARCODE_EANX, "5512345"}}, {"upca", {BARCODE_UPCA, "01234567890"}},
-    {"upce", {BARCODE_UPCE, "0123456"}},         {"upca-12", {BARCODE_UPCA, "01234567890+12"}},
-    {"c128", {BARCODE_CODE128, "Kestrix-128"}},  {"c39", {BARCODE_CODE39, "KESTRIX-39"}},
-    {"coda", {BARCODE_CODABAR, "A40156B"}},      {"i25", {BARCODE_C25INTER, "12345678"}},
+    {"ean13", {BARCODE_EANX, "400638133393"}},
+    {"ean8", {BARCODE_EANX, "5512345"}},
+    {"odd \"name\"", {BARCODE_EANX, "5512345"}},
+    {"upca", {BARCODE_UPCA, "01234567890"}},
+    {"upce", {BARCODE_UPCE, "0123456"}},
+    {"upca-12", {BARCODE_UPCA, "01234567890+12"}},
+    {"c128", {BARCODE_CODE128, "Kestrix-128"}},
+    {"c39", {BARCODE_CODE39, "KESTRIX-39"}},
+    {"coda", {BARCODE_CODABAR, "A40156B"}},
+    {"i25", {BARCODE_C25INTER, "12345678"}},
     {"c32", {BARCODE_CODE32, "12345678"}},
+    {"gs1", {BARCODE_GS1_128, "[10]AB12[21]XY"}},
+    {"grusse",
+     {BARCODE_CODE128, "Gr\xfc\xdf"
+                       "e"}},
 };
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -216,6 +225,16 @@ TEST_F(KestrixScan, ReadsPicturesAsTheOptionsSayAndReportsWhatItCannotRead) {
         {{"--disable", "all", "--enable", "c128", "@ean13", "@c128"},
          kExitRead,
          {"Code 128:Kestrix-128"}},
+        // GS1-128 as printed under its bars, JSON with its element string
+        // too; FNC4's Latin-1 as UTF-8.
+        {{"--enable", "c128", "@gs1", "@grusse"},
+         kExitRead,
+         {"GS1-128:(10)AB12(21)XY", "Code 128:Gr\xc3\xbc\xc3\x9f"
+                                    "e"}},
+        {{"--enable=c128", "--json", "@gs1"},
+         kExitRead,
+         {"{\"file\":\"{dir}/gs1.png\",\"frame\":0,\"symbology\":\"g128\",\"name\":\"GS1-128\","
+          "\"text\":\"(10)AB12(21)XY\",\"elements\":\"10AB12\\u001d21XY\"}"}},
         // A read without check digit must repeat before it is accepted; a
         // still image is shown long enough for that.
         {{"--enable", "cd39,coda,i2o5", "@c39", "@coda", "@i25"},

@@ -2,12 +2,14 @@
 // shift, damaged symbols, random run tables, and run tables built from the
 // standard's bar and space widths for what no encoder draws: start values
 // and FNC4 as data, check characters valued 99 to 101, ties between
-// characters, and the limits of the quiet zones and of the width tolerance.
+// characters, and the limits of the quiet zones and of the width tolerance;
+// GS1-128, its element strings and their printed form.
 #include "tests/support/image_case.h"
 #include "tests/support/runs.h"
 
 #include "engine/symbology.h"
 #include "symbologies/decoders.h"
+#include "symbologies/gs1_128.h"
 
 #include <gtest/gtest.h>
 
@@ -159,6 +161,11 @@ TEST_F(Code128, RunTablesAtTheLimitsOfTheRules) {
         // is Latin-1 (in UTF-8); set C's digits use it up.
         {"FNC4 before set C",
          Modules({kStartB, 88, kCodeB, kCodeA, kCodeA, kCodeC, 99, kCodeB, 90}), 3, "x99z"},
+        // FNC4 adds 128 to the character's own code: DEL becomes a y with
+        // diaeresis, a control character a C1 control, read as a space as
+        // the other controls are.
+        {"FNC4 and DEL", Modules({kStartB, 33, kCodeB, 95}), 3, "A\xc3\xbf"},
+        {"FNC4 and a control", Modules({kStartA, 33, kCodeA, 64 + 5, 33}), 3, "A A"},
         // Start values and FNC1 after the first character are data: a space
         // in sets A and B, nothing in set C.
         {"a start as data", Modules({kStartB, 33, kStartA, 34}), 3, "A B"},
@@ -245,9 +252,73 @@ TEST_F(Code128, ImagesDelivered) {
         {"X1234Y\x05z", "X1234Y z"},                // Start B, Code C, Code A, Shift
         {"hello\x7f", "hello "},                    // Start B, DEL
         {"caf\xe9", "caf\xc3\xa9"},                 // Start B, FNC4: Latin-1 as UTF-8
+        {"Gr\xfc\xdf"
+         "e",
+         "Gr\xc3\xbc\xc3\x9f"
+         "e"},                     // Start B, FNC4 twice
+        {"\xff\x85", "\xc3\xbf "}, // FNC4 and DEL, FNC4 and a control
         {"\xc4\xd6\xdc\xe4\xf6\xfc", "\xc3\x84\xc3\x96\xc3\x9c\xc3\xa4\xc3\xb6\xc3\xbc"},
     };
     ExpectRowsDelivered("Code128", BARCODE_CODE128, kSymbologyCode128, rows, 4);
+}
+
+TEST_F(Code128, Gs1ElementStringsInTheirPrintedForm) {
+    // The leading FNC1 is no text, a later one ends an element that is not of
+    // predefined length; an element of predefined length needs none.
+    ExpectRowsDelivered(
+        "GS1-128", BARCODE_GS1_128, kSymbologyGS1_128,
+        {{"[10]AB12[21]XY", "(10)AB12(21)XY"},
+         {"[01]09501101530003[17]250630[10]L0T-7", "(01)09501101530003(17)250630(10)L0T-7"},
+         {"[00]395011015300000011", "(00)395011015300000011"}},
+        2);
+    auto gs1 = [](std::vector<int> values) {
+        auto laser = MakeLaser();
+        LoadRuns(*laser, Scaled(Modules(std::move(values)), 3.0));
+        return DecodeBarsCode128(laser.get())
+                   ? FourCCToString(laser->symbology) + ":" + laser->text.ToString()
+                   : std::string("none");
+    };
+    // An AI of no known length (05), and AI 20 with one digit of its two,
+    // are read as the Code 128 they also are, a separator as a space.
+    EXPECT_EQ(gs1({kStartC, kFnc1, 10, kCodeB, 33, 34, kFnc1, kCodeC, 21, kCodeB, 56, 57}),
+              "g128:(10)AB(21)XY");
+    EXPECT_EQ(gs1({kStartC, kFnc1, 5, 12, kFnc1, 21, 34}), "c128:0512 2134");
+    EXPECT_EQ(gs1({kStartC, kFnc1, 20, kCodeB, 17}), "c128:201");
+    // An FNC1 that is not first stays a function character.
+    EXPECT_EQ(gs1({kStartB, 33, kFnc1, 34}), "c128:A B");
+
+    const struct {
+        std::string_view elements;
+        std::optional<std::string> printed;
+    } forms[] = {
+        {"10AB12\x1d"
+         "21XY",
+         "(10)AB12(21)XY"},
+        {"0109501101530003\x1d"
+         "10X",
+         "(01)09501101530003(10)X"}, // an FNC1 that was not needed
+        {"3103000500"
+         "8005123",
+         "(3103)000500(8005)123"},
+        {"2401A(B)", std::nullopt},         // a "(" would not turn back
+        {"10AB\x1d", std::nullopt},         // a separator before nothing
+        {"10A B", std::nullopt},            // a space
+        {"01123", std::nullopt},            // too short for its length
+        {"010950110153000X", std::nullopt}, // not digits
+        {"10\x1d"
+         "21X",
+         std::nullopt}, // an empty element
+    };
+    for (const auto& f : forms) {
+        EXPECT_EQ(Gs1PrintedForm(f.elements), f.printed) << f.elements;
+        if (!f.printed) continue;
+        const std::optional<std::string> back = Gs1ElementString(*f.printed);
+        ASSERT_TRUE(back) << *f.printed;
+        EXPECT_EQ(Gs1PrintedForm(*back), f.printed);
+    }
+    EXPECT_EQ(Gs1ElementString("(10)AB12(21)XY"), "10AB12\x1d"
+                                                  "21XY");
+    EXPECT_EQ(Gs1ElementString("10AB12"), std::nullopt);
 }
 
 TEST_F(Code128, DamagedImagesNeverDelivered) {

@@ -120,6 +120,8 @@ TEST(Preferences, DamagedFilesReadAsEmptyAndStayUntilTheNextSave) {
     fs::remove(file);
     fs::create_directory(file);
     EXPECT_FALSE(CopyPreferencesValue("k", kApp));
+    EXPECT_EQ(PreferencesWriteTrouble(kApp), file.string() + " is not a file");
+    EXPECT_FALSE(SetAsideDamagedPreferences(kApp)); // a folder is no damaged file
     fs::remove(file);
     ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
     EXPECT_FALSE(CopyPreferencesValue("k", kApp));
@@ -127,10 +129,18 @@ TEST(Preferences, DamagedFilesReadAsEmptyAndStayUntilTheNextSave) {
     WriteRaw(file, Bytes(kMaxPreferencesFileSize + 1, 0));
     EXPECT_FALSE(CopyPreferencesValue("k", kApp));
 
-    // The next save replaces the damaged file with an intact one.
+    // The next save replaces the damaged file with an intact one, and keeps
+    // the damaged one aside, in place of an older one.
+    const fs::path kept = file.parent_path() / kDamagedPreferencesName;
     ASSERT_EQ(SetPreferencesValue("j", Bytes{1}, kApp), noErr);
     EXPECT_EQ(CopyPreferencesValue("j", kApp), Bytes{1});
     EXPECT_FALSE(CopyPreferencesValue("k", kApp));
+    EXPECT_EQ(fs::file_size(kept), kMaxPreferencesFileSize + 1);
+    WriteRaw(file, flipped(good.size() - 6));
+    ASSERT_EQ(SetPreferencesValue("j", Bytes{2}, kApp), noErr);
+    EXPECT_EQ(ReadRaw(kept), flipped(good.size() - 6));
+    EXPECT_FALSE(SetAsideDamagedPreferences(kApp)); // an intact file stays
+    EXPECT_EQ(PreferencesWriteTrouble(kApp), "");
 }
 
 TEST(Preferences, ParsingRejectsWhatWeNeverWrite) {
@@ -184,6 +194,8 @@ TEST(Preferences, FailedSavesLeaveTheOldFileAndNoTemporary) {
     WriteRaw(blocked.path / "not-a-folder", Bytes{'x'});
     ::setenv("XDG_CONFIG_HOME", (blocked.path / "not-a-folder").c_str(), 1);
     EXPECT_EQ(SetPreferencesValue("k", Bytes{1}, kApp), ioErr);
+    EXPECT_EQ(PreferencesWriteTrouble(kApp),
+              (blocked.path / "not-a-folder").string() + " is not a folder");
     EXPECT_EQ(ReadRaw(blocked.path / "not-a-folder"), Bytes{'x'});
     EXPECT_EQ(Names(blocked.path), std::vector<std::string>{"not-a-folder"});
 }

@@ -1,5 +1,6 @@
-// Snapshots: the first free "Kestrix Image N" on the Desktop, the PNG read
-// back, and no Desktop. The beep: silent without a file, never in the way.
+// Snapshots: the first free "Kestrix Image N.png" on the Desktop, the PNG
+// read back, and without a Desktop the pictures or the home folder. The beep: silent without a
+// file, never in the way.
 #include "tests/video/live_harness.h"
 
 #include "engine/video_hooks.h"
@@ -21,21 +22,25 @@ TEST(Export, WritesTheFirstFreeNumberAsA640x480PngOnTheUsersDesktop) {
     setenv("HOME", home.path.c_str(), 1);
     setenv("XDG_CONFIG_HOME", (home.path / "config").c_str(), 1);
     unsetenv("XDG_DESKTOP_DIR");
+    unsetenv("XDG_PICTURES_DIR");
     LiveHarness live;
 
-    // No Desktop folder: an error, and nothing is written.
-    EXPECT_EQ(VideoExportFrame(live.Instance()), fnfErr);
-    EXPECT_EQ(std::distance(fs::directory_iterator(home.path), fs::directory_iterator()), 0);
+    // No Desktop folder: the pictures folder, else the home folder.
+    fs::path written;
+    ASSERT_EQ(VideoExportFrame(live.Instance(), &written), noErr);
+    EXPECT_EQ(written, home.path / "Kestrix Image 1.png");
+    fs::create_directories(home.path / "Pictures");
+    ASSERT_EQ(VideoExportFrame(live.Instance(), &written), noErr);
+    EXPECT_EQ(written, home.path / "Pictures" / "Kestrix Image 1.png");
 
     const fs::path desktop = home.path / "Desktop";
     fs::create_directories(desktop);
-    std::ofstream(desktop / "Kestrix Image 1") << "taken";
-    std::ofstream(desktop / "Kestrix Image 3") << "taken";
+    std::ofstream(desktop / "Kestrix Image 1.png") << "taken";
+    std::ofstream(desktop / "Kestrix Image 3.png") << "taken";
     for (int x = 0; x < kFrameWidth; ++x) live.Pixel(x, 100) = 0xFF123456u;
-    ASSERT_EQ(VideoExportFrame(live.Instance()), noErr);
-    const fs::path written = desktop / "Kestrix Image 2";
-    ASSERT_TRUE(fs::exists(written));
-    EXPECT_EQ(fs::file_size(desktop / "Kestrix Image 3"), 5u); // untouched
+    ASSERT_EQ(VideoExportFrame(live.Instance(), &written), noErr);
+    EXPECT_EQ(written, desktop / "Kestrix Image 2.png");
+    EXPECT_EQ(fs::file_size(desktop / "Kestrix Image 3.png"), 5u); // untouched
 
     cairo::SurfacePtr png(cairo_image_surface_create_from_png(written.c_str()));
     ASSERT_EQ(cairo_surface_status(png.get()), CAIRO_STATUS_SUCCESS);
@@ -46,7 +51,7 @@ TEST(Export, WritesTheFirstFreeNumberAsA640x480PngOnTheUsersDesktop) {
     EXPECT_EQ(row[0] & 0xFFFFFFu, 0x123456u);
     EXPECT_EQ(row[639] & 0xFFFFFFu, 0x123456u);
     ASSERT_EQ(VideoExportFrame(live.Instance()), noErr);
-    EXPECT_TRUE(fs::exists(desktop / "Kestrix Image 4"));
+    EXPECT_TRUE(fs::exists(desktop / "Kestrix Image 4.png"));
 
     // The Desktop that the user's folder settings name.
     fs::create_directories(home.path / "config");
@@ -54,7 +59,7 @@ TEST(Export, WritesTheFirstFreeNumberAsA640x480PngOnTheUsersDesktop) {
     std::ofstream(home.path / "config" / "user-dirs.dirs")
         << "# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n";
     ASSERT_EQ(VideoExportFrame(live.Instance()), noErr);
-    EXPECT_TRUE(fs::exists(home.path / "Schreibtisch" / "Kestrix Image 1"));
+    EXPECT_TRUE(fs::exists(home.path / "Schreibtisch" / "Kestrix Image 1.png"));
     setenv("HOME", savedHome.c_str(), 1);
 }
 
