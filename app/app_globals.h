@@ -3,6 +3,8 @@
 // and reached through `globals`.
 #pragma once
 
+#include "app/history_panel.h"
+#include "app/history_settings.h"
 #include "app/typing.h"
 #include "toolbox/events.h"
 #include "toolbox/fourcc.h"
@@ -50,6 +52,8 @@ struct AppGlobals {
     std::unique_ptr<ScriptRunner> scripts; // the script being run, if any
     bool typingNoteShown = false;          // "typing unavailable" said
     std::string scriptNoteShownFor;        // script path whose trouble was said
+    HistorySettings history;               // keeping, the repeat time, the panel shown
+    HistoryPanelPtr historyPanel;          // the list of reads beside the video
 };
 
 extern AppGlobals* globals;

@@ -5,6 +5,7 @@
 #include "app/camera_dialog.h"
 #include "app/commands.h"
 #include "app/delivery.h"
+#include "app/history_panel.h"
 #include "app/interface.h"
 #include "app/preferences.h"
 #include "app/qt_event_loop.h"
@@ -175,6 +176,7 @@ bool StartApplication(const AppOptions& options, int& status) {
     InstallWindowHandlers(globals->windowTarget);
     FetchControls(globals->window.get());
     ConnectCommands(globals->window.get(), &globals->windowTarget);
+    OpenHistory(globals->window.get(), &globals->windowTarget);
 
     globals->instance = NewInstance(globals->viewControl, &globals->windowTarget);
     if (!globals->instance) return false;
@@ -202,6 +204,7 @@ bool StartApplication(const AppOptions& options, int& status) {
 void StopApplication() {
     if (!globals || !globals->instance) return;
     SaveSettings(globals->instance, kScannerSettingsKey);
+    CloseHistory();
     SavePreferences();
     globals->scripts.reset(); // a script still running is ended
     SetScannerViewInstance(globals->viewControl, nullptr);

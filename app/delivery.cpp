@@ -51,38 +51,45 @@ OSStatus HandleScan(EventTarget&, Event& event) {
     if (globals->codeText) globals->codeText->setText(Latin1(code));
     if (globals->symbologyText) globals->symbologyText->setText(Latin1(name));
 
-    switch (globals->action) {
-    case kActionSend:
-        ActionSendToApplication(code);
-        break;
-    case kActionClipboard:
-        ActionSendToClipboard(code);
-        break;
-    case kActionScript:
-        ActionSendToScript(code, name);
-        break;
-    default:
-        break;
-    }
+    // A code taken moments ago is shown and recorded, not delivered twice.
+    const bool repeat = HistoryIsRepeat(code.View());
+    HistoryRecord(symbology, name.View(), code.View(),
+                  repeat ? HistoryDelivery::kRepeat : DeliverRead(code, name));
     return noErr;
 }
 
+HistoryDelivery DeliverRead(const Str255& code, const Str255& name) {
+    switch (globals->action) {
+    case kActionSend:
+        return ActionSendToApplication(code) == noErr ? HistoryDelivery::kTyped
+                                                      : HistoryDelivery::kShown;
+    case kActionClipboard:
+        return ActionSendToClipboard(code) == noErr ? HistoryDelivery::kClipboard
+                                                    : HistoryDelivery::kShown;
+    case kActionScript:
+        return !globals->scriptPath.empty() && ActionSendToScript(code, name) == noErr
+                   ? HistoryDelivery::kScript
+                   : HistoryDelivery::kShown;
+    default:
+        return HistoryDelivery::kShown;
+    }
+}
+
 OSStatus ActionSendToApplication(const Str255& code) {
-    if (KestrixHasFocus()) return noErr;
+    if (KestrixHasFocus()) return ioErr;
     Typing& typing = globals->typing;
     if (typing.backEnd == TypingBackEnd::kNone) {
         if (!globals->typingNoteShown)
             ShowWindowNote(QString::fromStdString(typing.unavailableReason));
         globals->typingNoteShown = true;
-        return noErr;
+        return ioErr;
     }
     OSType endKey = 0; // none
     if (GetBooleanInfo(globals->instance, kKeyAppendKey)) {
         endKey = GetOSTypeInfo(globals->instance, kKeyAppendKeyCode);
         if (endKey != kAppendTab && endKey != kAppendEnter) endKey = kAppendReturn;
     }
-    TypeText(typing, code.View(), endKey);
-    return noErr;
+    return TypeText(typing, code.View(), endKey) ? noErr : ioErr;
 }
 
 OSStatus ActionSendToClipboard(const Str255& code) {

@@ -55,6 +55,7 @@ void LoadPreferences() {
     std::vector<std::uint8_t> script;
     AppGetCollectionItemHandle(collection, kItemScript, kItemId, &script);
     globals->scriptPath.assign(script.begin(), script.end());
+    GetHistorySettings(collection, globals->history);
 }
 
 void SavePreferences() {
@@ -72,5 +73,6 @@ void SavePreferences() {
             collection, kItemScript, kItemId,
             std::span(reinterpret_cast<const std::uint8_t*>(path.data()), path.size()));
     }
+    AddHistorySettings(collection, globals->history);
     SetPreferencesValue(kPreferencesKey, FlattenCollection(collection), kApplicationIdentifier);
 }

@@ -54,6 +54,10 @@ Options:
                       which the read was accepted, counted from 0 (0 for a
                       still image); symbology: the symbology's code (the
                       settings key); name: its display name; text: the code.
+  --csv               print the reads as CSV (RFC 4180, UTF-8) with a header
+                      row: time (ISO 8601 with the offset from UTC),
+                      symbology, text, delivery ("shown"), the columns of
+                      the desktop program's history export
   --source [PIPELINE] scan live video instead of files, at its own pace,
                       until it ends or Ctrl+C: the camera that the desktop
                       program uses, or a GStreamer source description such

@@ -4,6 +4,7 @@
 #include "cli/live_scan.h"
 #include "cli/options.h"
 #include "cli/read_output.h"
+#include "toolbox/csv_writer.h"
 #include "video/file_frames.h"
 
 #include <iostream>
@@ -26,6 +27,9 @@ bool PrintRead(const ScanOptions& options, const std::string& file, const ScanRe
         break;
     case ReadFormat::kRaw:
         std::cout << read.text << std::endl;
+        break;
+    case ReadFormat::kCsv:
+        std::cout << FormatReadCsv(read) << std::flush;
         break;
     }
     return true;
@@ -53,6 +57,7 @@ int main(int argc, char** argv) {
     }
 
     const ScanOptions& options = command.options;
+    if (options.format == ReadFormat::kCsv) std::cout << HistoryCsvHeader();
     bool anyRead = false;
     if (options.source) {
         std::string error;

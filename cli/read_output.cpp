@@ -2,6 +2,7 @@
 #include "cli/read_output.h"
 
 #include "engine/symbology.h"
+#include "toolbox/csv_writer.h"
 
 #include <cstdio>
 
@@ -59,4 +60,9 @@ std::string FormatReadJson(std::string_view file, const ScanRead& read) {
            ",\"symbology\":" + JsonString(FourCCToString(read.symbology)) +
            ",\"name\":" + JsonString(GetSymbologyName(read.symbology).View()) +
            ",\"text\":" + JsonString(read.text) + "}";
+}
+
+std::string FormatReadCsv(const ScanRead& read) {
+    return HistoryCsvRecord(HistoryEntryNow(read.symbology, GetSymbologyName(read.symbology).View(),
+                                            read.text, HistoryDelivery::kShown));
 }
