@@ -28,14 +28,14 @@
 #include <QMessageBox>
 #include <QSpinBox>
 #include <QStandardPaths>
+#include <QTableView>
 #include <QTimer>
-#include <QTreeView>
 #include <algorithm>
 #include <chrono>
 
 struct HistoryPanel {
     QDockWidget* dock = nullptr;
-    QTreeView* list = nullptr;
+    QTableView* list = nullptr;
     HistoryModel* model = nullptr;
     QCheckBox* keep = nullptr;
     QTimer* saveTimer = nullptr;
@@ -220,17 +220,20 @@ void AddMenuItems(QMainWindow* window, HistoryPanel* panel) {
 }
 
 void SetUpList(HistoryPanel* panel) {
-    QTreeView* list = panel->list;
+    QTableView* list = panel->list;
     list->setModel(panel->model);
-    list->setRootIsDecorated(false);
-    list->setUniformRowHeights(true);
-    list->setAllColumnsShowFocus(true);
+    // Rows of one fixed height: adding one costs the same however many there are.
+    list->verticalHeader()->hide();
+    list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    list->verticalHeader()->setDefaultSectionSize(list->fontMetrics().height() + 6);
+    list->setShowGrid(false);
+    list->setWordWrap(false);
     list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list->header()->setStretchLastSection(true);
-    list->header()->resizeSection(HistoryModel::kTime, 140);
-    list->header()->resizeSection(HistoryModel::kSymbology, 80);
-    list->header()->resizeSection(HistoryModel::kText, 130);
+    list->horizontalHeader()->setStretchLastSection(true);
+    list->horizontalHeader()->resizeSection(HistoryModel::kTime, 135);
+    list->horizontalHeader()->resizeSection(HistoryModel::kSymbology, 75);
+    list->horizontalHeader()->resizeSection(HistoryModel::kText, 120);
     list->setContextMenuPolicy(Qt::ActionsContextMenu);
     for (const char* name : {"hcpy", "hagn", "hdel", "hsel", "", "hclr"}) {
         QAction* item = nullptr;
@@ -279,7 +282,7 @@ void OpenHistory(QMainWindow* window, EventTarget* target) {
     panel->dock = qobject_cast<QDockWidget*>(loaded.get());
     if (!panel->dock) return;
     loaded.release();
-    panel->list = panel->dock->findChild<QTreeView*>(QStringLiteral("hlst"));
+    panel->list = panel->dock->findChild<QTableView*>(QStringLiteral("hlst"));
     panel->keep = panel->dock->findChild<QCheckBox*>(QStringLiteral("hkep"));
     auto* repeat = panel->dock->findChild<QSpinBox*>(QStringLiteral("hdup"));
     if (!panel->list || !panel->keep || !repeat) return;

@@ -17,8 +17,8 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTableView>
 #include <QTimer>
-#include <QTreeView>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -157,8 +157,8 @@ TEST_F(DeliveryTest, AHangingScriptIsKilledAfterTenSecondsWhileTheLoopGoesOn) {
 
 namespace {
 
-QTreeView* HistoryList() {
-    return globals->window->findChild<QTreeView*>(QStringLiteral("hlst"));
+QTableView* HistoryList() {
+    return globals->window->findChild<QTableView*>(QStringLiteral("hlst"));
 }
 
 // Row's cell as the list shows it.
@@ -168,7 +168,7 @@ std::string Cell(int row, int column) {
 }
 
 void ChooseRow(int row) {
-    QTreeView* list = HistoryList();
+    QTableView* list = HistoryList();
     list->setFocus();
     list->setCurrentIndex(list->model()->index(row, 0));
 }
@@ -180,7 +180,7 @@ void Command(OSType command) {
 } // namespace
 
 TEST_F(DeliveryTest, HistoryListsEachReadDeliversAgainExportsCsvAndKeepsItsFile) {
-    QTreeView* list = HistoryList();
+    QTableView* list = HistoryList();
     ASSERT_NE(list, nullptr);
     EXPECT_TRUE(list->isVisibleTo(globals->window.get()));
     globals->action = kActionClipboard;
