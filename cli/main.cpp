@@ -57,7 +57,7 @@ int main(int argc, char** argv) {
     }
 
     const ScanOptions& options = command.options;
-    if (options.format == ReadFormat::kCsv) std::cout << HistoryCsvHeader();
+    if (options.format == ReadFormat::kCsv) std::cout << HistoryCsvHeader() << std::flush;
     bool anyRead = false;
     if (options.source) {
         std::string error;
