@@ -21,6 +21,7 @@ void HistorySaver::Save(std::vector<std::uint8_t> bytes) {
     {
         std::lock_guard lock(mutex_);
         pending_ = std::move(bytes);
+        savePending_ = true;
         removePending_ = false;
     }
     wake_.notify_one();
@@ -29,7 +30,8 @@ void HistorySaver::Save(std::vector<std::uint8_t> bytes) {
 void HistorySaver::Remove() {
     {
         std::lock_guard lock(mutex_);
-        pending_.reset();
+        pending_.clear();
+        savePending_ = false;
         removePending_ = true;
     }
     wake_.notify_one();
@@ -37,23 +39,23 @@ void HistorySaver::Remove() {
 
 void HistorySaver::Flush() {
     std::unique_lock lock(mutex_);
-    done_.wait(lock, [this] { return !pending_ && !removePending_ && !busy_; });
+    done_.wait(lock, [this] { return !savePending_ && !removePending_ && !busy_; });
 }
 
 void HistorySaver::Run() {
     std::unique_lock lock(mutex_);
     for (;;) {
-        wake_.wait(lock, [this] { return stop_ || pending_ || removePending_; });
-        if (!pending_ && !removePending_) return; // stopped with nothing left to do
-        std::optional<std::vector<std::uint8_t>> bytes = std::move(pending_);
-        const bool remove = removePending_;
-        pending_.reset();
-        removePending_ = false;
+        wake_.wait(lock, [this] { return stop_ || savePending_ || removePending_; });
+        if (!savePending_ && !removePending_) return; // stopped with nothing left to do
+        std::vector<std::uint8_t> bytes;
+        bytes.swap(pending_);
+        const bool save = savePending_;
+        savePending_ = removePending_ = false;
         busy_ = true;
         lock.unlock();
-        if (bytes) {
-            failed_ = SaveHistoryFile(path_, *bytes) != noErr;
-        } else if (remove) {
+        if (save) {
+            failed_ = SaveHistoryFile(path_, bytes) != noErr;
+        } else {
             std::error_code ignored;
             std::filesystem::remove(path_, ignored);
         }

@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <mutex>
-#include <optional>
 #include <thread>
 #include <vector>
 
@@ -30,8 +29,8 @@ class HistorySaver {
     std::filesystem::path path_;
     std::mutex mutex_;
     std::condition_variable wake_, done_;
-    std::optional<std::vector<std::uint8_t>> pending_;
-    bool removePending_ = false, busy_ = false, stop_ = false;
+    std::vector<std::uint8_t> pending_; // the bytes to write, while savePending_
+    bool savePending_ = false, removePending_ = false, busy_ = false, stop_ = false;
     std::atomic<bool> failed_ = false;
     std::thread thread_;
 };
