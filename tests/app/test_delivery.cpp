@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QElapsedTimer>
 #include <QFileDialog>
@@ -260,12 +261,24 @@ TEST_F(DeliveryTest, HistoryListsEachReadDeliversAgainExportsCsvAndKeepsItsFile)
         EXPECT_EQ(records[i + 1][0].size(), 25u) << records[i + 1][0]; // 2026-12-08T01:46:45+00:00
     }
 
-    // Kept across a restart; a damaged file is kept aside and said.
+    // Kept across a restart; not kept once keeping is off (the file goes at
+    // once); a damaged file is kept aside and said.
     Restart();
     ASSERT_EQ(HistoryList()->model()->rowCount(), 4);
     EXPECT_EQ(Cell(0, 3), "typed");
     const std::filesystem::path kept = config.path / "com.vondrel.kestrix" / "history";
+    ASSERT_TRUE(std::filesystem::exists(kept));
+    auto* keep = globals->window->findChild<QCheckBox*>(QStringLiteral("hkep"));
+    ASSERT_NE(keep, nullptr);
+    QTest::mouseClick(keep, Qt::LeftButton, {}, QPoint(8, keep->height() / 2));
+    EXPECT_TRUE(WaitFor([&] { return !std::filesystem::exists(kept); }, 3000));
+    Restart();
+    EXPECT_EQ(HistoryList()->model()->rowCount(), 0);
+    EXPECT_FALSE(std::filesystem::exists(kept));
+    keep = globals->window->findChild<QCheckBox*>(QStringLiteral("hkep"));
+    QTest::mouseClick(keep, Qt::LeftButton, {}, QPoint(8, keep->height() / 2)); // on again
     StopApplication();
+    ASSERT_TRUE(std::filesystem::exists(kept));
     std::ofstream(kept, std::ios::trunc) << "damaged";
     Start();
     EXPECT_EQ(HistoryList()->model()->rowCount(), 0);
