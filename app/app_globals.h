@@ -3,6 +3,8 @@
 // and reached through `globals`.
 #pragma once
 
+#include "app/history_panel.h"
+#include "app/history_settings.h"
 #include "app/typing.h"
 #include "toolbox/events.h"
 #include "toolbox/fourcc.h"
@@ -58,6 +60,8 @@ struct AppGlobals {
     bool saveNoteShown = false;            // "settings cannot be saved" said
     QString snapshotNote;                  // what the last snapshot said, if anything
     std::string scriptKillNoteShownFor;    // script path whose run killed for its time was said
+    HistorySettings history;               // keeping, the repeat time, the panel shown
+    HistoryPanelPtr historyPanel;          // the list of reads beside the video
 };
 
 extern AppGlobals* globals;

@@ -6,6 +6,7 @@
 #include "app/commands.h"
 #include "app/delivery.h"
 #include "app/help_menu.h"
+#include "app/history_panel.h"
 #include "app/interface.h"
 #include "app/preferences.h"
 #include "app/qt_event_loop.h"
@@ -201,6 +202,7 @@ bool StartApplication(const AppOptions& options, int& status) {
     InstallWindowHandlers(globals->windowTarget);
     FetchControls(globals->window.get());
     ConnectCommands(globals->window.get(), &globals->windowTarget);
+    OpenHistory(globals->window.get(), &globals->windowTarget);
 
     globals->instance = NewInstance(globals->viewControl, &globals->windowTarget);
     if (!globals->instance) return false;
@@ -243,6 +245,7 @@ bool StartApplication(const AppOptions& options, int& status) {
 
 void StopApplication() {
     if (!globals || !globals->instance) return;
+    CloseHistory();
     if (SaveSettings(globals->instance, kScannerSettingsKey) != noErr ||
         SavePreferences() != noErr) {
         const std::string trouble = PreferencesWriteTrouble(kApplicationIdentifier);

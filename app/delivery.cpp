@@ -52,27 +52,34 @@ OSStatus HandleScan(EventTarget&, Event& event) {
     if (globals->codeText) globals->codeText->setText(Utf8(code));
     if (globals->symbologyText) globals->symbologyText->setText(Utf8(name));
 
+    // A code taken moments ago is shown and recorded, not delivered twice.
+    const bool repeat = HistoryIsRepeat(code.View());
+    HistoryRecord(symbology, name.View(), code.View(),
+                  repeat ? HistoryDelivery::kRepeat : DeliverRead(code, name));
+    return noErr;
+}
+
+HistoryDelivery DeliverRead(const Str255& code, const Str255& name) {
     switch (globals->action) {
     case kActionSend:
-        ActionSendToApplication(code);
-        break;
+        return ActionSendToApplication(code) == noErr ? HistoryDelivery::kTyped
+                                                      : HistoryDelivery::kShown;
     case kActionClipboard:
-        ActionSendToClipboard(code);
-        break;
+        return ActionSendToClipboard(code) == noErr ? HistoryDelivery::kClipboard
+                                                    : HistoryDelivery::kShown;
     case kActionScript:
-        ActionSendToScript(code, name);
-        break;
+        return ActionSendToScript(code, name) == noErr ? HistoryDelivery::kScript
+                                                       : HistoryDelivery::kShown;
     default:
-        break;
+        return HistoryDelivery::kShown;
     }
-    return noErr;
 }
 
 OSStatus ActionSendToApplication(const Str255& code) {
     static const QString notTyped = QStringLiteral("Not typed: Kestrix is the window in front");
     if (KestrixHasFocus()) {
         ShowWindowNote(notTyped);
-        return noErr;
+        return ioErr;
     }
     if (globals->noteText && globals->noteText->text() == notTyped) ShowWindowNote(QString());
     Typing& typing = globals->typing;
@@ -80,15 +87,14 @@ OSStatus ActionSendToApplication(const Str255& code) {
         if (!globals->typingNoteShown)
             ShowWindowNote(QString::fromStdString(typing.unavailableReason));
         globals->typingNoteShown = true;
-        return noErr;
+        return ioErr;
     }
     OSType endKey = 0; // none
     if (GetBooleanInfo(globals->instance, kKeyAppendKey)) {
         endKey = GetOSTypeInfo(globals->instance, kKeyAppendKeyCode);
         if (endKey != kAppendTab && endKey != kAppendEnter) endKey = kAppendReturn;
     }
-    TypeText(typing, code.View(), endKey);
-    return noErr;
+    return TypeText(typing, code.View(), endKey) ? noErr : ioErr;
 }
 
 OSStatus ActionSendToClipboard(const Str255& code) {
@@ -101,7 +107,7 @@ OSStatus ActionSendToClipboard(const Str255& code) {
 OSStatus ActionSendToScript(const Str255& code, const Str255& symbologyName) {
     if (globals->scriptPath.empty()) {
         ShowWindowNote(QStringLiteral("No script chosen: choose one with \"Choose Script…\"."));
-        return noErr;
+        return fnfErr;
     }
     if (!globals->scripts) {
         globals->scripts = std::make_unique<ScriptRunner>(

@@ -57,6 +57,7 @@ void LoadPreferences() {
     std::vector<std::uint8_t> script;
     AppGetCollectionItemHandle(collection, kItemScript, kItemId, &script);
     globals->scriptPath.assign(script.begin(), script.end());
+    GetHistorySettings(collection, globals->history);
 }
 
 OSStatus SavePreferences() {
@@ -74,6 +75,7 @@ OSStatus SavePreferences() {
             collection, kItemScript, kItemId,
             std::span(reinterpret_cast<const std::uint8_t*>(path.data()), path.size()));
     }
+    AddHistorySettings(collection, globals->history);
     return SetPreferencesValue(kPreferencesKey, FlattenCollection(collection),
                                kApplicationIdentifier);
 }

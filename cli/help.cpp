@@ -66,6 +66,10 @@ Options:
   --raw               print each read's text alone, one per line
   --verbose, -v       after a file's or a source's trouble in plain words,
                       add the decoding library's own words in [brackets]
+  --csv               print the reads as CSV (RFC 4180, UTF-8) with a header
+                      row: time (ISO 8601 with the offset from UTC),
+                      symbology, text, delivery ("shown"), the columns of
+                      the desktop program's history export
   --source [PIPELINE] scan live video instead of files, at its own pace,
                       until it ends or Ctrl+C: the camera that the desktop
                       program uses, or a GStreamer source description such

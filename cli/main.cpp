@@ -5,6 +5,7 @@
 #include "cli/options.h"
 #include "cli/read_output.h"
 #include "cli/shown_name.h"
+#include "toolbox/csv_writer.h"
 #include "video/file_frames.h"
 
 #include <iostream>
@@ -27,6 +28,9 @@ bool PrintRead(const ScanOptions& options, const std::string& file, const ScanRe
         break;
     case ReadFormat::kRaw:
         std::cout << read.text << std::endl;
+        break;
+    case ReadFormat::kCsv:
+        std::cout << FormatReadCsv(read) << std::flush;
         break;
     }
     return true;
@@ -54,6 +58,7 @@ int main(int argc, char** argv) {
     }
 
     const ScanOptions& options = command.options;
+    if (options.format == ReadFormat::kCsv) std::cout << HistoryCsvHeader() << std::flush;
     bool anyRead = false;
     if (options.source) {
         std::string error;

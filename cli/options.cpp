@@ -85,10 +85,12 @@ ParsedCommand ParseCommandLine(std::span<const char* const> args) {
             options.verbose = true;
             continue;
         }
-        if (arg == "--json" || arg == "--raw") {
-            const ReadFormat format = arg == "--json" ? ReadFormat::kJson : ReadFormat::kRaw;
+        if (arg == "--json" || arg == "--raw" || arg == "--csv") {
+            const ReadFormat format = arg == "--json"  ? ReadFormat::kJson
+                                      : arg == "--raw" ? ReadFormat::kRaw
+                                                       : ReadFormat::kCsv;
             if (options.format != ReadFormat::kLine && options.format != format)
-                return UsageError("--json and --raw cannot be combined");
+                return UsageError("--json, --raw and --csv cannot be combined");
             options.format = format;
             continue;
         }

@@ -20,6 +20,7 @@ enum class ReadFormat {
     kLine, // NAME:TEXT
     kJson, // one JSON object
     kRaw,  // TEXT alone
+    kCsv,  // a CSV record: time, symbology, text, delivery
 };
 
 struct ScanOptions {

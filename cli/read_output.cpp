@@ -4,6 +4,7 @@
 #include "cli/shown_name.h"
 #include "engine/symbology.h"
 #include "symbologies/gs1_128.h"
+#include "toolbox/csv_writer.h"
 
 #include <cstdio>
 
@@ -68,4 +69,9 @@ std::string FormatReadJson(std::string_view file, const ScanRead& read) {
            ",\"symbology\":" + JsonString(FourCCToString(read.symbology)) +
            ",\"name\":" + JsonString(GetSymbologyName(read.symbology).View()) +
            ",\"text\":" + JsonString(read.text) + Gs1ElementsField(read) + "}";
+}
+
+std::string FormatReadCsv(const ScanRead& read) {
+    return HistoryCsvRecord(HistoryEntryNow(read.symbology, GetSymbologyName(read.symbology).View(),
+                                            read.text, HistoryDelivery::kShown));
 }

@@ -19,6 +19,10 @@ std::string FormatReadLine(const ScanRead& read);
 // {"file":"a.png","frame":0,"symbology":"ean1","name":"EAN-13","text":"4006381333931"}
 std::string FormatReadJson(std::string_view file, const ScanRead& read);
 
+// The read as a CSV record of the history's columns: the time now, the
+// symbology's name, the text and "shown".
+std::string FormatReadCsv(const ScanRead& read);
+
 // text as a JSON string literal, quotes included. Bytes from 0x80 up are
 // passed through when the text is valid UTF-8 and read as Latin-1 otherwise.
 std::string JsonString(std::string_view text);

@@ -1,14 +1,24 @@
 // Delivery for real: typing into a window of the test's own under several
 // keyboard layouts, the clipboard read back by xclip, and scripts.
+#include "app/commands.h"
 #include "app/delivery.h"
+#include "app/history_panel.h"
 #include "app/script_runner.h"
 #include "engine/dispatch.h"
 #include "engine/scanner_instance.h"
 #include "engine/symbology.h"
 #include "tests/app/gui_harness.h"
+#include "tests/support/python_csv.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
+#include <QTableView>
 #include <QTimer>
 #include <csignal>
 #include <filesystem>
@@ -62,6 +72,7 @@ TEST_F(DeliveryTest, TypesTheCodeAndTheEndKeyUnderEachLayout) {
         {"fr", "(10)AB12(21)XY", kSymbologyGS1_128, kAppendTab, "(10)AB12(21)XY\t"},
     };
     globals->action = kActionSend;
+    globals->history.repeatSeconds = 0; // the same code again sooner than the scanner reads it
     TargetWindow target;
     for (const auto& c : cases) {
         ASSERT_TRUE(SetKeyboardLayout(c.layout)) << c.layout;
@@ -118,6 +129,7 @@ TEST_F(DeliveryTest, ClipboardHoldsExactlyTheCodeAfterKestrixLosesFocus) {
 TEST_F(DeliveryTest, ScriptGetsTheCodeAndNameAndAMissingOneIsSaidOnce) {
     const std::filesystem::path out = config.path / "got.txt";
     globals->action = kActionScript;
+    globals->history.repeatSeconds = 0; // the same code again sooner than the scanner reads it
     globals->scriptPath = WriteScript(config.path / "on-scan",
                                       "printf '%s|%s\\n' \"$1\" \"$2\" > '" + out.string() + "'\n");
     SendScan("4006381333931", kSymbologyEAN13);
@@ -181,4 +193,135 @@ TEST_F(DeliveryTest, AHangingScriptIsKilledAfterTenSecondsWhileTheLoopGoesOn) {
     EXPECT_TRUE(ReadFile(log).size() == 11 || ReadFile(log).substr(11) == "HANG\n")
         << ReadFile(log);
     globals->scripts.reset(); // ends the second HANG
+}
+
+namespace {
+
+QTableView* HistoryList() {
+    return globals->window->findChild<QTableView*>(QStringLiteral("hlst"));
+}
+
+// Row's cell as the list shows it.
+std::string Cell(int row, int column) {
+    const QAbstractItemModel* model = HistoryList()->model();
+    return model->data(model->index(row, column)).toString().toStdString();
+}
+
+void ChooseRow(int row) {
+    QTableView* list = HistoryList();
+    list->setFocus();
+    list->setCurrentIndex(list->model()->index(row, 0));
+}
+
+void Command(OSType command) {
+    SendCommand(&globals->windowTarget, HICommand{0, command, nullptr, 0});
+}
+
+} // namespace
+
+TEST_F(DeliveryTest, HistoryListsEachReadDeliversAgainExportsCsvAndKeepsItsFile) {
+    QTableView* list = HistoryList();
+    ASSERT_NE(list, nullptr);
+    EXPECT_TRUE(list->isVisibleTo(globals->window.get()));
+    globals->action = kActionClipboard;
+    SendScan("96385074", kSymbologyEAN8);
+    SendScan("96385074", kSymbologyEAN8); // within 2 seconds: a repeat
+    SendScan("=1+2,\"x\"", kSymbologyCode128);
+    ASSERT_EQ(list->model()->rowCount(), 3);
+    struct {
+        int row;
+        std::string symbology, text, delivery;
+    } const rows[] = {
+        {0, "Code 128", "=1+2,\"x\"", "clipboard"},
+        {1, "EAN-8", "96385074", "repeat, not delivered"},
+        {2, "EAN-8", "96385074", "clipboard"},
+    };
+    for (const auto& r : rows) {
+        EXPECT_EQ(Cell(r.row, 1), r.symbology);
+        EXPECT_EQ(Cell(r.row, 2), r.text);
+        EXPECT_EQ(Cell(r.row, 3), r.delivery);
+    }
+
+    // Delivered again: to the clipboard at once, typed once the focus leaves
+    // Kestrix (a click on the row gave it to Kestrix).
+    ChooseRow(2);
+    auto* again = globals->window->findChild<QWidget*>(QStringLiteral("againButton"));
+    ASSERT_NE(again, nullptr);
+    QTest::mouseClick(again, Qt::LeftButton, {}, QPoint(8, again->height() / 2));
+    EXPECT_EQ(QApplication::clipboard()->text().toStdString(), "96385074");
+    globals->action = kActionSend;
+    TargetWindow target;
+    globals->window->activateWindow();
+    ASSERT_TRUE(WaitFor([] { return KestrixHasFocus(); }, 3000));
+    ChooseRow(1); // the row of the Code 128 read, below the new one
+    Command(kCommandDeliverAgain);
+    Pump(300);
+    EXPECT_EQ(target.Text(), "");
+    ASSERT_TRUE(target.Focus());
+    EXPECT_TRUE(WaitFor([&] { return target.Text() == "=1+2,\"x\"\n"; }, 5000))
+        << target.Text().toStdString();
+    ASSERT_EQ(list->model()->rowCount(), 5);
+    EXPECT_EQ(Cell(0, 3), "typed");
+
+    // Deleted, then exported through the save dialog, oldest first.
+    ChooseRow(2);
+    Command(kCommandDeleteReads);
+    const std::filesystem::path csv = config.path / "reads.csv";
+    // The save dialog, answered as a user would once it shows.
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            auto* dialog = qobject_cast<QFileDialog*>(w);
+            if (!dialog || !dialog->isVisible()) continue;
+            answer.stop();
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            if (name) name->setText(QString::fromStdString(csv.string()));
+            static_cast<QDialog*>(dialog)->accept(); // as the Save button does
+        }
+    });
+    answer.start(100);
+    auto* exportItem = globals->window->findChild<QAction*>(QStringLiteral("hexp"));
+    ASSERT_NE(exportItem, nullptr);
+    exportItem->trigger(); // File > Export History as CSV
+    const auto records = ReadCsvWithPython(csv);
+    ASSERT_EQ(records.size(), 5u);
+    EXPECT_EQ(records[0], (std::vector<std::string>{"time", "symbology", "text", "delivery"}));
+    const std::vector<std::vector<std::string>> expected = {
+        {"EAN-8", "96385074", "clipboard"},
+        {"EAN-8", "96385074", "repeat"},
+        {"EAN-8", "96385074", "clipboard"},
+        {"Code 128", "'=1+2,\"x\"", "typed"},
+    };
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(records[i + 1].size(), 4u);
+        EXPECT_EQ(std::vector<std::string>(records[i + 1].begin() + 1, records[i + 1].end()),
+                  expected[i])
+            << i;
+        EXPECT_EQ(records[i + 1][0].size(), 25u) << records[i + 1][0]; // 2026-12-08T01:46:45+00:00
+    }
+
+    // Kept across a restart; not kept once keeping is off (the file goes at
+    // once); a damaged file is kept aside and said.
+    Restart();
+    ASSERT_EQ(HistoryList()->model()->rowCount(), 4);
+    EXPECT_EQ(Cell(0, 3), "typed");
+    const std::filesystem::path kept = config.path / "com.vondrel.kestrix" / "history";
+    ASSERT_TRUE(std::filesystem::exists(kept));
+    auto* keep = globals->window->findChild<QCheckBox*>(QStringLiteral("hkep"));
+    ASSERT_NE(keep, nullptr);
+    QTest::mouseClick(keep, Qt::LeftButton, {}, QPoint(8, keep->height() / 2));
+    EXPECT_TRUE(WaitFor([&] { return !std::filesystem::exists(kept); }, 3000));
+    Restart();
+    EXPECT_EQ(HistoryList()->model()->rowCount(), 0);
+    EXPECT_FALSE(std::filesystem::exists(kept));
+    keep = globals->window->findChild<QCheckBox*>(QStringLiteral("hkep"));
+    QTest::mouseClick(keep, Qt::LeftButton, {}, QPoint(8, keep->height() / 2)); // on again
+    StopApplication();
+    ASSERT_TRUE(std::filesystem::exists(kept));
+    std::ofstream(kept, std::ios::trunc) << "damaged";
+    Start();
+    EXPECT_EQ(HistoryList()->model()->rowCount(), 0);
+    EXPECT_TRUE(globals->noteText->text().contains("kept aside"))
+        << globals->noteText->text().toStdString();
+    EXPECT_EQ(ReadFile(kept.string() + ".damaged"), "damaged");
 }

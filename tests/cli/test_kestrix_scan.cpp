@@ -3,6 +3,7 @@
 // JSON output, its messages for files it cannot read and its exit status.
 #include "engine/settings_store.h"
 #include "test_media.h"
+#include "tests/support/python_csv.h"
 #include "tests/support/temp_config_home.h"
 #include "toolbox/collection.h"
 #include "toolbox/preferences.h"
@@ -24,6 +25,7 @@
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 using ::testing::HasSubstr;
+using ::testing::SizeIs;
 
 namespace {
 
@@ -258,6 +260,7 @@ TEST_F(KestrixScan, ReadsPicturesAsTheOptionsSayAndReportsWhatItCannotRead) {
         {{"--disable"}, kExitUsage, {}, kUsage},
         {{"--supplement", "maybe", "a.png"}, kExitUsage, {}, kUsage},
         {{"--json"}, kExitUsage, {}, kUsage},
+        {{"--csv", "--raw", "a.png"}, kExitUsage, {}, kUsage},
         {{"--snapshot-dir", "shots", "a.png"}, kExitUsage, {}, kUsage},
         {{"--source", "videotestsrc", "a.png"}, kExitUsage, {}, kUsage},
     };
@@ -526,6 +529,31 @@ TEST_F(KestrixScan, SourcePlaysAVideoLiveAndEndsWithIt) {
         const ProgramRun run = Run({"--source", f.source});
         EXPECT_EQ(run.status, kExitNothingRead);
         EXPECT_THAT(Lines(run.err), ElementsAre(HasSubstr(f.says))) << f.source;
+    }
+}
+
+TEST_F(KestrixScan, CsvHasTheHistoryColumnsForFilesAndTheLiveSource) {
+    const std::string video = Video("live.avi", {5, 30});
+    const struct {
+        std::vector<std::string> args;
+        std::vector<std::vector<std::string>> rows; // symbology, text
+    } cases[] = {
+        {{"--csv", "@ean13", "@ean8"}, {{"EAN-13", "4006381333931"}, {"EAN-8", "55123457"}}},
+        {{"--csv", "{dir}/none.png"}, {}},
+        {{"--csv", "--source", "filesrc location=" + video + " ! avidemux ! jpegdec"},
+         {{"EAN-13", "4006381333931"}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.args));
+        const ProgramRun run = Run(c.args);
+        const auto records = ReadCsvWithPython(File("stdout"));
+        ASSERT_EQ(records.size(), c.rows.size() + 1) << run.out << run.err;
+        EXPECT_THAT(records[0], ElementsAre("time", "symbology", "text", "delivery"));
+        for (std::size_t i = 0; i < c.rows.size(); ++i) {
+            EXPECT_THAT(records[i + 1],
+                        ElementsAre(SizeIs(25), c.rows[i][0], c.rows[i][1], "shown"));
+            EXPECT_EQ(records[i + 1][0][10], 'T') << records[i + 1][0];
+        }
     }
 }
 

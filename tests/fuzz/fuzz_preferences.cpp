@@ -1,5 +1,6 @@
 // Fuzzes what Kestrix reads back from disk: flattened collections, the
-// preferences file and the scanner settings taken from a collection. Any
+// preferences file, the scan history file and the scanner settings taken
+// from a collection. Any
 // input must either be refused or read into values that write back to the
 // very same bytes; nothing may crash, leak or read out of bounds.
 #include "engine/scanner_instance.h"
@@ -7,6 +8,7 @@
 #include "toolbox/byte_order.h"
 #include "toolbox/collection.h"
 #include "toolbox/preferences.h"
+#include "toolbox/scan_history.h"
 
 #include <cstdlib>
 #include <span>
@@ -44,12 +46,18 @@ void CheckPreferences(std::span<const std::uint8_t> input) {
     for (const auto& [key, value] : *values) CheckCollection(value);
 }
 
+void CheckHistory(std::span<const std::uint8_t> input) {
+    std::optional<std::vector<HistoryEntry>> entries = ParseHistory(input);
+    if (entries) Require(SerializeHistory(*entries) == Bytes(input.begin(), input.end()));
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::span<const std::uint8_t> input(data, size);
     CheckCollection(input);
     CheckPreferences(input);
+    CheckHistory(input);
 
     // The input again as the body of a preferences file with its checksum
     // mended, so that mutations get past the checksum to the parsing.
@@ -57,5 +65,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     file.resize(size + 4);
     StoreBigEndian32(PreferencesChecksum(input), std::span(file).last<4>());
     CheckPreferences(file);
+    CheckHistory(file);
     return 0;
 }

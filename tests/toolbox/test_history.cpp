@@ -1,0 +1,148 @@
+// The scan history's Qt-free parts: the CSV writer read back by Python's csv
+// module, the ISO 8601 times, the history file's round trip and damaged
+// files kept aside, and the repeat rule.
+#include "tests/support/python_csv.h"
+#include "tests/support/temp_config_home.h"
+#include "toolbox/csv_writer.h"
+#include "toolbox/files.h"
+#include "toolbox/preferences.h"
+#include "toolbox/scan_history.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace {
+
+std::vector<std::uint8_t> Bytes(std::string_view text) {
+    return {text.begin(), text.end()};
+}
+
+std::string FileText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+HistoryEntry Entry(std::string text, HistoryDelivery delivery = HistoryDelivery::kTyped) {
+    return {1765202769123, 3600, "c128"_4cc, "Code 128", std::move(text), delivery};
+}
+
+} // namespace
+
+TEST(HistoryCsv, TrickyTextsReadBackAsShownAndNoCellIsAFormula) {
+    struct {
+        std::string text;
+        std::string readBack; // the cell a CSV reader gives
+    } const cases[] = {
+        {"4006381333931", "4006381333931"},
+        {"", ""},
+        {"A,B", "A,B"},
+        {"say \"hi\"", "say \"hi\""},
+        {"\"", "\""},
+        {"two\r\nlines", "two\r\nlines"},
+        {"line\nfeed", "line\nfeed"},
+        {" leading space", " leading space"},
+        {"\x1d"
+         "0104006381333931",
+         "\x1d"
+         "0104006381333931"},
+        {"=1+2", "'=1+2"},
+        {"+49 30 1234", "'+49 30 1234"},
+        {"-12", "'-12"},
+        {"@SUM(A1:A9)", "'@SUM(A1:A9)"},
+        {"\tTAB", "'\tTAB"},
+        {"\rCR", "'\rCR"},
+        {"=HYPERLINK(\"http://x\",\"y\")", "'=HYPERLINK(\"http://x\",\"y\")"},
+        {"a=b-c", "a=b-c"},
+        {"caf\xe9", "caf\xc3\xa9"},                 // Latin-1 bytes become UTF-8
+        {"\xc3\xa9t\xc3\xa9", "\xc3\xa9t\xc3\xa9"}, // UTF-8 stays
+    };
+    TempConfigHome folder;
+    const std::filesystem::path file = folder.path / "reads.csv";
+    std::string csv = HistoryCsvHeader();
+    for (const auto& c : cases) csv += HistoryCsvRecord(Entry(c.text));
+    ASSERT_EQ(WriteFileAtomically(file, Bytes(csv), 0600), noErr);
+
+    const auto records = ReadCsvWithPython(file);
+    ASSERT_EQ(records.size(), std::size(cases) + 1) << csv;
+    EXPECT_EQ(records[0], (std::vector<std::string>{"time", "symbology", "text", "delivery"}));
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const std::vector<std::string> expected = {"2025-12-08T15:06:09+01:00", "Code 128",
+                                                   cases[i].readBack, "typed"};
+        EXPECT_EQ(records[i + 1], expected) << i << ": " << cases[i].text;
+    }
+    EXPECT_TRUE(csv.ends_with("\r\n"));
+}
+
+TEST(HistoryCsv, TimesAreIso8601WithTheOffset) {
+    struct {
+        std::int64_t ms;
+        std::int32_t offset;
+        const char* text;
+    } const cases[] = {
+        {0, 0, "1970-01-01T00:00:00+00:00"},
+        {1765202769999, -16200, "2025-12-08T09:36:09-04:30"},
+        {951782400000, 19800, "2000-02-29T05:30:00+05:30"},
+        {-1, 0, "1969-12-31T23:59:59+00:00"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(FormatHistoryTime(c.ms, c.offset), c.text);
+}
+
+TEST(HistoryFile, RoundTripKeepsTheNewestThousandAndDamagedFilesAreKeptAside) {
+    TempConfigHome config;
+    const std::filesystem::path path = HistoryFilePath(kApplicationIdentifier);
+    ASSERT_EQ(path, config.path / "com.vondrel.kestrix" / "history");
+    EXPECT_EQ(LoadHistoryFile(path).entries.size(), 0u); // no file yet: empty, nothing said
+    EXPECT_EQ(LoadHistoryFile(path).state, HistoryFileState::kLoaded);
+
+    std::vector<HistoryEntry> entries;
+    for (int i = 0; i < 1003; ++i) entries.push_back(Entry("read " + std::to_string(i)));
+    entries.back() = {-1, -16200, "ean1"_4cc, "EAN-13", "", HistoryDelivery::kRepeat};
+    entries[1001] = Entry(std::string("\x1d"
+                                      "01,\"=\r\n\xe9",
+                                      9),
+                          HistoryDelivery::kScript);
+    entries[1000] = Entry(std::string(300, 'x'), HistoryDelivery::kClipboard);
+    const std::vector<std::uint8_t> bytes = SerializeHistory(entries);
+    ASSERT_EQ(SaveHistoryFile(path, bytes), noErr);
+    HistoryLoad load = LoadHistoryFile(path);
+    EXPECT_EQ(load.state, HistoryFileState::kLoaded);
+    EXPECT_EQ(load.entries, std::vector<HistoryEntry>(entries.begin() + 3, entries.end()));
+
+    // Whatever is not an intact file is kept aside byte for byte.
+    std::vector<std::uint8_t> flipped = bytes, longCount = bytes;
+    flipped[40] ^= 0x01;
+    longCount[11] += 1;
+    const std::vector<std::uint8_t> damaged[] = {
+        {bytes.begin(), bytes.end() - 1}, flipped, longCount,
+        Bytes("not a history"),           {},      Bytes("KHst"),
+    };
+    for (const std::vector<std::uint8_t>& file : damaged) {
+        ASSERT_EQ(SaveHistoryFile(path, file), noErr);
+        load = LoadHistoryFile(path);
+        EXPECT_EQ(load.state, HistoryFileState::kKeptAside) << file.size();
+        EXPECT_TRUE(load.entries.empty());
+        EXPECT_FALSE(std::filesystem::exists(path));
+        EXPECT_EQ(FileText(path.string() + ".damaged"), std::string(file.begin(), file.end()));
+    }
+}
+
+TEST(HistoryRepeats, TheSameCodeWithinTheWindowIsARepeat) {
+    RepeatFilter filter;
+    filter.Take("A", 1000, 2000);
+    filter.Take("B", 2500, 2000);
+    struct {
+        const char* text;
+        std::int64_t now, window;
+        bool repeat;
+    } const cases[] = {
+        {"A", 2999, 2000, true},  {"A", 3000, 2000, false}, {"B", 4000, 2000, true},
+        {"C", 1001, 2000, false}, {"A", 1500, 0, false},    {"A", 60'000, 60'000, true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(filter.IsRepeat(c.text, c.now, c.window), c.repeat) << c.text << " " << c.now;
+    filter.Take("C", 10'000, 2000); // what lies beyond the window is forgotten
+    EXPECT_EQ(filter.taken.size(), 1u);
+}
