@@ -50,8 +50,8 @@ struct Sightings {
 };
 
 // Copies the run table of from into to, reversed: to then reads the same
-// line from its other end. The table keeps its shape: it starts and ends
-// with a space.
+// line from its other end, and its samples with it. The table keeps its
+// shape: it starts and ends with a space.
 void CopyReversed(const Laser* from, Laser* to) {
     const int n = from->elementCount;
     const double length = n > 0 ? from->elements[n - 1].start + from->elements[n - 1].width : 0;
@@ -60,6 +60,9 @@ void CopyReversed(const Laser* from, Laser* to) {
         to->elements[i] = {length - e.start - e.width, e.width, e.isBar};
     }
     to->elementCount = n;
+    const int samples = from->samplesTaken;
+    for (int i = 0; i < samples; ++i) to->samples[i] = from->samples[samples - 1 - i];
+    to->samplesTaken = samples;
 }
 
 // Reads line both ways with the harder reading's rules (which take nearly all

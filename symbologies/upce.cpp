@@ -106,6 +106,7 @@ bool DecodeBarsUPCE(const ScannerInstance* instance, Laser* laser) {
 
         std::int32_t pattern = 0;
         if (!DetectSixLeftDigits(laser, q + 4, &pattern)) continue;
+        if (LeftGreyMisfits(laser, q + 4, laser->text, 6, 2, pattern) > 1) continue;
 
         char numberSystem, check;
         CheckDigitAndNumberSystemFromParityEncoding(pattern, &numberSystem, &check);
