@@ -141,12 +141,19 @@ bool DecodeExtension(Laser* laser, std::int32_t g, std::int32_t* count) {
         std::uint8_t even = 0;
         if (!DetectLeftDigitAndParity(laser, f, &even, 14 + n)) return false;
         if (even) pattern |= 1 << (5 - n);
-        if (IsQuietZone(laser, f + 4, kAddOnQuietZoneRatio * W(laser, g + 1))) {
+        // Its check is too weak to let a digit's grey levels disagree.
+        if (LeftGreyMisfits(laser, f, laser->text, 1, 14 + n, even) > 0) return false;
+        // The add-on's own quiet zone, however the laser is read: the frame's
+        // border is none, since bars cut there read as another add-on, and
+        // a check value of 2 bits or a parity pattern cannot tell that.
+        if (W(laser, f + 4) >= kAddOnQuietZoneRatio * W(laser, g + 1)) {
             digits = n;
             break;
         }
         laser->lastBarWidth = 1; // the delineator's bar
+        // A fifth digit may be followed by anything but the frame's border.
         if (n == 5) {
+            if (f + 4 == laser->elementCount - 1) return false;
             digits = 5;
             break;
         }
