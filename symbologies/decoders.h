@@ -32,6 +32,11 @@ bool VerifyChecksumEAN8(const Str255& text);
 int LeftGreyMisfits(const Laser* laser, int first, const Str255& text, int count, int position,
                     std::int32_t pattern);
 int RightGreyMisfits(const Laser* laser, int first, const Str255& text, int count, int position);
+// Read harder: true when the quiet zones at entries q and t of a symbol of
+// `modules` modules from its first bar to its last show no bar in the grey
+// levels of the laser's samples (ean_grey_check.h). Always true for a read
+// as printed.
+bool QuietZonesGreyFit(const Laser* laser, int q, int t, int modules);
 
 // UPC-E and the 2- and 5-digit add-ons.
 bool DecodeBarsUPCE(const ScannerInstance* instance, Laser* laser);

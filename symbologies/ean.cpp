@@ -21,6 +21,8 @@ namespace {
 constexpr double kQuietZoneRatio = 6.0; // quiet zone against the neighbouring guard bar
 constexpr double kDigitModules = 7.0;
 constexpr double kMinDigitScore = 2.55; // of 3.0
+// Modules of quiet zone beside the symbol whose grey levels must show no bar.
+constexpr double kGreyQuietModules = 5.0;
 // Digits whose grey levels may fit another pattern better: blur greys a
 // lone module, but a symbol read wrong disagrees in several.
 constexpr int kMaxGreyMisfits = 1;
@@ -161,6 +163,13 @@ int LeftGreyMisfits(const Laser* laser, int first, const Str255& text, int count
     return misfits;
 }
 
+bool QuietZonesGreyFit(const Laser* laser, int q, int t, int modules) {
+    if (!ReadHarder(laser)) return true;
+    const double module = (P(laser, t) - P(laser, q + 1)) / modules;
+    return ean::QuietZoneGreyFits(laser, q, q + 1, t - 1, module, kGreyQuietModules) &&
+           ean::QuietZoneGreyFits(laser, t, q + 1, t - 1, module, kGreyQuietModules);
+}
+
 int RightGreyMisfits(const Laser* laser, int first, const Str255& text, int count, int position) {
     if (!ReadHarder(laser)) return 0;
     int misfits = 0;
@@ -192,8 +201,9 @@ bool DecodeBarsEAN13(const ScannerInstance* instance, Laser* laser) {
         for (int j = 1; j <= 6 && ok; ++j) ok = DetectRightDigit(laser, q + 29 + 4 * j, j + 7);
         if (!ok || !VerifyChecksumEAN13(laser->text)) continue;
         if (LeftGreyMisfits(laser, q + 4, laser->text, 6, 2, pattern) +
-                RightGreyMisfits(laser, q + 33, laser->text, 6, 8) >
-            kMaxGreyMisfits)
+                    RightGreyMisfits(laser, q + 33, laser->text, 6, 8) >
+                kMaxGreyMisfits ||
+            !QuietZonesGreyFit(laser, q, q + kEAN13TrailingQuiet, 95))
             continue;
 
         std::int32_t added = 0;
@@ -241,8 +251,9 @@ bool DecodeBarsEAN8(Laser* laser) {
         for (int j = 1; j <= 4 && ok; ++j) ok = DetectRightDigit(laser, q + 21 + 4 * j, j + 4);
         if (!ok || !VerifyChecksumEAN8(laser->text)) continue;
         if (LeftGreyMisfits(laser, q + 4, laser->text, 4, 1, 0) +
-                RightGreyMisfits(laser, q + 25, laser->text, 4, 5) >
-            kMaxGreyMisfits)
+                    RightGreyMisfits(laser, q + 25, laser->text, 4, 5) >
+                kMaxGreyMisfits ||
+            !QuietZonesGreyFit(laser, q, q + kEAN8TrailingQuiet, 67))
             continue;
 
         laser->text.SetLength(8);

@@ -83,4 +83,38 @@ inline bool DigitGreyFits(const Laser* laser, int first, DigitHalf half, int rea
     return true;
 }
 
+// True when the quiet zone at entry `quiet` shows no bar in the samples:
+// over up to `modules` modules of `module` samples beside the symbol, the
+// grey levels vary by at most half the range that the symbol's samples
+// from entry `first` to entry `last` span. An analysis that drops weak
+// edges (the noisy look's raised floor) can merge thin bars into a wide
+// space that passes for a quiet zone inside another symbol.
+inline bool QuietZoneGreyFits(const Laser* laser, int quiet, int first, int last, double module,
+                              double modules) {
+    const int n = laser->samplesTaken;
+    if (n < 2) return true;
+    auto sampleRange = [laser, n](double from, double to) {
+        const int a = std::clamp(int(std::ceil(from)), 0, n - 1);
+        const int b = std::clamp(int(std::floor(to)) - 1, 0, n - 1);
+        int lo = laser->samples[a], hi = lo;
+        for (int k = a; k <= b; ++k) {
+            lo = std::min(lo, laser->samples[k]);
+            hi = std::max(hi, laser->samples[k]);
+        }
+        return hi - lo;
+    };
+    const Element& q = laser->elements[quiet];
+    const double span = std::min(q.width, modules * module);
+    if (span < 1) return true;
+    // The samples of the zone's half nearer the symbol are the ones a
+    // dropped bar would darken; its edge's own slope is left out.
+    const bool leading = quiet < first;
+    const double from = leading ? q.start + q.width - span : q.start + module;
+    const double to = leading ? q.start + q.width - module : q.start + span;
+    if (to - from < 1) return true;
+    const Element& e = laser->elements[last];
+    const double symbol = sampleRange(laser->elements[first].start, e.start + e.width);
+    return 2 * sampleRange(from, to) <= symbol;
+}
+
 } // namespace ean

@@ -118,7 +118,9 @@ bool DecodeBarsUPCE(const ScannerInstance* instance, Laser* laser) {
 
         std::int32_t pattern = 0;
         if (!DetectSixLeftDigits(laser, q + 4, &pattern)) continue;
-        if (LeftGreyMisfits(laser, q + 4, laser->text, 6, 2, pattern) > 1) continue;
+        if (LeftGreyMisfits(laser, q + 4, laser->text, 6, 2, pattern) > 1 ||
+            !QuietZonesGreyFit(laser, q, q + kTrailingQuiet, 51))
+            continue;
 
         char numberSystem, check;
         CheckDigitAndNumberSystemFromParityEncoding(pattern, &numberSystem, &check);
