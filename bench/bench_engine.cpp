@@ -5,6 +5,7 @@
 #include "tests/support/sample_frames.h"
 
 #include "engine/dispatch.h"
+#include "engine/frame_sweep.h"
 #include "engine/scanner_instance.h"
 #include "engine/sensor.h"
 #include "toolbox/ticks.h"
@@ -107,6 +108,28 @@ void BM_VideoScan_NoBarcode(benchmark::State& state) {
     VideoScanFrames(state, FrameWithoutBarcode());
 }
 
+// One slice of the whole-picture sweep, which a live frame adds when its
+// aimed lasers read nothing: VideoScan's time less this is the aimed
+// pattern's.
+void SweepSlices(benchmark::State& state, const Frame& frame) {
+    InstancePtr s = InstanceShowing(frame);
+    SetTickCount(0);
+    for (auto _ : state) {
+        AdvanceTickCount(2);
+        SweepFrameSlice(s.get());
+        s->acceptedLaser = nullptr;
+    }
+}
+void BM_SweepFrameSlice_NoBarcode(benchmark::State& state) {
+    SweepSlices(state, FrameWithoutBarcode());
+}
+void BM_SweepFrameSlice_Noise(benchmark::State& state) {
+    SweepSlices(state, NoiseFrame());
+}
+void BM_VideoScan_Noise(benchmark::State& state) {
+    VideoScanFrames(state, NoiseFrame());
+}
+
 } // namespace
 
 BENCHMARK(BM_AnalyzeSensor_Noise)->Unit(benchmark::kMicrosecond);
@@ -115,5 +138,8 @@ BENCHMARK(BM_AnalyzeSensor_EAN13)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_AnalyzeSensorPlain_EAN13)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_VideoScan_EAN13InView)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_VideoScan_NoBarcode)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_VideoScan_Noise)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SweepFrameSlice_NoBarcode)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SweepFrameSlice_Noise)->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();

@@ -11,6 +11,9 @@
 #include <cctype>
 #include <cmath>
 #include <random>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -143,6 +146,75 @@ PhotoReader KestrixReader(bool tryHarder) {
                 ScanStillPicture(frame, options, CollectInto(reads));
                 return reads;
             }};
+}
+
+namespace {
+
+PhotoKind KindOfName(std::string_view name) {
+    if (name == "EAN-13" || name == "UPC-A" || name == "EAN-8") return PhotoKind::kEANUPC;
+    if (name == "UPC-E") return PhotoKind::kUPCE;
+    if (name == "Code 39") return PhotoKind::kCode39;
+    if (name == "Codabar") return PhotoKind::kCodabar;
+    return PhotoKind::kOther;
+}
+
+double ChildrenSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           1e-6 * double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec);
+}
+
+} // namespace
+
+std::vector<PhotoRead> ReadClipLive(const std::string& scanPath, const std::string& clipFile,
+                                    double& cpuSeconds) {
+    std::vector<PhotoRead> reads;
+    int out[2];
+    if (pipe(out) != 0) return reads;
+    const std::string source = "filesrc location=\"" + clipFile + "\" ! decodebin";
+    const double before = ChildrenSeconds();
+    const pid_t child = fork();
+    if (child == 0) {
+        dup2(out[1], STDOUT_FILENO);
+        close(out[0]), close(out[1]);
+        execl(scanPath.c_str(), scanPath.c_str(), "--enable", "all,cd32", "--supplement", "opti",
+              "--source", source.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(out[1]);
+    std::string text;
+    char buffer[4096];
+    for (ssize_t n; (n = read(out[0], buffer, sizeof buffer)) > 0;)
+        text.append(buffer, std::size_t(n));
+    close(out[0]);
+    if (child > 0) waitpid(child, nullptr, 0);
+    cpuSeconds += ChildrenSeconds() - before;
+    // One read a line, NAME:TEXT.
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        const std::string line = text.substr(start, end - start);
+        start = end + 1;
+        const std::size_t colon = line.find(':');
+        if (colon == std::string::npos) continue;
+        const std::string name = line.substr(0, colon);
+        reads.push_back(NormalisedRead(name, KindOfName(name), line.substr(colon + 1)));
+    }
+    return reads;
+}
+
+std::vector<PhotoRead> ReadClipAsFile(std::span<const std::vector<std::uint32_t>> frames) {
+    std::vector<PhotoRead> reads;
+    std::size_t next = 0;
+    ScanFrames(
+        [&](std::span<std::uint32_t> out) {
+            if (next == frames.size()) return false;
+            std::ranges::copy(frames[next++], out.begin());
+            return true;
+        },
+        KestrixOptions(true), CollectInto(reads));
+    return reads;
 }
 
 PhotoReader KestrixVideoReader(bool tryHarder, int seconds) {

@@ -28,6 +28,14 @@ PhotoReader KestrixReader(bool tryHarder);
 // Each photograph as a webcam would show it held still for seconds: jitter
 // and sensor noise on every frame, scanned as kestrix-scan scans a video.
 PhotoReader KestrixVideoReader(bool tryHarder, int seconds);
+// A clip as the camera path reads it: kestrix-scan (the program at
+// scanPath) over "filesrc location=CLIP ! decodebin" as a live source, every
+// symbology on, add-ons optional; its CPU time is added to cpuSeconds.
+std::vector<PhotoRead> ReadClipLive(const std::string& scanPath, const std::string& clipFile,
+                                    double& cpuSeconds);
+// A clip's frames as kestrix-scan reads a video file: every frame that the
+// aimed lasers read nothing from is also swept whole.
+std::vector<PhotoRead> ReadClipAsFile(std::span<const std::vector<std::uint32_t>> frames);
 // Empty when the benchmark was built without that library.
 std::optional<PhotoReader> ZbarReader();
 std::optional<PhotoReader> ZxingReader();

@@ -39,6 +39,9 @@ std::optional<PhotoReader> ZxingReader() {
     hints.setEanAddOnSymbol(ZXing::EanAddOnSymbol::Read);
     hints.setReturnCodabarStartEnd(true);
     hints.setTryCode39ExtendedMode(true);
+    // One symbol a picture, as the photographs hold: zxing-cpp 1.4 asserts while
+    // merging two results of some pictures.
+    hints.setMaxNumberOfSymbols(1);
     return PhotoReader{"zxing-cpp 1.4 (try harder)", [hints](std::span<const std::uint32_t> frame) {
                            std::vector<std::uint8_t> gray = FrameLuminance(frame);
                            ZXing::ImageView image(gray.data(), 640, 480, ZXing::ImageFormat::Lum);

@@ -5,6 +5,7 @@
 // read holds scanning for kHoldTicks, beeps and is sent as the Scan event.
 #include "engine/dispatch.h"
 
+#include "engine/frame_sweep.h"
 #include "engine/laser.h"
 #include "engine/read_harder.h"
 #include "engine/scanner_instance.h"
@@ -118,6 +119,8 @@ void AnalyzeAllSensors(ScannerInstance* instance) {
             return;
         }
     }
+    // Nothing where the user aims: search a slice of the whole picture.
+    SweepFrameSlice(instance);
 }
 
 namespace {
@@ -193,6 +196,7 @@ void CountConsecutiveScans(ScannerInstance* instance, Laser* laser) {
 }
 
 void ScanSuccessful(ScannerInstance* instance, Laser* laser) {
+    ClearSweepSightings(instance);
     instance->acceptedLaser = laser;
     instance->acceptedTick = TickCount();
     if (instance->beepEnabled && instance->beepMovie) AppPlayMovieAsync(instance->beepMovie);

@@ -7,8 +7,11 @@
 #include "engine/sensor.h"
 #include "engine/symbology.h"
 
+#include "toolbox/ticks.h"
+
 #include <algorithm>
 #include <array>
+#include <new>
 #include <string_view>
 
 namespace {
@@ -27,31 +30,52 @@ struct Line {
 struct Sighting {
     Str255 text;
     OSType symbology = 0;
-    int lines = 0;     // distinct lines that read it
-    int lastLine = -1; // the last of them
-    Line line;         // the first line that read it, in its reading direction
+    int lines = 0;           // distinct lines that read it
+    int lastLine = -1;       // the last of them
+    Line line;               // the first line that read it, in its reading direction
+    Ticks tick = 0;          // when it was first read
+    bool neighbours = false; // the lines beside the first have been read
+    bool crossed = false;    // a short symbol: lines on both sides of the first read it
 };
+
+} // namespace
 
 struct Sightings {
     std::array<Sighting, kMaxSightings> list;
     int count = 0;
+    std::uint32_t slice = 0; // live frames: the slice of the sweep read next
 
-    void Add(const Laser* laser, int index, const Line& line) {
+    void Add(const Laser* laser, int index, const Line& line, Ticks now = 0) {
         for (int i = 0; i < count; ++i) {
             Sighting& s = list[std::size_t(i)];
             if (s.symbology == laser->symbology && s.text == laser->text) {
+                // The same line on another frame samples nearly the same
+                // pixels: only another line is independent evidence.
                 if (s.lastLine != index) ++s.lines, s.lastLine = index;
                 return;
             }
         }
         if (count == kMaxSightings) return;
-        list[std::size_t(count++)] = {laser->text, laser->symbology, 1, index, line};
+        list[std::size_t(count++)] = {laser->text, laser->symbology, 1, index, line, now, false,
+                                      false};
+    }
+
+    // Drops what was first read before `since`: the code has moved away or
+    // another is shown.
+    void Expire(Ticks since) {
+        int kept = 0;
+        for (int i = 0; i < count; ++i)
+            if (std::int32_t(list[std::size_t(i)].tick - since) >= 0)
+                list[std::size_t(kept++)] = list[std::size_t(i)];
+        count = kept;
     }
 };
 
+namespace {
+
 // Copies the run table of from into to, reversed: to then reads the same
-// line from its other end. The table keeps its shape: it starts and ends
-// with a space.
+// line from its other end, and its samples with it. The table keeps its
+// shape: it starts and ends with a space.
 void CopyReversed(const Laser* from, Laser* to) {
     const int n = from->elementCount;
     const double length = n > 0 ? from->elements[n - 1].start + from->elements[n - 1].width : 0;
@@ -60,6 +84,9 @@ void CopyReversed(const Laser* from, Laser* to) {
         to->elements[i] = {length - e.start - e.width, e.width, e.isBar};
     }
     to->elementCount = n;
+    const int samples = from->samplesTaken;
+    for (int i = 0; i < samples; ++i) to->samples[i] = from->samples[samples - 1 - i];
+    to->samplesTaken = samples;
 }
 
 // Reads line both ways with the harder reading's rules (which take nearly all
@@ -133,14 +160,55 @@ void ConfirmOnNeighbours(ScannerInstance* instance, Laser* forward, Laser* backw
     }
 }
 
+// Whether a line `offset` pixels beside the sighting's first line (across
+// it) reads the same text; true when a row or column there lies outside
+// the frame, which then cuts the bars.
+bool ReadBeside(ScannerInstance* instance, Laser* forward, Laser* backward, const Sighting& s,
+                int offset) {
+    const Line& l = s.line;
+    const bool horizontal = l.y1 == l.y2, vertical = l.x1 == l.x2;
+    const int dx = horizontal ? 0 : offset, dy = vertical ? 0 : offset;
+    if (horizontal && (l.y1 + dy < 0 || l.y1 + dy >= kFrameHeight)) return true;
+    if (vertical && (l.x1 + dx < 0 || l.x1 + dx >= kFrameWidth)) return true;
+    bool seen = false;
+    ReadLine(instance, forward, backward, Line{l.x1 + dx, l.y1 + dy, l.x2 + dx, l.y2 + dy},
+             [&](const Laser* laser, const Line&) {
+                 seen = seen || (laser->symbology == s.symbology && laser->text == s.text);
+             });
+    return seen;
+}
+
+// UPC-E and EAN-8 are as long as half an EAN-13, and a line that crosses an
+// EAN-13's bars slantwise and leaves them through their ends sees such a
+// half with real space after it, as do the lines just beside it. A short
+// symbol counts only when lines kCrossingMargin pixels to either side of
+// the first read it too, or the frame's edge cuts it there: its bars then
+// reach across the line.
+constexpr int kCrossingMargin = 4;
+
+bool CrossedWithMargin(ScannerInstance* instance, Laser* forward, Laser* backward, Sighting& s) {
+    if (s.symbology != kSymbologyUPCE && s.symbology != kSymbologyEAN8) return true;
+    if (!s.crossed)
+        s.crossed = ReadBeside(instance, forward, backward, s, -kCrossingMargin) &&
+                    ReadBeside(instance, forward, backward, s, kCrossingMargin);
+    return s.crossed;
+}
+
 bool LacksAddOn(const Sighting& s) {
     return (s.symbology == kSymbologyEAN13 || s.symbology == kSymbologyUPCA) &&
            s.text.View().find(' ') == std::string_view::npos;
 }
 
 // The sighting to deliver: one that enough lines read, an EAN/UPC with its
-// add-on rather than without it when add-ons are wanted.
-const Sighting* Choose(const ScannerInstance* instance, const Sightings& sightings) {
+// add-on rather than without it when add-ons are wanted. Short symbols
+// must reach across their line first.
+const Sighting* Choose(ScannerInstance* instance, Sightings& sightings, Laser* forward,
+                       Laser* backward) {
+    for (int i = 0; i < sightings.count; ++i) {
+        Sighting& s = sightings.list[std::size_t(i)];
+        if (s.lines >= kConfirmingLines && !CrossedWithMargin(instance, forward, backward, s))
+            s.lines = 0;
+    }
     const bool addOnsWanted = instance->supplementMode != kSupplementIgnore;
     const Sighting* best = nullptr;
     for (int i = 0; i < sightings.count; ++i) {
@@ -182,11 +250,71 @@ void SweepWholeFrame(ScannerInstance* instance) {
         if (sightings.list[std::size_t(i)].lines < kConfirmingLines)
             ConfirmOnNeighbours(instance, forward, backward, sightings.list[std::size_t(i)]);
 
-    const Sighting* chosen = Choose(instance, sightings);
+    const Sighting* chosen = Choose(instance, sightings, forward, backward);
     if (!chosen) return;
     SetLaserPosition(instance, read, chosen->line.x1, chosen->line.y1, chosen->line.x2,
                      chosen->line.y2);
     read->text = chosen->text;
     read->symbology = chosen->symbology;
     ScanSuccessful(instance, read);
+}
+
+namespace {
+
+// Lines of the sweep read on one live frame: every kSweepSlices-th, so a
+// turn of the slices (a third of a second) covers the whole picture.
+constexpr int kSweepSlices = 10;
+
+} // namespace
+
+void SweepFrameSlice(ScannerInstance* instance) {
+    if (!instance->tryHarder || instance->acceptedLaser || !instance->frameBase) return;
+    for (Laser*& laser : instance->sweepLasers)
+        if (!laser) laser = NewLaser(instance, -1, 0, 0, 0, 0);
+    if (!instance->liveSightings) instance->liveSightings = new (std::nothrow) Sightings{};
+    Laser* forward = instance->sweepLasers[0];
+    Laser* backward = instance->sweepLasers[1];
+    Laser* read = instance->sweepLasers[2];
+    Sightings* sightings = instance->liveSightings;
+    if (!forward || !backward || !read || !sightings) return;
+
+    const Ticks now = TickCount();
+    sightings->Expire(now - kConfirmWindowTicks);
+    const int slice = int(sightings->slice++ % kSweepSlices);
+    int index = 0;
+    ForEachLine([&](const Line& line) {
+        if (++index % kSweepSlices != slice) return;
+        ReadLine(instance, forward, backward, line, [&](const Laser* laser, const Line& way) {
+            sightings->Add(laser, index, way, now);
+        });
+    });
+    for (int i = 0; i < sightings->count; ++i) {
+        Sighting& s = sightings->list[std::size_t(i)];
+        if (s.lines >= kConfirmingLines || s.neighbours) continue;
+        s.neighbours = true;
+        ConfirmOnNeighbours(instance, forward, backward, s);
+    }
+
+    const Sighting* chosen = Choose(instance, *sightings, forward, backward);
+    if (!chosen) return;
+    // With add-ons wanted, a symbol without one waits a turn of the slices
+    // for a line that reads its add-on too.
+    if (instance->supplementMode != kSupplementIgnore && LacksAddOn(*chosen) &&
+        std::int32_t(now - chosen->tick) < kSweepSlices * 2)
+        return;
+    SetLaserPosition(instance, read, chosen->line.x1, chosen->line.y1, chosen->line.x2,
+                     chosen->line.y2);
+    read->text = chosen->text;
+    read->symbology = chosen->symbology;
+    sightings->count = 0;
+    ScanSuccessful(instance, read);
+}
+
+void ClearSweepSightings(ScannerInstance* instance) {
+    if (instance->liveSightings) instance->liveSightings->count = 0;
+}
+
+void DisposeSweepSightings(ScannerInstance* instance) {
+    delete instance->liveSightings;
+    instance->liveSightings = nullptr;
 }

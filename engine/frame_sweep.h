@@ -14,3 +14,13 @@ struct ScannerInstance;
 // runs, with 'hard' off, or when no scan line could be made; an accepted
 // read starts the hold as any other.
 void SweepWholeFrame(ScannerInstance* instance);
+
+// On a live frame whose aimed lasers read nothing: one slice of the same
+// sweep (every tenth line), so the whole picture is searched over ten
+// frames. What the lines read is kept across frames and delivered when two
+// distinct lines have read it within kConfirmWindowTicks; older sightings
+// are dropped, and all of them when a read is accepted.
+void SweepFrameSlice(ScannerInstance* instance);
+void ClearSweepSightings(ScannerInstance* instance);
+// Releases what SweepFrameSlice keeps; with the instance.
+void DisposeSweepSightings(ScannerInstance* instance);

@@ -2,6 +2,7 @@
 // accessors by key.
 #include "engine/scanner_instance.h"
 
+#include "engine/frame_sweep.h"
 #include "engine/video_hooks.h"
 #include "symbologies/decoders.h"
 
@@ -53,6 +54,7 @@ void DisposeInstance(ScannerInstance* instance) {
         }
     }
     for (Laser* laser : instance->sweepLasers) delete laser;
+    DisposeSweepSightings(instance);
     AppDisposeMovie(instance->beepMovie);
     delete instance;
 }

@@ -22,6 +22,7 @@ struct EventLoopTimer;
 struct FrameExporter;
 struct Movie;
 struct ScannerView;
+struct Sightings; // what the live frames' sweep slices have read
 
 // Settings keys.
 constexpr OSType kKeyPreview = "prev"_4cc;
@@ -87,6 +88,7 @@ struct ScannerInstance {
     Ticks addOnWaitTick = 0;               // when addOnWaitText was first read
     std::array<Laser*, 3> sweepLasers{};   // whole-frame sweep: a line both ways and its
                                            //   accepted read; made on first use
+    Sightings* liveSightings = nullptr;    // the sweep's reads across live frames
 
     // Settings.
     std::uint8_t previewEnabled = 0; // 'prev'

@@ -24,6 +24,19 @@ bool DetectSixLeftDigits(Laser* laser, std::int32_t first, std::int32_t* pattern
 char DigitFromParityEncoding(std::int32_t pattern);
 bool VerifyChecksumEAN13(const Str255& text);
 bool VerifyChecksumEAN8(const Str255& text);
+// Read harder: of `count` digits from entry `first` on, how many have grey
+// levels that fit another pattern better than the digit at their text
+// position (from `position` on; ean_grey_check.h). pattern holds the left
+// digits' parity as DetectSixLeftDigits gives it. Always 0 for a read as
+// printed.
+int LeftGreyMisfits(const Laser* laser, int first, const Str255& text, int count, int position,
+                    std::int32_t pattern);
+int RightGreyMisfits(const Laser* laser, int first, const Str255& text, int count, int position);
+// Read harder: true when the quiet zones at entries q and t of a symbol of
+// `modules` modules from its first bar to its last show no bar in the grey
+// levels of the laser's samples (ean_grey_check.h). Always true for a read
+// as printed.
+bool QuietZonesGreyFit(const Laser* laser, int q, int t, int modules);
 
 // UPC-E and the 2- and 5-digit add-ons.
 bool DecodeBarsUPCE(const ScannerInstance* instance, Laser* laser);

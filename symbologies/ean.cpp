@@ -9,6 +9,7 @@
 #include "engine/scanner_instance.h"
 #include "engine/sensor.h"
 #include "engine/symbology.h"
+#include "symbologies/ean_grey_check.h"
 #include "symbologies/ean_proportions.h"
 #include "symbologies/ean_tables.h"
 #include "symbologies/reading_rules.h"
@@ -20,6 +21,11 @@ namespace {
 constexpr double kQuietZoneRatio = 6.0; // quiet zone against the neighbouring guard bar
 constexpr double kDigitModules = 7.0;
 constexpr double kMinDigitScore = 2.55; // of 3.0
+// Modules of quiet zone beside the symbol whose grey levels must show no bar.
+constexpr double kGreyQuietModules = 5.0;
+// Digits whose grey levels may fit another pattern better: blur greys a
+// lone module, but a symbol read wrong disagrees in several.
+constexpr int kMaxGreyMisfits = 1;
 // Run tables of a second analysis hold more chance fits: their digits must
 // match closer.
 constexpr double kMinSecondLookDigitScore = 2.7;
@@ -145,6 +151,34 @@ bool VerifyChecksumEAN8(const Str255& text) {
     return (10 - sum % 10) % 10 == text[8] - '0';
 }
 
+int LeftGreyMisfits(const Laser* laser, int first, const Str255& text, int count, int position,
+                    std::int32_t pattern) {
+    if (!ReadHarder(laser)) return 0;
+    int misfits = 0;
+    for (int j = 0; j < count; ++j) {
+        const int even = (pattern >> (count - 1 - j)) & 1;
+        const int read = text[std::size_t(position + j)] - '0' + 10 * even;
+        misfits += !ean::DigitGreyFits(laser, first + 4 * j, ean::DigitHalf::kLeft, read);
+    }
+    return misfits;
+}
+
+bool QuietZonesGreyFit(const Laser* laser, int q, int t, int modules) {
+    if (!ReadHarder(laser)) return true;
+    const double module = (P(laser, t) - P(laser, q + 1)) / modules;
+    return ean::QuietZoneGreyFits(laser, q, q + 1, t - 1, module, kGreyQuietModules) &&
+           ean::QuietZoneGreyFits(laser, t, q + 1, t - 1, module, kGreyQuietModules);
+}
+
+int RightGreyMisfits(const Laser* laser, int first, const Str255& text, int count, int position) {
+    if (!ReadHarder(laser)) return 0;
+    int misfits = 0;
+    for (int j = 0; j < count; ++j)
+        misfits += !ean::DigitGreyFits(laser, first + 4 * j, ean::DigitHalf::kRight,
+                                       text[std::size_t(position + j)] - '0');
+    return misfits;
+}
+
 bool DecodeBarsEAN13(const ScannerInstance* instance, Laser* laser) {
     for (int q = 0; q + kEAN13TrailingQuiet < laser->elementCount; ++q) {
         if (!GuardsFit(laser, q, kEAN13MiddleBar, kEAN13EndGuard, kEAN13TrailingQuiet)) continue;
@@ -166,6 +200,11 @@ bool DecodeBarsEAN13(const ScannerInstance* instance, Laser* laser) {
         bool ok = true;
         for (int j = 1; j <= 6 && ok; ++j) ok = DetectRightDigit(laser, q + 29 + 4 * j, j + 7);
         if (!ok || !VerifyChecksumEAN13(laser->text)) continue;
+        if (LeftGreyMisfits(laser, q + 4, laser->text, 6, 2, pattern) +
+                    RightGreyMisfits(laser, q + 33, laser->text, 6, 8) >
+                kMaxGreyMisfits ||
+            !QuietZonesGreyFit(laser, q, q + kEAN13TrailingQuiet, 95))
+            continue;
 
         std::int32_t added = 0;
         if (instance->supplementMode != kSupplementIgnore &&
@@ -211,6 +250,11 @@ bool DecodeBarsEAN8(Laser* laser) {
         laser->lastSpaceWidth = 1;
         for (int j = 1; j <= 4 && ok; ++j) ok = DetectRightDigit(laser, q + 21 + 4 * j, j + 4);
         if (!ok || !VerifyChecksumEAN8(laser->text)) continue;
+        if (LeftGreyMisfits(laser, q + 4, laser->text, 4, 1, 0) +
+                    RightGreyMisfits(laser, q + 25, laser->text, 4, 5) >
+                kMaxGreyMisfits ||
+            !QuietZonesGreyFit(laser, q, q + kEAN8TrailingQuiet, 67))
+            continue;
 
         laser->text.SetLength(8);
         laser->symbology = kSymbologyEAN8;

@@ -17,6 +17,7 @@ namespace {
 
 constexpr int kQuietZoneRatio = 6;
 constexpr double kAddOnQuietZoneRatio = 6.0;
+constexpr double kMinBorderQuietModules = 3.0;
 
 // UPC-E layout from the leading quiet zone q.
 constexpr int kEndGuard = 29; // bars at +29, +31, +33
@@ -50,6 +51,17 @@ bool GuardsFit(const Laser* laser, int q) {
         return false;
     if (trailing < kQuietZoneRatio * end1 && !trailingAtBorder) return false;
     return Approx(end1, end2) && Approx(end2, end3);
+}
+
+// The add-on's own quiet zone, however the laser is read, when the frame's
+// border ends it: the space between the digit from entry f and the border
+// is at least kMinBorderQuietModules of its modules wide. Bars cut by the
+// border leave at most a delineator's space of one module before it, and
+// read as another add-on, which a check value of 2 bits or a parity
+// pattern cannot tell.
+bool AddOnEndsBeforeBorder(const Laser* laser, int f) {
+    const double module = (laser->elements[f + 4].start - laser->elements[f].start) / 7.0;
+    return W(laser, f + 4) >= kMinBorderQuietModules * module;
 }
 
 } // namespace
@@ -106,6 +118,9 @@ bool DecodeBarsUPCE(const ScannerInstance* instance, Laser* laser) {
 
         std::int32_t pattern = 0;
         if (!DetectSixLeftDigits(laser, q + 4, &pattern)) continue;
+        if (LeftGreyMisfits(laser, q + 4, laser->text, 6, 2, pattern) > 1 ||
+            !QuietZonesGreyFit(laser, q, q + kTrailingQuiet, 51))
+            continue;
 
         char numberSystem, check;
         CheckDigitAndNumberSystemFromParityEncoding(pattern, &numberSystem, &check);
@@ -140,12 +155,21 @@ bool DecodeExtension(Laser* laser, std::int32_t g, std::int32_t* count) {
         std::uint8_t even = 0;
         if (!DetectLeftDigitAndParity(laser, f, &even, 14 + n)) return false;
         if (even) pattern |= 1 << (5 - n);
-        if (IsQuietZone(laser, f + 4, kAddOnQuietZoneRatio * W(laser, g + 1))) {
+        // Its check is too weak to let a digit's grey levels disagree.
+        if (LeftGreyMisfits(laser, f, laser->text, 1, 14 + n, even) > 0) return false;
+        // Its check is too weak to let a digit's grey levels disagree.
+        if (LeftGreyMisfits(laser, f, laser->text, 1, 14 + n, even) > 0) return false;
+        const bool atBorder = f + 4 == laser->elementCount - 1;
+        if (W(laser, f + 4) >= kAddOnQuietZoneRatio * W(laser, g + 1) ||
+            (atBorder && AddOnEndsBeforeBorder(laser, f))) {
             digits = n;
             break;
         }
         laser->lastBarWidth = 1; // the delineator's bar
+        // After a fifth digit anything may follow, but not the frame's
+        // border closely: the digit may be cut there.
         if (n == 5) {
+            if (atBorder) return false;
             digits = 5;
             break;
         }

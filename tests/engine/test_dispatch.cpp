@@ -181,6 +181,27 @@ TEST(Dispatch, CheckDigitReadsAreAcceptedAtOnceThenHeld) {
     EXPECT_EQ(code128.RawDecodes()[0].frame, reads[0].frame);
 }
 
+// A read of the added reading is delivered only when another laser reads
+// the same text: the same laser coming round again reads the same chance fit.
+TEST(Dispatch, HarderReadsNeedAnotherLaser) {
+    ScanHarness harness;
+    ASSERT_TRUE(harness.Ready());
+    ScannerInstance* in = harness.Instance();
+    Laser* first = in->laserHeads[0];
+    Laser* other = first->next;
+    for (Laser* laser : {first, other}) {
+        laser->text = Str255::From("4006381333931");
+        laser->symbology = kSymbologyEAN13;
+        laser->rules = kRulesSecondLook;
+    }
+    CountConsecutiveScans(in, first);
+    CountConsecutiveScans(in, first);
+    EXPECT_TRUE(harness.Reads().empty()) << Describe(harness.Reads());
+    CountConsecutiveScans(in, other);
+    ASSERT_EQ(harness.Reads().size(), 1u);
+    EXPECT_EQ(harness.Reads()[0].text, "4006381333931");
+}
+
 TEST(Dispatch, SwitchesSelectDecoders) {
     ScanHarness harness;
     const Frame symbol = Upright(BARCODE_UPCA, "01234567890");

@@ -3,6 +3,7 @@
 #include "tests/support/image_case.h"
 
 #include "engine/dispatch.h"
+#include "engine/frame_sweep.h"
 #include "engine/scanner_instance.h"
 #include "engine/symbology.h"
 #include "tests/support/png_writer.h"
@@ -66,6 +67,45 @@ std::string Describe(const std::vector<ScanRead>& reads) {
                std::to_string(r.frame);
     }
     return out;
+}
+
+std::vector<Frame> LiveClip(int zintSymbology, std::string_view data, const RenderOptions& look,
+                            int frames) {
+    TestRandom random(look.seed);
+    std::vector<Frame> clip;
+    for (int i = 0; i < frames; ++i) {
+        RenderOptions o = look;
+        o.offsetX += random.Uniform(-1.5, 1.5);
+        o.offsetY += random.Uniform(-1.5, 1.5);
+        o.noiseSigma = 5;
+        o.seed = random.Next();
+        Frame frame = RenderBarcode(zintSymbology, data, o);
+        const double gain = random.Uniform(0.93, 1.07);
+        for (std::uint32_t& p : frame.pixels) {
+            std::uint32_t q = 0xFF000000u;
+            for (int shift : {0, 8, 16})
+                q |= std::uint32_t(std::min(255.0, std::round(((p >> shift) & 0xFF) * gain)))
+                     << shift;
+            p = q;
+        }
+        clip.push_back(std::move(frame));
+    }
+    return clip;
+}
+
+ClipAndStillReads ReadClipAndStill(const std::vector<Frame>& clip) {
+    ClipAndStillReads reads;
+    ScanHarness live, still;
+    for (ScanHarness* h : {&live, &still}) {
+        h->SetAllSymbologies(true);
+        h->SetSupplementMode(kSupplementOptional);
+    }
+    for (const Frame& frame : clip) live.Feed(frame);
+    reads.live = live.Reads();
+    still.Run(clip.front(), kFramesPerTurn);
+    SweepWholeFrame(still.Instance());
+    reads.still = still.Reads();
+    return reads;
 }
 
 std::uint64_t CaseSeed(std::uint64_t family, int index) {

@@ -45,6 +45,21 @@ std::uint64_t Family(const std::string& name);
 // Saves the frame as <dir>/<name>.png when KESTRIX_IMAGE_DUMP is set.
 void DumpFrame(const Frame& frame, const std::string& name);
 
+// A webcam clip of the symbol held still by hand: frames times the same
+// scene, each moved by up to 1.5 pixels either way, its gain within 7 %
+// and sensor noise of sigma 5 drawn anew.
+std::vector<Frame> LiveClip(int zintSymbology, std::string_view data, const RenderOptions& look,
+                            int frames = 20);
+
+// The clip's frames to a fresh harness as the camera gives them (every
+// symbology on, add-ons optional), and the still (its first frame) as
+// kestrix-scan shows a picture: one turn of the patterns, then the sweep of
+// the whole frame. The reads of each.
+struct ClipAndStillReads {
+    std::vector<ScanRead> live, still;
+};
+ClipAndStillReads ReadClipAndStill(const std::vector<Frame>& clip);
+
 // One symbol of a symbology's image table.
 struct SymbolRow {
     std::string data;     // what libzint is given
