@@ -66,8 +66,10 @@ PhotoRead NormalisedRead(std::string symbology, PhotoKind kind, std::string text
     if (kind == PhotoKind::kCode39) std::ranges::replace(read.main, '_', ' ');
     if (kind == PhotoKind::kCodabar) read.caseless = true;
     // The labels write a GS1-128 as its element string without FNC1s, where
-    // Kestrix reports the printed form "(10)AB12(21)XY".
-    if (read.symbology == FourCCToString(kSymbologyGS1_128))
+    // Kestrix reports the printed form "(10)AB12(21)XY" (by its code in
+    // process, by its name from kestrix-scan's output).
+    if (read.symbology == FourCCToString(kSymbologyGS1_128) ||
+        read.symbology == GetSymbologyName(kSymbologyGS1_128).View())
         if (std::optional<std::string> elements = Gs1ElementString(read.main)) {
             std::erase(*elements, kGs1Separator);
             read.main = std::move(*elements);
