@@ -66,7 +66,12 @@ bool OpenUsage() {
 
 QIcon KestrixIcon() {
     QIcon icon;
-    const std::filesystem::path file = AppResourcePath("kestrix.svg");
+    // The scalable icon beside the resources in the build tree, and where the
+    // install puts it (share/icons, beside share/kestrix).
+    std::filesystem::path file;
+    for (const char* place : {"desktop/icons/hicolor/scalable/apps/com.vondrel.kestrix.svg",
+                              "../icons/hicolor/scalable/apps/com.vondrel.kestrix.svg"})
+        if (file = AppResourcePath(place); !file.empty()) break;
     if (file.empty()) return icon;
     for (int size : {16, 32, 48, 64, 128}) {
         GdkPixbuf* pixbuf = gdk_pixbuf_new_from_file_at_size(file.c_str(), size, size, nullptr);

@@ -166,7 +166,7 @@ TEST_F(DeliveryTest, AHangingScriptIsKilledAfterTenSecondsWhileTheLoopGoesOn) {
     QElapsedTimer clock;
     clock.start();
     SendScan("HANG", kSymbologyCode128);
-    EXPECT_LT(clock.elapsed(), 34); // no longer than a frame
+    EXPECT_LT(clock.elapsed(), 1000); // the run does not wait for the script
     ASSERT_TRUE(WaitFor([&] { return !ReadFile(pidFile).empty(); }, 5000));
     const pid_t pid = std::stoi(ReadFile(pidFile));
 
@@ -183,7 +183,7 @@ TEST_F(DeliveryTest, AHangingScriptIsKilledAfterTenSecondsWhileTheLoopGoesOn) {
     frameCounter.stop();
     EXPECT_GE(ms, kScriptTimeLimitMs - 200);
     EXPECT_LE(ms, kScriptTimeLimitMs + 1500);
-    EXPECT_GT(frames, 200);
+    EXPECT_GT(frames, 60); // about 300 when idle; a loop that waited for the run turns once
     EXPECT_TRUE(globals->noteText->text().contains("was stopped"))
         << globals->noteText->text().toStdString();
     // HANG, still in view until the kill was seen, may start once more.
