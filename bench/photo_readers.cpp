@@ -67,7 +67,8 @@ PhotoRead NormalisedRead(std::string symbology, PhotoKind kind, std::string text
     if (kind == PhotoKind::kCodabar) read.caseless = true;
     // The labels write a GS1-128 as its element string without FNC1s, where
     // Kestrix reports the printed form "(10)AB12(21)XY".
-    if (read.symbology == FourCCToString(kSymbologyGS1_128))
+    // kestrix-scan's output names it "GS1-128".
+    if (read.symbology == FourCCToString(kSymbologyGS1_128) || read.symbology == "GS1-128")
         if (std::optional<std::string> elements = Gs1ElementString(read.main)) {
             std::erase(*elements, kGs1Separator);
             read.main = std::move(*elements);
