@@ -76,6 +76,7 @@ struct FileScanner {
         }
         // Nothing where a user aims: look over the whole picture once.
         if (!instance->acceptedLaser) SweepWholeFrame(instance.get());
+        DeliverAwaitedRead(instance.get());
     }
 
   private:

@@ -84,12 +84,16 @@ bool AwaitAddOn(ScannerInstance* instance, const Laser* laser, Ticks now) {
         return false;
     }
     if (laser->text == instance->addOnWaitText &&
+        laser->symbology == instance->addOnWaitSymbology &&
         now < instance->addOnWaitTick + kConfirmWindowTicks) {
+        instance->addOnWaitLaser = laser;
         if (++instance->addOnWaitCount < kAddOnWaitReads) return true;
         instance->addOnWaitText.SetLength(0);
         return false;
     }
     instance->addOnWaitText = laser->text;
+    instance->addOnWaitSymbology = laser->symbology;
+    instance->addOnWaitLaser = laser;
     instance->addOnWaitCount = 1;
     instance->addOnWaitTick = now;
     return true;
@@ -193,6 +197,22 @@ void CountConsecutiveScans(ScannerInstance* instance, Laser* laser) {
         // Too late: drop this read; the next equal read starts a candidate.
         instance->candidateText.SetLength(0);
     }
+}
+
+void DeliverAwaitedRead(ScannerInstance* instance) {
+    if (instance->acceptedLaser || instance->addOnWaitText.Length() == 0 ||
+        instance->addOnWaitCount < kStillAddOnWaitReads)
+        return;
+    Laser* read = instance->sweepLasers[2];
+    if (!read) read = instance->sweepLasers[2] = NewLaser(instance, -1, 0, 0, 0, 0);
+    if (!read) return;
+    const Laser* from = instance->addOnWaitLaser;
+    SetLaserPosition(instance, read, std::int32_t(from->startX), std::int32_t(from->startY),
+                     std::int32_t(from->endX), std::int32_t(from->endY));
+    read->text = instance->addOnWaitText;
+    read->symbology = instance->addOnWaitSymbology;
+    instance->addOnWaitText.SetLength(0);
+    ScanSuccessful(instance, read);
 }
 
 void ScanSuccessful(ScannerInstance* instance, Laser* laser) {

@@ -23,9 +23,17 @@ constexpr unsigned kHoldTicks = 120;
 // when read this often without one within kConfirmWindowTicks: a laser may
 // cross the main bars and miss the add-on's shorter ones.
 constexpr int kAddOnWaitReads = 3;
+// A still picture does not change: when its turn of the patterns and the
+// whole-picture sweep found no add-on, an EAN/UPC read without one by this
+// many lasers is its code.
+constexpr int kStillAddOnWaitReads = 2;
 
 void VideoScan(ScannerInstance* instance);
 void AnalyzeAllSensors(ScannerInstance* instance);
 bool Decode1DBarcode(ScannerInstance* instance, Laser* laser);
 void CountConsecutiveScans(ScannerInstance* instance, Laser* laser);
 void ScanSuccessful(ScannerInstance* instance, Laser* laser);
+// After a still picture's turn of the patterns and its sweep: delivers the
+// EAN/UPC read that waited for an add-on when kStillAddOnWaitReads lasers
+// read it and nothing was accepted.
+void DeliverAwaitedRead(ScannerInstance* instance);

@@ -36,6 +36,7 @@ struct Sighting {
     Ticks tick = 0;          // when it was first read
     bool neighbours = false; // the lines beside the first have been read
     bool crossed = false;    // a short symbol: lines on both sides of the first read it
+    int sweepLines = 1;      // lines of the sweep itself that read it, not those beside
 };
 
 } // namespace
@@ -51,13 +52,13 @@ struct Sightings {
             if (s.symbology == laser->symbology && s.text == laser->text) {
                 // The same line on another frame samples nearly the same
                 // pixels: only another line is independent evidence.
-                if (s.lastLine != index) ++s.lines, s.lastLine = index;
+                if (s.lastLine != index) ++s.lines, ++s.sweepLines, s.lastLine = index;
                 return;
             }
         }
         if (count == kMaxSightings) return;
-        list[std::size_t(count++)] = {laser->text, laser->symbology, 1, index, line, now, false,
-                                      false};
+        list[std::size_t(count++)] = {
+            laser->text, laser->symbology, 1, index, line, now, false, false, 1};
     }
 
     // Drops what was first read before `since`: the code has moved away or
@@ -183,15 +184,18 @@ bool ReadBeside(ScannerInstance* instance, Laser* forward, Laser* backward, cons
 // half with real space after it, as do the lines just beside it. A short
 // symbol counts only when lines kCrossingMargin pixels to either side of
 // the first read it too, or the frame's edge cuts it there: its bars then
-// reach across the line.
+// reach across the line. Two lines of the sweep itself (a full spacing
+// apart, or read on different frames) are evidence enough: a line a
+// spacing over leaves the EAN-13's bar ends modules further along, and
+// sees other digits.
 constexpr int kCrossingMargin = 4;
 
 bool CrossedWithMargin(ScannerInstance* instance, Laser* forward, Laser* backward, Sighting& s) {
     if (s.symbology != kSymbologyUPCE && s.symbology != kSymbologyEAN8) return true;
-    if (!s.crossed)
+    if (!s.crossed && s.sweepLines < 2)
         s.crossed = ReadBeside(instance, forward, backward, s, -kCrossingMargin) &&
                     ReadBeside(instance, forward, backward, s, kCrossingMargin);
-    return s.crossed;
+    return s.crossed || s.sweepLines >= 2;
 }
 
 bool LacksAddOn(const Sighting& s) {

@@ -86,6 +86,8 @@ struct ScannerInstance {
     Str255 addOnWaitText;                  // EAN/UPC read without add-on, awaiting one
     std::int32_t addOnWaitCount = 0;       // reads of addOnWaitText so far
     Ticks addOnWaitTick = 0;               // when addOnWaitText was first read
+    OSType addOnWaitSymbology = 0;         // its symbology
+    const Laser* addOnWaitLaser = nullptr; // the laser that read it last
     std::array<Laser*, 3> sweepLasers{};   // whole-frame sweep: a line both ways and its
                                            //   accepted read; made on first use
     Sightings* liveSightings = nullptr;    // the sweep's reads across live frames

@@ -157,8 +157,6 @@ bool DecodeExtension(Laser* laser, std::int32_t g, std::int32_t* count) {
         if (even) pattern |= 1 << (5 - n);
         // Its check is too weak to let a digit's grey levels disagree.
         if (LeftGreyMisfits(laser, f, laser->text, 1, 14 + n, even) > 0) return false;
-        // Its check is too weak to let a digit's grey levels disagree.
-        if (LeftGreyMisfits(laser, f, laser->text, 1, 14 + n, even) > 0) return false;
         const bool atBorder = f + 4 == laser->elementCount - 1;
         if (W(laser, f + 4) >= kAddOnQuietZoneRatio * W(laser, g + 1) ||
             (atBorder && AddOnEndsBeforeBorder(laser, f))) {

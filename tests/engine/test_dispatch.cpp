@@ -202,6 +202,31 @@ TEST(Dispatch, HarderReadsNeedAnotherLaser) {
     EXPECT_EQ(harness.Reads()[0].text, "4006381333931");
 }
 
+// With add-ons optional, an EAN/UPC read without one waits for a third
+// read; a still brings none, and after its turn and its sweep the read of
+// two lasers is delivered, that of one is not.
+TEST(Dispatch, StillReadsWaitingForAnAddOnNeedTwoLasers) {
+    for (int lasers : {1, 2}) {
+        ScanHarness harness;
+        ASSERT_TRUE(harness.Ready());
+        harness.SetSupplementMode(kSupplementOptional);
+        ScannerInstance* in = harness.Instance();
+        Laser* laser = in->laserHeads[0];
+        for (int i = 0; i < lasers; ++i, laser = laser->next) {
+            laser->text = Str255::From("0012345678905");
+            laser->symbology = kSymbologyUPCA;
+            laser->rules = kRulesPrinted;
+            CountConsecutiveScans(in, laser);
+        }
+        EXPECT_TRUE(harness.Reads().empty()) << Describe(harness.Reads());
+        DeliverAwaitedRead(in);
+        ASSERT_EQ(harness.Reads().size(), std::size_t(lasers - 1)) << lasers;
+        if (lasers == 2) {
+            EXPECT_EQ(harness.Reads()[0].text, "0012345678905");
+        }
+    }
+}
+
 TEST(Dispatch, SwitchesSelectDecoders) {
     ScanHarness harness;
     const Frame symbol = Upright(BARCODE_UPCA, "01234567890");

@@ -201,17 +201,22 @@ TEST(PhotoFaults, CodesAwayFromTheAimAreReadFromClips) {
         const char* expected;
         RenderOptions look;
         double offsetY;
+        double barHeight = 30; // modules
     };
     const ClipCase cases[] = {
         {"top left corner", BARCODE_EANX, "400638133393", "4006381333931",
          Look(2.2, 0, 0.6, 0.7, 0.1, -190), -140},
         {"right edge, upright", BARCODE_UPCA, "03600029145", "0036000291452",
          Look(2.2, 90, 0.6, 0.7, 0.1, 250), 0},
+        // Bars 10 pixels short: two rows of the sweep cross them, and lines
+        // 4 pixels beside either leave them.
+        {"top left, short bars", BARCODE_UPCE, "0123456", "0012345000065",
+         Look(2.2, 0, 0.6, 0.7, 0.1, -200), -199, 4.5},
     };
     for (ClipCase c : cases) {
         SCOPED_TRACE(c.where);
         c.look.offsetY = c.offsetY;
-        c.look.barHeight = 30;
+        c.look.barHeight = c.barHeight;
         const std::vector<Frame> clip = LiveClip(c.symbology, c.data, c.look);
         const ClipAndStillReads reads = ReadClipAndStill(clip);
         for (const auto& [how, got] : {std::pair{"live", reads.live}, {"still", reads.still}}) {

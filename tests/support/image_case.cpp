@@ -104,6 +104,7 @@ ClipAndStillReads ReadClipAndStill(const std::vector<Frame>& clip) {
     reads.live = live.Reads();
     still.Run(clip.front(), kFramesPerTurn);
     SweepWholeFrame(still.Instance());
+    DeliverAwaitedRead(still.Instance());
     reads.still = still.Reads();
     return reads;
 }
