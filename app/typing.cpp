@@ -8,6 +8,7 @@
 #include "app/typing.h"
 
 #include "app/uinput_keyboard.h"
+#include "toolbox/utf8.h"
 
 #include <condition_variable>
 #include <cstdlib>
@@ -53,22 +54,16 @@ const char* KeyName(OSType endKey) {
 }
 
 char32_t NextCodePoint(std::string_view text, std::size_t& i) {
-    const auto lead = static_cast<unsigned char>(text[i++]);
-    const std::size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
-                               : lead >= 0xE0 && lead <= 0xEF ? 3
-                               : lead >= 0xF0 && lead <= 0xF4 ? 4
-                                                              : 1;
-    if (length == 1 || i + length - 1 > text.size()) return lead;
-    char32_t code = lead & (0x7F >> length);
-    for (std::size_t k = 0; k + 1 < length; ++k) {
-        const auto c = static_cast<unsigned char>(text[i + k]);
-        if ((c & 0xC0) != 0x80) return lead;
-        code = (code << 6) | (c & 0x3F);
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const std::size_t length = Utf8SequenceLength(text, i);
+    if (length <= 1) { // ASCII, or a byte that starts no character: taken alone
+        ++i;
+        return lead;
     }
-    // Overlong forms, surrogates and code points past Unicode are no text.
-    const char32_t least = length == 2 ? 0x80 : length == 3 ? 0x800 : 0x10000;
-    if (code < least || (code >= 0xD800 && code < 0xE000) || code > 0x10FFFF) return lead;
-    i += length - 1;
+    char32_t code = lead & (0x7F >> length);
+    for (std::size_t k = 1; k < length; ++k)
+        code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+    i += length;
     return code;
 }
 

@@ -5,24 +5,11 @@
 #include "engine/symbology.h"
 #include "symbologies/gs1_128.h"
 #include "toolbox/csv_writer.h"
+#include "toolbox/utf8.h"
 
 #include <cstdio>
 
 namespace {
-
-// Length of the UTF-8 sequence starting at text[i], or 0 if it is not one.
-std::size_t Utf8SequenceLength(std::string_view text, std::size_t i) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    std::size_t length = lead >= 0xF0 && lead <= 0xF4   ? 4
-                         : lead >= 0xE0                 ? 3
-                         : lead >= 0xC2 && lead <= 0xDF ? 2
-                                                        : 0;
-    if (lead >= 0xF5) length = 0;
-    if (length == 0 || i + length > text.size()) return 0;
-    for (std::size_t k = 1; k < length; ++k)
-        if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return 0;
-    return length;
-}
 
 void AppendEscape(std::string& out, unsigned code) {
     char escape[8];

@@ -2,29 +2,11 @@
 #include "cli/shown_name.h"
 
 #include "cli/read_output.h"
+#include "toolbox/utf8.h"
 
 #include <cstdio>
 
 namespace {
-
-// Length of the UTF-8 sequence starting at text[i], or 0 if it is not one
-// (overlong forms and surrogates included).
-std::size_t Utf8Length(std::string_view text, std::size_t i) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    if (lead < 0x80) return 1;
-    const std::size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
-                               : lead >= 0xE0 && lead <= 0xEF ? 3
-                               : lead >= 0xF0 && lead <= 0xF4 ? 4
-                                                              : 0;
-    if (length == 0 || i + length > text.size()) return 0;
-    for (std::size_t k = 1; k < length; ++k)
-        if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return 0;
-    const auto second = static_cast<unsigned char>(text[i + 1]);
-    if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second >= 0xA0) ||
-        (lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second >= 0x90))
-        return 0;
-    return length;
-}
 
 bool IsControl(unsigned char c) {
     return c < 0x20 || c == 0x7F;
@@ -32,7 +14,7 @@ bool IsControl(unsigned char c) {
 
 bool IsPlain(std::string_view name) {
     for (std::size_t i = 0; i < name.size();) {
-        const std::size_t n = Utf8Length(name, i);
+        const std::size_t n = Utf8SequenceLength(name, i);
         if (n == 0 || (n == 1 && IsControl(static_cast<unsigned char>(name[i])))) return false;
         i += n;
     }
@@ -71,7 +53,7 @@ std::string ShownFileName(std::string_view name) {
     std::string out;
     bool quoted = false; // inside '...'
     for (std::size_t i = 0; i < name.size();) {
-        const std::size_t n = Utf8Length(name, i);
+        const std::size_t n = Utf8SequenceLength(name, i);
         const auto c = static_cast<unsigned char>(name[i]);
         if (n == 0 || (n == 1 && IsControl(c))) {
             if (quoted) out += '\'';
@@ -79,7 +61,7 @@ std::string ShownFileName(std::string_view name) {
             out += "$'";
             for (; i < name.size(); ++i) {
                 const auto b = static_cast<unsigned char>(name[i]);
-                const std::size_t m = Utf8Length(name, i);
+                const std::size_t m = Utf8SequenceLength(name, i);
                 if (m != 0 && !(m == 1 && IsControl(b))) break;
                 out += Escaped(b);
             }
@@ -101,7 +83,7 @@ std::string ShownFileName(std::string_view name) {
 std::string JsonFileName(std::string_view name) {
     std::string out = "\"";
     for (std::size_t i = 0; i < name.size();) {
-        const std::size_t n = Utf8Length(name, i);
+        const std::size_t n = Utf8SequenceLength(name, i);
         if (n == 0) {
             char escape[8];
             std::snprintf(escape, sizeof escape, "\\udc%02x", static_cast<unsigned char>(name[i]));

@@ -68,31 +68,49 @@ std::uint32_t PreferencesChecksum(std::span<const std::uint8_t> bytes) {
 
 std::vector<std::uint8_t> SerializePreferences(const PreferencesValues& values) {
     std::vector<std::uint8_t> out;
-    AppendBigEndian32(out, kPreferencesMagic);
-    AppendBigEndian16(out, kPreferencesVersion);
-    AppendBigEndian16(out, 0);
-    AppendBigEndian32(out, std::uint32_t(values.size()));
+    AppendCheckedFileHeader(out, kPreferencesMagic, kPreferencesVersion,
+                            std::uint32_t(values.size()));
     for (const auto& [key, value] : values) {
         AppendBigEndian32(out, std::uint32_t(key.size()));
         out.insert(out.end(), key.begin(), key.end());
         AppendBigEndian32(out, std::uint32_t(value.size()));
         out.insert(out.end(), value.begin(), value.end());
     }
-    AppendBigEndian32(out, PreferencesChecksum(out));
+    AppendCheckedFileChecksum(out);
     return out;
 }
 
-std::optional<PreferencesValues> ParsePreferences(std::span<const std::uint8_t> file) {
+void AppendCheckedFileHeader(std::vector<std::uint8_t>& out, std::uint32_t magic,
+                             std::uint16_t version, std::uint32_t count) {
+    AppendBigEndian32(out, magic);
+    AppendBigEndian16(out, version);
+    AppendBigEndian16(out, 0);
+    AppendBigEndian32(out, count);
+}
+
+void AppendCheckedFileChecksum(std::vector<std::uint8_t>& out) {
+    AppendBigEndian32(out, PreferencesChecksum(out));
+}
+
+std::optional<CheckedFileItems> OpenCheckedFile(std::span<const std::uint8_t> file,
+                                                std::uint32_t magic, std::uint16_t version) {
     if (file.size() < kHeaderSize + kCrcSize) return std::nullopt;
     std::span<const std::uint8_t> body = file.first(file.size() - kCrcSize);
     if (PreferencesChecksum(body) != LoadBigEndian32(file.last<kCrcSize>())) return std::nullopt;
-
     ByteReader in{body};
-    std::uint32_t magic = 0, count = 0;
-    std::uint16_t version = 0, reserved = 0;
-    in.Read32(magic), in.Read16(version), in.Read16(reserved), in.Read32(count);
-    if (magic != kPreferencesMagic || version != kPreferencesVersion || reserved != 0)
-        return std::nullopt;
+    std::uint32_t fileMagic = 0, count = 0;
+    std::uint16_t fileVersion = 0, reserved = 0;
+    in.Read32(fileMagic), in.Read16(fileVersion), in.Read16(reserved), in.Read32(count);
+    if (fileMagic != magic || fileVersion != version || reserved != 0) return std::nullopt;
+    return CheckedFileItems{in, count};
+}
+
+std::optional<PreferencesValues> ParsePreferences(std::span<const std::uint8_t> file) {
+    std::optional<CheckedFileItems> opened =
+        OpenCheckedFile(file, kPreferencesMagic, kPreferencesVersion);
+    if (!opened) return std::nullopt;
+    ByteReader& in = opened->items;
+    const std::uint32_t count = opened->count;
     if (count > in.rest.size() / kEntryMinSize) return std::nullopt;
 
     PreferencesValues values;

@@ -16,6 +16,8 @@
 //   u32     CRC-32 (IEEE) of every byte before it
 #pragma once
 
+#include "toolbox/byte_order.h"
+
 #include "toolbox/fourcc.h"
 
 #include <cstdint>
@@ -43,6 +45,20 @@ std::filesystem::path PreferencesFilePath(std::string_view applicationId);
 
 // The CRC-32 (IEEE 802.3) that ends a preferences file.
 std::uint32_t PreferencesChecksum(std::span<const std::uint8_t> bytes);
+
+// The framing of our checked files (the preferences, the scan history): a
+// header of magic, version, a reserved 0 and an item count, the items, and
+// the CRC-32 of everything before it.
+void AppendCheckedFileHeader(std::vector<std::uint8_t>& out, std::uint32_t magic,
+                             std::uint16_t version, std::uint32_t count);
+void AppendCheckedFileChecksum(std::vector<std::uint8_t>& out);
+struct CheckedFileItems {
+    ByteReader items;    // the bytes between the header and the checksum
+    std::uint32_t count; // as the header says: to be checked against items
+};
+// Nullopt unless the file is intact and has that magic and version.
+std::optional<CheckedFileItems> OpenCheckedFile(std::span<const std::uint8_t> file,
+                                                std::uint32_t magic, std::uint16_t version);
 
 std::vector<std::uint8_t> SerializePreferences(const PreferencesValues& values);
 

@@ -15,8 +15,6 @@
 
 namespace {
 
-constexpr std::size_t kHeaderSize = 12; // magic, version, reserved, count
-constexpr std::size_t kCrcSize = 4;
 constexpr std::size_t kEntryMinSize = 8 + 4 + 4 + 1 + 1 + 4;
 constexpr const char* kDamagedSuffix = ".damaged";
 
@@ -83,10 +81,7 @@ std::filesystem::path HistoryFilePath(std::string_view applicationId) {
 std::vector<std::uint8_t> SerializeHistory(std::span<const HistoryEntry> entries) {
     if (entries.size() > kHistoryKeptReads) entries = entries.last(kHistoryKeptReads);
     std::vector<std::uint8_t> out;
-    AppendBigEndian32(out, kHistoryMagic);
-    AppendBigEndian16(out, kHistoryVersion);
-    AppendBigEndian16(out, 0);
-    AppendBigEndian32(out, std::uint32_t(entries.size()));
+    AppendCheckedFileHeader(out, kHistoryMagic, kHistoryVersion, std::uint32_t(entries.size()));
     for (const HistoryEntry& e : entries) {
         AppendBigEndian32(out, std::uint32_t(std::uint64_t(e.timeMs) >> 32));
         AppendBigEndian32(out, std::uint32_t(std::uint64_t(e.timeMs)));
@@ -100,20 +95,15 @@ std::vector<std::uint8_t> SerializeHistory(std::span<const HistoryEntry> entries
         AppendBigEndian32(out, std::uint32_t(text.size()));
         AppendText(out, text);
     }
-    AppendBigEndian32(out, PreferencesChecksum(out));
+    AppendCheckedFileChecksum(out);
     return out;
 }
 
 std::optional<std::vector<HistoryEntry>> ParseHistory(std::span<const std::uint8_t> file) {
-    if (file.size() < kHeaderSize + kCrcSize) return std::nullopt;
-    std::span<const std::uint8_t> body = file.first(file.size() - kCrcSize);
-    if (PreferencesChecksum(body) != LoadBigEndian32(file.last<kCrcSize>())) return std::nullopt;
-
-    ByteReader in{body};
-    std::uint32_t magic = 0, count = 0;
-    std::uint16_t version = 0, reserved = 0;
-    in.Read32(magic), in.Read16(version), in.Read16(reserved), in.Read32(count);
-    if (magic != kHistoryMagic || version != kHistoryVersion || reserved != 0) return std::nullopt;
+    std::optional<CheckedFileItems> opened = OpenCheckedFile(file, kHistoryMagic, kHistoryVersion);
+    if (!opened) return std::nullopt;
+    ByteReader& in = opened->items;
+    const std::uint32_t count = opened->count;
     if (count > kHistoryKeptReads || count > in.rest.size() / kEntryMinSize) return std::nullopt;
 
     std::vector<HistoryEntry> entries(count);

@@ -8,6 +8,7 @@
 #include "engine/laser.h"
 #include "engine/scanner_instance.h"
 #include "engine/video_hooks.h"
+#include "toolbox/utf8.h"
 #include "video/frame_world.h"
 
 #include <algorithm>
@@ -85,24 +86,11 @@ double ConfirmationOpacity(std::int32_t elapsed) {
     return std::clamp(double(float(opacity)), 0.0, 1.0);
 }
 
-// Length of the UTF-8 sequence of two to four bytes at text[i], or 0.
-std::size_t Utf8Sequence(std::string_view text, std::size_t i) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    const std::size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
-                               : lead >= 0xE0 && lead <= 0xEF ? 3
-                               : lead >= 0xF0 && lead <= 0xF4 ? 4
-                                                              : 0;
-    if (length == 0 || i + length > text.size()) return 0;
-    for (std::size_t k = 1; k < length; ++k)
-        if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return 0;
-    return length;
-}
-
 void MacRomanToUtf8(std::string_view text, std::span<char> out) {
     std::size_t n = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (n + 5 > out.size()) break;
-        if (const std::size_t length = Utf8Sequence(text, i); length > 0) {
+        if (const std::size_t length = Utf8SequenceLength(text, i); length > 1) {
             for (std::size_t k = 0; k < length; ++k) out[n++] = text[i + k];
             i += length - 1;
             continue;
