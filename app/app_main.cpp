@@ -16,10 +16,10 @@
 #include "engine/dispatch.h"
 #include "engine/scanner_instance.h"
 #include "engine/settings_store.h"
-#include "engine/video_hooks.h"
 #include "toolbox/alerts.h"
 #include "toolbox/preferences.h"
 #include "video/capture.h"
+#include "video/live_video.h"
 #include "video/video.h"
 
 #include <QApplication>
@@ -204,7 +204,7 @@ bool StartApplication(const AppOptions& options, int& status) {
     ConnectCommands(globals->window.get(), &globals->windowTarget);
     OpenHistory(globals->window.get(), &globals->windowTarget);
 
-    globals->instance = NewInstance(globals->viewControl, &globals->windowTarget);
+    globals->instance = NewInstance(globals->viewControl, &globals->windowTarget, LiveVideoHooks());
     if (!globals->instance) return false;
     SetScannerViewInstance(globals->viewControl, globals->instance);
     LoadSettings(globals->instance, kScannerSettingsKey);

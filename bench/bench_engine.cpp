@@ -1,7 +1,7 @@
 // Engine benchmarks. One frame's analysis is one pattern of 37 lasers; the
 // plain window scan sits beside the fast one on the same frames. The
 // allocation counter shows what a frame allocates (it should be nothing).
-#include "bench/plain_sensor.h"
+#include "tests/support/plain_sensor.h"
 #include "tests/support/sample_frames.h"
 
 #include "engine/dispatch.h"
@@ -9,6 +9,7 @@
 #include "engine/scanner_instance.h"
 #include "engine/sensor.h"
 #include "toolbox/ticks.h"
+#include "video/null_video.h"
 
 #include <benchmark/benchmark.h>
 
@@ -47,7 +48,7 @@ Frame NoiseFrame() {
 }
 
 InstancePtr InstanceShowing(const Frame& frame) {
-    InstancePtr s(NewInstance(nullptr, nullptr));
+    InstancePtr s(NewInstance(nullptr, nullptr, NullVideoHooks()));
     std::copy(frame.pixels.begin(), frame.pixels.end(),
               reinterpret_cast<std::uint32_t*>(s->frameBase));
     return s;

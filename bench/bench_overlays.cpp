@@ -3,8 +3,8 @@
 // into the frame buffer as VideoScan draws them after every frame.
 #include "engine/laser.h"
 #include "engine/scanner_instance.h"
-#include "engine/video_hooks.h"
 #include "toolbox/ticks.h"
+#include "video/live_video.h"
 
 #include <benchmark/benchmark.h>
 
@@ -13,7 +13,7 @@ namespace {
 constexpr Ticks kNow = 100000;
 
 InstancePtr GreyInstance() {
-    InstancePtr s(NewInstance(nullptr, nullptr));
+    InstancePtr s(NewInstance(nullptr, nullptr, LiveVideoHooks()));
     auto* pixels = reinterpret_cast<std::uint32_t*>(s->frameBase);
     std::fill(pixels, pixels + kFrameWidth * kFrameHeight, 0xFF808080u);
     s->showTarget = true;

@@ -9,6 +9,7 @@
 #include "toolbox/events.h"
 #include "toolbox/ticks.h"
 #include "video/file_frames.h"
+#include "video/null_video.h"
 
 #include <algorithm>
 #include <array>
@@ -49,7 +50,7 @@ struct FileScanner {
             onRead({frameIndex, symbology, text.ToString()});
             return noErr;
         });
-        instance.reset(NewInstance(nullptr, &target));
+        instance.reset(NewInstance(nullptr, &target, NullVideoHooks()));
         if (!Ready()) return;
         ApplyOptions(instance.get(), options);
         SetTickCount(0);

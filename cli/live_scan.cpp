@@ -9,13 +9,13 @@
 #include "engine/dispatch.h"
 #include "engine/scanner_instance.h"
 #include "engine/settings_store.h"
-#include "engine/video_hooks.h"
 #include "toolbox/collection.h"
 #include "toolbox/event_loop.h"
 #include "toolbox/events.h"
 #include "toolbox/preferences.h"
 #include "video/capture.h"
 #include "video/gst_capture.h"
+#include "video/live_video.h"
 #include "video/video.h"
 
 #include <array>
@@ -102,7 +102,7 @@ bool ScanLive(const ScanOptions& options, const ReadCallback& onRead, std::strin
     SetTickCount(0);
     loop.SetWaiter(
         [start = std::chrono::steady_clock::now()](Ticks due) { WaitForTick(start, 0, due); });
-    InstancePtr instance(NewInstance(nullptr, &target));
+    InstancePtr instance(NewInstance(nullptr, &target, LiveVideoHooks()));
     if (!instance || !instance->frameBase) {
         SetCurrentEventLoop(nullptr);
         error = "not enough memory for the scanner";

@@ -23,10 +23,11 @@ void VideoScan(ScannerInstance* instance) {
             instance->acceptedLaser = nullptr;
         }
         if (!instance->acceptedLaser) AnalyzeAllSensors(instance);
-        if (instance->showTarget) VideoDrawOverlays(instance);
+        if (instance->showTarget) instance->video->drawOverlays(instance);
     }
     // While scanning is off the hold does not end: its confirmation stays.
-    if (instance->acceptedLaser) VideoDrawConfirmation(instance, instance->acceptedLaser);
+    if (instance->acceptedLaser)
+        instance->video->drawConfirmation(instance, instance->acceptedLaser);
 }
 
 namespace {
@@ -127,49 +128,6 @@ void AnalyzeAllSensors(ScannerInstance* instance) {
     SweepFrameSlice(instance);
 }
 
-namespace {
-
-// A Code 39 symbol, delivered as Code 32 when that is on and the symbol is
-// one, else as Code 39 when that is on.
-bool DecodeCode39Family(const ScannerInstance* instance, Laser* laser) {
-    if (!DecodeBarsCode39(laser)) return false;
-    if (instance->enableCode32 && ReadCode39AsCode32(laser->text)) {
-        laser->symbology = kSymbologyCode32;
-        return true;
-    }
-    if (instance->enableCode39) return true;
-    laser->symbology = 0;
-    return false;
-}
-
-bool DecodeEnabled(ScannerInstance* instance, Laser* laser) {
-    laser->symbology = 0;
-    if ((instance->enableEAN13 || instance->enableUPCA) && DecodeBarsEAN13(instance, laser))
-        return true;
-    if (instance->enableEAN8 && DecodeBarsEAN8(laser)) return true;
-    if (instance->enableUPCE && DecodeBarsUPCE(instance, laser)) return true;
-    // Without a check digit a damaged symbol reads as another too easily
-    // from a table of the noisy look, whose raised floor drops weak edges.
-    if (laser->rules == kRulesNoisyLook) {
-        return instance->enableCode128 && DecodeBarsCode128(laser);
-    }
-    if (instance->enableCodabar && DecodeBarsCodabar(laser)) return true;
-    if ((instance->enableCode39 || instance->enableCode32) && DecodeCode39Family(instance, laser))
-        return true;
-    if (instance->enableCode128 && DecodeBarsCode128(laser)) return true;
-    if (instance->enableInt2of5 && DecodeBarsInt2of5(laser)) return true;
-    return false;
-}
-
-} // namespace
-
-bool Decode1DBarcode(ScannerInstance* instance, Laser* laser) {
-    // An empty text is no read: typing nothing and a Return helps no one.
-    if (DecodeEnabled(instance, laser) && laser->text.Length() > 0) return true;
-    laser->symbology = 0;
-    return false;
-}
-
 void CountConsecutiveScans(ScannerInstance* instance, Laser* laser) {
     // Reads of the added reading are confirmed like those without check digit.
     Ticks now = TickCount();
@@ -219,7 +177,8 @@ void ScanSuccessful(ScannerInstance* instance, Laser* laser) {
     ClearSweepSightings(instance);
     instance->acceptedLaser = laser;
     instance->acceptedTick = TickCount();
-    if (instance->beepEnabled && instance->beepMovie) AppPlayMovieAsync(instance->beepMovie);
+    if (instance->beepEnabled && instance->beepMovie)
+        instance->video->playMovieAsync(instance->beepMovie);
     if (!instance->eventTarget) return;
 
     Event event = CreateEvent(kEventClassKestrix, kEventKindScan);

@@ -3,6 +3,7 @@
 // Scan event.
 #pragma once
 
+#include "engine/decode.h"
 #include "toolbox/fourcc.h"
 #include "toolbox/str255.h"
 
@@ -30,7 +31,6 @@ constexpr int kStillAddOnWaitReads = 2;
 
 void VideoScan(ScannerInstance* instance);
 void AnalyzeAllSensors(ScannerInstance* instance);
-bool Decode1DBarcode(ScannerInstance* instance, Laser* laser);
 void CountConsecutiveScans(ScannerInstance* instance, Laser* laser);
 void ScanSuccessful(ScannerInstance* instance, Laser* laser);
 // After a still picture's turn of the patterns and its sweep: delivers the

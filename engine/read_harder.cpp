@@ -1,6 +1,6 @@
 #include "engine/read_harder.h"
 
-#include "engine/dispatch.h"
+#include "engine/decode.h"
 #include "engine/laser.h"
 #include "engine/sensor_edges.h"
 #include "engine/sensor_mean.h"

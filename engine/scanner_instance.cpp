@@ -8,16 +8,17 @@
 
 #include <new>
 
-ScannerInstance* NewInstance(ScannerView* view, EventTarget* eventTarget) {
+ScannerInstance* NewInstance(ScannerView* view, EventTarget* eventTarget, const VideoHooks& video) {
     InitializeCode128();
     auto* instance = new (std::nothrow) ScannerInstance{};
     if (!instance) return nullptr;
 
+    instance->video = &video;
     instance->view = view;
     instance->eventTarget = eventTarget;
     instance->previewEnabled = true;
     instance->scanEnabled = true;
-    instance->beepMovie = AppGetMovieFromBundle("Beep");
+    instance->beepMovie = video.getMovieFromBundle("Beep");
     instance->bounds = {0, 0, kFrameHeight, kFrameWidth};
 
     instance->manualFocus = true;
@@ -32,9 +33,9 @@ ScannerInstance* NewInstance(ScannerView* view, EventTarget* eventTarget) {
     instance->beepEnabled = true;
     instance->tryHarder = true;
 
-    VideoInitialize(instance);
-    instance->frameBase = VideoFrameBase(instance->frameWorld);
-    instance->frameRowBytes = VideoFrameRowBytes(instance->frameWorld) & 0x3FFF;
+    video.initialize(instance);
+    instance->frameBase = video.frameBase(instance->frameWorld);
+    instance->frameRowBytes = video.frameRowBytes(instance->frameWorld) & 0x3FFF;
 
     for (int index = 0; index < kPatternCount; ++index)
         NewStarburstLaserPattern(instance, 0.0, 0.0, 36, index);
@@ -43,8 +44,8 @@ ScannerInstance* NewInstance(ScannerView* view, EventTarget* eventTarget) {
 
 void DisposeInstance(ScannerInstance* instance) {
     if (!instance) return;
-    SetInstancePreviewEnabled(instance, false);
-    if (instance->frameWorld) VideoDisposeFrameWorld(instance);
+    instance->video->setPreviewEnabled(instance, false);
+    if (instance->frameWorld) instance->video->disposeFrameWorld(instance);
     instance->frameBase = nullptr;
     for (Laser* head : instance->laserHeads) {
         while (head) {
@@ -55,7 +56,7 @@ void DisposeInstance(ScannerInstance* instance) {
     }
     for (Laser* laser : instance->sweepLasers) delete laser;
     DisposeSweepSightings(instance);
-    AppDisposeMovie(instance->beepMovie);
+    instance->video->disposeMovie(instance->beepMovie);
     delete instance;
 }
 
@@ -112,7 +113,7 @@ void SetBooleanInfo(ScannerInstance* instance, OSType key, std::int32_t value) {
     auto byte = static_cast<std::uint8_t>(value & 0xFF);
     switch (key) {
     case kKeyPreview:
-        SetInstancePreviewEnabled(instance, byte != 0);
+        instance->video->setPreviewEnabled(instance, byte != 0);
         return;
     case kKeyManualFocus:
         SetInstanceManualFocus(instance, byte != 0);
@@ -152,10 +153,10 @@ void SetInstanceFocusDistance(ScannerInstance* instance, double distance) {
     else if (distance > 1.0)
         distance = 1.0;
     instance->focusDistance = distance;
-    VideoSyncFocusSettings(instance);
+    instance->video->syncFocusSettings(instance);
 }
 
 void SetInstanceManualFocus(ScannerInstance* instance, bool manual) {
     instance->manualFocus = manual;
-    VideoSyncFocusSettings(instance);
+    instance->video->syncFocusSettings(instance);
 }

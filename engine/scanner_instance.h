@@ -4,6 +4,7 @@
 #pragma once
 
 #include "engine/laser.h"
+#include "symbologies/decode_options.h"
 #include "toolbox/fourcc.h"
 #include "toolbox/rect.h"
 #include "toolbox/str255.h"
@@ -23,6 +24,7 @@ struct FrameExporter;
 struct Movie;
 struct ScannerView;
 struct Sightings; // what the live frames' sweep slices have read
+struct VideoHooks;
 
 // Settings keys.
 constexpr OSType kKeyPreview = "prev"_4cc;
@@ -46,10 +48,7 @@ constexpr OSType kKeyBeep = "beep"_4cc;
 constexpr OSType kKeyTryHarder = "hard"_4cc; // the added reading for real photographs
 constexpr OSType kKeyCode32 = "cd32"_4cc;    // Code 39 symbols read as Code 32 numbers
 
-// Values of 'supp' and 'appc'.
-constexpr OSType kSupplementIgnore = "igno"_4cc;
-constexpr OSType kSupplementRequire = "requ"_4cc;
-constexpr OSType kSupplementOptional = "opti"_4cc; // any value but 'igno' and 'requ' is optional
+// Values of 'appc' ('supp' has its values beside the decoders that read it).
 constexpr OSType kAppendReturn = "cret"_4cc;
 constexpr OSType kAppendEnter = "cent"_4cc;
 constexpr OSType kAppendTab = "ctab"_4cc;
@@ -91,6 +90,7 @@ struct ScannerInstance {
     std::array<Laser*, 3> sweepLasers{};   // whole-frame sweep: a line both ways and its
                                            //   accepted read; made on first use
     Sightings* liveSightings = nullptr;    // the sweep's reads across live frames
+    const VideoHooks* video = nullptr;     // the video layer's operations, given to NewInstance
 
     // Settings.
     std::uint8_t previewEnabled = 0; // 'prev'
@@ -115,8 +115,10 @@ struct ScannerInstance {
 };
 
 // Creates the instance with its defaults, frame buffer and laser patterns;
-// null when memory is short. The camera is not opened here.
-ScannerInstance* NewInstance(ScannerView* view, EventTarget* eventTarget);
+// null when memory is short. The camera is not opened here. video is the
+// video layer the instance works through for its whole life
+// (LiveVideoHooks or NullVideoHooks).
+ScannerInstance* NewInstance(ScannerView* view, EventTarget* eventTarget, const VideoHooks& video);
 
 // Stops the preview and releases everything the instance owns, the record
 // itself included. A null instance is ignored.

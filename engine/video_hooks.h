@@ -1,7 +1,9 @@
-// What the engine asks of the video layer. The engine declares these and
-// never includes a platform header; the video library defines them, and the
-// null video library (frame buffer only) defines them for tests and for the
-// command-line scanner.
+// What the engine asks of the video layer, as a table of functions that the
+// program hands to NewInstance: the live video (video/live_video.h,
+// LiveVideoHooks) in the desktop program and kestrix-scan's live source, the
+// null video (video/null_video.h, NullVideoHooks: a frame buffer and nothing
+// else) in kestrix-scan's file reading, the benchmarks and the engine's tests.
+// The engine never includes a platform header.
 #pragma once
 
 #include <cstdint>
@@ -11,22 +13,28 @@ struct Laser;
 struct Movie;
 struct FrameWorld;
 
-// Creates the 640x480 frame world and its picture; sets frameWorld.
-void VideoInitialize(ScannerInstance* instance);
-// Releases the frame world; sets frameWorld to null.
-void VideoDisposeFrameWorld(ScannerInstance* instance);
-std::uint8_t* VideoFrameBase(const FrameWorld* world);
-std::int32_t VideoFrameRowBytes(const FrameWorld* world);
+struct VideoHooks {
+    // VideoInitialize: creates the 640x480 frame world and its picture; sets frameWorld.
+    void (*initialize)(ScannerInstance* instance);
+    // VideoDisposeFrameWorld: releases the frame world; sets frameWorld to null.
+    void (*disposeFrameWorld)(ScannerInstance* instance);
+    // VideoFrameBase, VideoFrameRowBytes: the frame world's top-left pixel and row length.
+    std::uint8_t* (*frameBase)(const FrameWorld* world);
+    std::int32_t (*frameRowBytes)(const FrameWorld* world);
 
-// Starts or stops capture.
-void SetInstancePreviewEnabled(ScannerInstance* instance, bool enabled);
-// Passes the focus settings to the camera.
-void VideoSyncFocusSettings(ScannerInstance* instance);
+    // SetInstancePreviewEnabled: starts or stops capture.
+    void (*setPreviewEnabled)(ScannerInstance* instance, bool enabled);
+    // VideoSyncFocusSettings: passes the focus settings to the camera.
+    void (*syncFocusSettings)(ScannerInstance* instance);
 
-void VideoDrawOverlays(ScannerInstance* instance);
-void VideoDrawConfirmation(ScannerInstance* instance, Laser* laser);
+    // VideoDrawOverlays, VideoDrawConfirmation: the aiming target and the
+    // confirmation box, painted into the frame buffer.
+    void (*drawOverlays)(ScannerInstance* instance);
+    void (*drawConfirmation)(ScannerInstance* instance, Laser* laser);
 
-// The confirmation sound: null when the resource is missing.
-Movie* AppGetMovieFromBundle(const char* name);
-void AppDisposeMovie(Movie* movie);
-void AppPlayMovieAsync(Movie* movie);
+    // AppGetMovieFromBundle (null when the resource is missing),
+    // AppDisposeMovie, AppPlayMovieAsync: the confirmation sound.
+    Movie* (*getMovieFromBundle)(const char* name);
+    void (*disposeMovie)(Movie* movie);
+    void (*playMovieAsync)(Movie* movie);
+};

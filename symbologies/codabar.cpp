@@ -2,11 +2,11 @@
 // against the others of its kind, with a wider tolerance than Code 39, and
 // the module text is looked up in the standard's table. The start and stop
 // letters A to D stay in the text.
-#include "engine/laser.h"
-#include "engine/symbology.h"
 #include "symbologies/decoders.h"
+#include "symbologies/laser_record.h"
 #include "symbologies/module_marks.h"
 #include "symbologies/reading_rules.h"
+#include "symbologies/symbology_codes.h"
 
 #include <algorithm>
 #include <array>

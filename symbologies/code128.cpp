@@ -2,12 +2,12 @@
 // modules and recognised by its four edge-to-similar-edge distances, which
 // tolerate bars printed thicker or thinner; code sets A, B and C are followed
 // and the modulo-103 check character is verified.
-#include "engine/laser.h"
-#include "engine/sensor.h"
-#include "engine/symbology.h"
+#include "symbologies/approx.h"
 #include "symbologies/decoders.h"
 #include "symbologies/gs1_128.h"
+#include "symbologies/laser_record.h"
 #include "symbologies/reading_rules.h"
+#include "symbologies/symbology_codes.h"
 
 #include <algorithm>
 #include <array>

@@ -1,11 +1,11 @@
 // Code 39 decoder. Every element of a character is judged wide or narrow
 // against the others of its kind, and the resulting module text is looked up
 // in the standard's table. The "*" that starts and stops a symbol is dropped.
-#include "engine/laser.h"
-#include "engine/symbology.h"
 #include "symbologies/decoders.h"
+#include "symbologies/laser_record.h"
 #include "symbologies/module_marks.h"
 #include "symbologies/reading_rules.h"
+#include "symbologies/symbology_codes.h"
 
 #include <algorithm>
 #include <array>

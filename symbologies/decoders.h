@@ -4,15 +4,15 @@
 // length; nobody reads them.
 #pragma once
 
+#include "symbologies/decode_options.h"
 #include "toolbox/str255.h"
 
 #include <cstdint>
 
-struct ScannerInstance;
 struct Laser;
 
 // EAN-13, UPC-A (with add-ons) and EAN-8.
-bool DecodeBarsEAN13(const ScannerInstance* instance, Laser* laser);
+bool DecodeBarsEAN13(const DecodeOptions& options, Laser* laser);
 bool DecodeBarsEAN8(Laser* laser);
 bool DetectLeftDigitAndParity(Laser* laser, std::int32_t first, std::uint8_t* parity,
                               std::int32_t position);
@@ -39,7 +39,7 @@ int RightGreyMisfits(const Laser* laser, int first, const Str255& text, int coun
 bool QuietZonesGreyFit(const Laser* laser, int q, int t, int modules);
 
 // UPC-E and the 2- and 5-digit add-ons.
-bool DecodeBarsUPCE(const ScannerInstance* instance, Laser* laser);
+bool DecodeBarsUPCE(const DecodeOptions& options, Laser* laser);
 void CheckDigitAndNumberSystemFromParityEncoding(std::int32_t pattern, char* numberSystem,
                                                  char* checkDigit);
 void ExpandUPCE(const Str255& source, Str255& destination, std::uint32_t form);

@@ -5,14 +5,13 @@
 // quiet zones against a multiple of the neighbouring bar.
 #include "symbologies/decoders.h"
 
-#include "engine/laser.h"
-#include "engine/scanner_instance.h"
-#include "engine/sensor.h"
-#include "engine/symbology.h"
+#include "symbologies/approx.h"
 #include "symbologies/ean_grey_check.h"
 #include "symbologies/ean_proportions.h"
 #include "symbologies/ean_tables.h"
+#include "symbologies/laser_record.h"
 #include "symbologies/reading_rules.h"
+#include "symbologies/symbology_codes.h"
 
 #include <array>
 
@@ -179,7 +178,7 @@ int RightGreyMisfits(const Laser* laser, int first, const Str255& text, int coun
     return misfits;
 }
 
-bool DecodeBarsEAN13(const ScannerInstance* instance, Laser* laser) {
+bool DecodeBarsEAN13(const DecodeOptions& options, Laser* laser) {
     for (int q = 0; q + kEAN13TrailingQuiet < laser->elementCount; ++q) {
         if (!GuardsFit(laser, q, kEAN13MiddleBar, kEAN13EndGuard, kEAN13TrailingQuiet)) continue;
         const std::array<int, 12> digits = {q + 4,  q + 8,  q + 12, q + 16, q + 20, q + 24,
@@ -190,7 +189,7 @@ bool DecodeBarsEAN13(const ScannerInstance* instance, Laser* laser) {
 
         std::int32_t pattern = 0;
         if (!DetectSixLeftDigits(laser, q + 4, &pattern)) continue;
-        if (!instance->enableEAN13 && pattern != 0) continue; // only UPC-A wanted
+        if (!options.enableEAN13 && pattern != 0) continue; // only UPC-A wanted
 
         char first = DigitFromParityEncoding(pattern);
         if (first == '-') continue;
@@ -207,9 +206,9 @@ bool DecodeBarsEAN13(const ScannerInstance* instance, Laser* laser) {
             continue;
 
         std::int32_t added = 0;
-        if (instance->supplementMode != kSupplementIgnore &&
+        if (options.supplementMode != kSupplementIgnore &&
             !DecodeExtension(laser, q + kEAN13TrailingQuiet, &added)) {
-            if (instance->supplementMode == kSupplementRequire) continue;
+            if (options.supplementMode == kSupplementRequire) continue;
             const double module = (P(laser, q + kEAN13TrailingQuiet) - P(laser, q + 1)) / 95.0;
             if (AddOnShown(laser, q + kEAN13TrailingQuiet, module)) continue;
             added = 0;
@@ -217,7 +216,7 @@ bool DecodeBarsEAN13(const ScannerInstance* instance, Laser* laser) {
 
         laser->symbology = pattern ? kSymbologyEAN13 : kSymbologyUPCA;
         laser->text.SetLength(13 + added);
-        if (laser->symbology == kSymbologyUPCA && !instance->enableEAN13) {
+        if (laser->symbology == kSymbologyUPCA && !options.enableEAN13) {
             // The 12-digit UPC-A number: drop the leading "0".
             for (int p = 1; p < 13 + added; ++p) laser->text[p] = laser->text[p + 1];
             laser->text.SetLength(12 + added);

@@ -9,7 +9,7 @@
 // the grey levels of those modules then disagree.
 #pragma once
 
-#include "engine/laser.h"
+#include "symbologies/laser_record.h"
 
 #include <algorithm>
 #include <array>

@@ -8,8 +8,8 @@
 // side) pass as a symbol.
 #pragma once
 
-#include "engine/laser.h"
-#include "engine/sensor.h"
+#include "symbologies/approx.h"
+#include "symbologies/laser_record.h"
 #include "symbologies/reading_rules.h"
 
 #include <cstdlib>

@@ -2,12 +2,12 @@
 // carry its first digit and the five spaces between them its second. Each
 // pair is judged wide/narrow element by element and looked up among the 100
 // pair patterns, which are built here from the standard's ten digit patterns.
-#include "engine/laser.h"
-#include "engine/sensor.h"
-#include "engine/symbology.h"
+#include "symbologies/approx.h"
 #include "symbologies/decoders.h"
+#include "symbologies/laser_record.h"
 #include "symbologies/module_marks.h"
 #include "symbologies/reading_rules.h"
+#include "symbologies/symbology_codes.h"
 
 #include <algorithm>
 #include <array>

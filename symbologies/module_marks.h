@@ -5,7 +5,7 @@
 // a narrow or wide bar, "0" or "00" for a narrow or wide space.
 #pragma once
 
-#include "engine/laser.h"
+#include "symbologies/laser_record.h"
 
 #include <string_view>
 

@@ -3,7 +3,7 @@
 // symbol cropped there or held close to the camera has none in the picture.
 #pragma once
 
-#include "engine/laser.h"
+#include "symbologies/laser_record.h"
 
 // True when entry k, a space, is a quiet zone of at least `needed` samples,
 // or the laser is read harder and k is its first or last entry.

@@ -3,13 +3,12 @@
 // or UPC-A symbol. Both reuse the left-half digit matcher of EAN.
 #include "symbologies/decoders.h"
 
-#include "engine/laser.h"
-#include "engine/scanner_instance.h"
-#include "engine/sensor.h"
-#include "engine/symbology.h"
+#include "symbologies/approx.h"
 #include "symbologies/ean_proportions.h"
 #include "symbologies/ean_tables.h"
+#include "symbologies/laser_record.h"
 #include "symbologies/reading_rules.h"
+#include "symbologies/symbology_codes.h"
 
 #include <array>
 
@@ -108,7 +107,7 @@ void ExpandUPCE(const Str255& source, Str255& destination, std::uint32_t form) {
     destination = result;
 }
 
-bool DecodeBarsUPCE(const ScannerInstance* instance, Laser* laser) {
+bool DecodeBarsUPCE(const DecodeOptions& options, Laser* laser) {
     for (int q = 0; q + kTrailingQuiet < laser->elementCount; ++q) {
         if (!GuardsFit(laser, q)) continue;
         const std::array<int, 6> digits = {q + 4, q + 8, q + 12, q + 16, q + 20, q + 24};
@@ -135,7 +134,7 @@ bool DecodeBarsUPCE(const ScannerInstance* instance, Laser* laser) {
         laser->symbology = kSymbologyUPCE;
         laser->text.SetLength(8);
         ExpandUPCE(laser->text, laser->text,
-                   instance->enableEAN13 ? kSymbologyEAN13 : kSymbologyUPCA);
+                   options.enableEAN13 ? kSymbologyEAN13 : kSymbologyUPCA);
         return true;
     }
     return false;

@@ -2,8 +2,8 @@
 // and the absolute position set for manual focus, automatic focus on
 // otherwise. A camera without the controls gets no focus control.
 #include "engine/scanner_instance.h"
-#include "engine/video_hooks.h"
 #include "video/capture.h"
+#include "video/live_video.h"
 
 #include <linux/videodev2.h>
 

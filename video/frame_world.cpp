@@ -2,8 +2,8 @@
 #include "video/frame_world.h"
 
 #include "engine/scanner_instance.h"
-#include "engine/video_hooks.h"
 #include "toolbox/resources.h"
+#include "video/live_video.h"
 
 #include <new>
 #include <string>

@@ -3,11 +3,11 @@
 // 5-second timer, the channel settings and the settings dialog.
 #include "engine/dispatch.h"
 #include "engine/scanner_instance.h"
-#include "engine/video_hooks.h"
 #include "toolbox/alerts.h"
 #include "video/capture.h"
 #include "video/frame_world.h"
 #include "video/gst_capture.h"
+#include "video/live_video.h"
 
 #include <linux/videodev2.h>
 

@@ -7,9 +7,9 @@
 
 #include "engine/laser.h"
 #include "engine/scanner_instance.h"
-#include "engine/video_hooks.h"
 #include "toolbox/utf8.h"
 #include "video/frame_world.h"
+#include "video/live_video.h"
 
 #include <algorithm>
 #include <array>

@@ -2,9 +2,9 @@
 // GStreamer playbin. Starting it is handed to GStreamer's own thread pool,
 // so the scan loop never waits, even for an audio device that is slow to
 // open; no file or no audio device plays nothing and reports nothing.
-#include "engine/video_hooks.h"
 #include "toolbox/resources.h"
 #include "video/gst_ptr.h"
+#include "video/live_video.h"
 
 #include <gst/gst.h>
 

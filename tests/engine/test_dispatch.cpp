@@ -9,6 +9,7 @@
 #include "engine/dispatch.h"
 #include "engine/symbology.h"
 #include "toolbox/ticks.h"
+#include "video/null_video.h"
 
 #include <gtest/gtest.h>
 
@@ -263,7 +264,7 @@ TEST(Dispatch, SwitchesSelectDecoders) {
 }
 
 TEST(Dispatch, ReadsWithoutEventTargetAreStillAccepted) {
-    InstancePtr s(NewInstance(nullptr, nullptr));
+    InstancePtr s(NewInstance(nullptr, nullptr, NullVideoHooks()));
     const Frame symbol = Upright(BARCODE_EANX, "400638133393");
     for (int y = 0; y < kFrameHeight; ++y)
         std::memcpy(s->frameBase + std::size_t(y) * std::size_t(s->frameRowBytes),

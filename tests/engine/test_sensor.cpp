@@ -2,11 +2,12 @@
 // inside the frame, positions clamped to it; exact run tables for stepped
 // luminance rows, and the fast window extremes against the plain 65-sample
 // scan on many frames.
-#include "bench/plain_sensor.h"
+#include "tests/support/plain_sensor.h"
 
 #include "engine/laser.h"
 #include "engine/scanner_instance.h"
 #include "engine/sensor.h"
+#include "video/null_video.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +19,7 @@
 namespace {
 
 InstancePtr Instance() {
-    return InstancePtr(NewInstance(nullptr, nullptr));
+    return InstancePtr(NewInstance(nullptr, nullptr, NullVideoHooks()));
 }
 
 // A grey pixel whose luminance (red + 2 green + blue) is exactly lum.

@@ -5,6 +5,7 @@
 #include "engine/settings_store.h"
 #include "tests/support/temp_config_home.h"
 #include "toolbox/preferences.h"
+#include "video/null_video.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +17,7 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 InstancePtr Instance() {
-    return InstancePtr(NewInstance(nullptr, nullptr));
+    return InstancePtr(NewInstance(nullptr, nullptr, NullVideoHooks()));
 }
 
 // Every stored setting of an instance, to compare two instances at once.

@@ -11,6 +11,7 @@
 #include "engine/laser.h"
 #include "engine/scanner_instance.h"
 #include "toolbox/ticks.h"
+#include "video/null_video.h"
 
 #include <sanitizer/asan_interface.h>
 
@@ -26,7 +27,7 @@ constexpr OSType kSymbologies[] = {kKeyEAN8,    kKeyEAN13,  kKeyUPCA,    kKeyUPC
 
 ScannerInstance* Instance() {
     static InstancePtr instance = [] {
-        InstancePtr s(NewInstance(nullptr, nullptr));
+        InstancePtr s(NewInstance(nullptr, nullptr, NullVideoHooks()));
         if (!s) std::abort();
         for (OSType key : kSymbologies) SetBooleanInfo(s.get(), key, 1);
         SetOSTypeInfo(s.get(), kKeySupplement, kSupplementOptional);

@@ -4,6 +4,7 @@
 
 #include "engine/dispatch.h"
 #include "engine/laser.h"
+#include "video/null_video.h"
 
 #include <cstring>
 
@@ -27,7 +28,7 @@ ScanHarness::ScanHarness() {
         return noErr;
     });
     SetTickCount(kStartTick);
-    instance_.reset(NewInstance(nullptr, &target_));
+    instance_.reset(NewInstance(nullptr, &target_, NullVideoHooks()));
 }
 
 void ScanHarness::SetBoolean(OSType key, bool on) {

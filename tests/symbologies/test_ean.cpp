@@ -5,9 +5,11 @@
 #include "tests/support/image_case.h"
 #include "tests/support/runs.h"
 
+#include "engine/decode.h"
 #include "engine/scanner_instance.h"
 #include "engine/symbology.h"
 #include "symbologies/decoders.h"
+#include "video/null_video.h"
 
 #include <gtest/gtest.h>
 
@@ -17,15 +19,15 @@
 namespace {
 
 ScannerInstance* Instance() {
-    static const InstancePtr instance(NewInstance(nullptr, nullptr));
+    static const InstancePtr instance(NewInstance(nullptr, nullptr, NullVideoHooks()));
     return instance.get();
 }
 
 bool DecodeEAN13(Laser* laser) {
-    return DecodeBarsEAN13(Instance(), laser);
+    return DecodeBarsEAN13(DecodeOptionsOf(Instance()), laser);
 }
 bool DecodeUPCE(Laser* laser) {
-    return DecodeBarsUPCE(Instance(), laser);
+    return DecodeBarsUPCE(DecodeOptionsOf(Instance()), laser);
 }
 
 // Run widths of an EAN-13 in modules: 0 the leading quiet zone, 1-3 the

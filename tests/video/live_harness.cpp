@@ -1,6 +1,7 @@
 // The live scanner's test harness.
 #include "tests/video/live_harness.h"
 #include "tests/support/scan_event.h"
+#include "video/live_video.h"
 
 #include <chrono>
 #include <thread>
@@ -63,7 +64,7 @@ LiveHarness::LiveHarness(CaptureService* camera) {
     VideoSetCaptureService(camera);
     redraws = 0;
     VideoSetNeedsDisplayProc([](ScannerView*) { ++redraws; });
-    instance_.reset(NewInstance(kFakeView, &target_));
+    instance_.reset(NewInstance(kFakeView, &target_, LiveVideoHooks()));
     instance_->beepEnabled = false; // the beep has a test of its own
 }
 

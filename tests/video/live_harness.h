@@ -6,12 +6,12 @@
 
 #include "engine/dispatch.h"
 #include "engine/scanner_instance.h"
-#include "engine/video_hooks.h"
 #include "tests/support/frame.h"
 #include "tests/support/scan_event.h"
 #include "toolbox/event_loop.h"
 #include "toolbox/events.h"
 #include "video/capture.h"
+#include "video/live_video.h"
 
 #include <deque>
 #include <string>

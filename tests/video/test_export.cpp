@@ -3,9 +3,9 @@
 // file, never in the way.
 #include "tests/video/live_harness.h"
 
-#include "engine/video_hooks.h"
 #include "tests/support/temp_config_home.h"
 #include "video/cairo_ptr.h"
+#include "video/live_video.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "bench/plain_sensor.h"
+#include "tests/support/plain_sensor.h"
 
 #include "engine/laser.h"
 #include "engine/scanner_instance.h"
