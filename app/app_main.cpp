@@ -1,4 +1,24 @@
 // The desktop program from start to end.
+//
+// The road of a read, from a camera frame to a typed key:
+//  1. StartApplication makes the instance with LiveVideoHooks (NewInstance),
+//     installs the window's handlers (InstallWindowHandlers: HandleScan for
+//     the Scan event) and turns the preview on: SetInstancePreviewEnabled
+//     (video/idle_loop.cpp) opens the camera (VideoOpenDigitizer) and
+//     installs VideoIdle as a repeating timer (InstallEventLoopTimer; here a
+//     QTimer, QtEventLoop::Fire in app/qt_event_loop.cpp).
+//  2. VideoIdle: the capture channel's Idle (video/gst_capture.cpp) copies a
+//     pending camera sample into the frame buffer; a new frame goes to
+//     VideoScan.
+//  3. VideoScan, AnalyzeAllSensors, AnalyzeSensor, Decode1DBarcode, the
+//     decoders, CountConsecutiveScans, ScanSuccessful: see the map in
+//     engine/dispatch.cpp.
+//  4. ScanSuccessful sends the Scan event (SendEventToEventTarget) to the
+//     instance's event target, globals->windowTarget, whose handler is
+//     HandleScan (app/delivery.cpp).
+//  5. HandleScan shows the code, records it (HistoryRecord) and delivers it
+//     (DeliverRead): ActionSendToApplication types it with TypeText
+//     (app/typing.cpp), through libxdo or the uinput keyboard.
 #include "app/app_main.h"
 
 #include "app/app_globals.h"
@@ -39,14 +59,6 @@
 #include <gst/gst.h>
 #include <iostream>
 #include <unistd.h>
-
-AppGlobals* globals = nullptr;
-
-void ShowWindowNote(const QString& text) {
-    if (!globals || !globals->noteText) return;
-    globals->noteText->setText(text);
-    globals->noteText->setVisible(!text.isEmpty());
-}
 
 namespace {
 

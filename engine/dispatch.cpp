@@ -3,6 +3,25 @@
 // Reads of symbologies with a check digit are accepted at once, the others
 // only when the same text comes again within kConfirmWindowTicks. An accepted
 // read holds scanning for kHoldTicks, beeps and is sent as the Scan event.
+//
+// The road of a read through the engine, for each new frame (VideoIdle in
+// video/idle_loop.cpp, or kestrix-scan's FileScanner::ShowFrame):
+//  1. VideoScan ends an expired hold and calls AnalyzeAllSensors, then draws
+//     the overlays through the instance's VideoHooks.
+//  2. AnalyzeAllSensors turns to the next pattern; for each of its lasers
+//     AnalyzeSensor (engine/sensor.cpp) samples the frame into the run table
+//     and Decode1DBarcode (engine/decode.cpp) tries the enabled decoders
+//     (DecodeBarsEAN13 ... DecodeBarsInt2of5, symbologies/).
+//  3. Nothing read: ReadLaserHarder (engine/read_harder.cpp) reads each
+//     laser again, then SweepFrameSlice (engine/frame_sweep.cpp) a slice of
+//     the whole frame.
+//  4. The first read (or the same symbol with its add-on on a later laser,
+//     WithAddOnIfSeen) goes to CountConsecutiveScans, which accepts it at
+//     once when it has a check digit (an EAN/UPC read may wait for its
+//     add-on, AwaitAddOn) and otherwise on its repeat.
+//  5. ScanSuccessful starts the hold and the beep and sends the Scan event
+//     to the instance's eventTarget (the window's HandleScan in
+//     app/delivery.cpp; kestrix-scan's handler in cli/file_scan.cpp).
 #include "engine/dispatch.h"
 
 #include "engine/frame_sweep.h"

@@ -1,11 +1,11 @@
 // The whole-frame sweep for pictures and video files: in the live scanner
 // the aiming target shows where to hold a code, and every laser crosses the
 // frame's centre; a photograph has its code anywhere. With 'hard' on, the
-// sweep lays parallel scan lines across the whole frame, 8 pixels apart
-// across and along it and 16 pixels apart at 45 and 135 degrees, reads each
-// in both directions with the harder reading's rules and its mean threshold,
-// and delivers a text that two distinct lines read (a line of the sweep, or
-// one a few pixels beside a line that read it).
+// sweep lays parallel scan lines across the whole frame (rows 6 pixels
+// apart, columns 8 pixels apart, lines at 45 and 135 degrees some 16 pixels
+// apart), reads each in both directions with the harder reading's rules and
+// its mean threshold, and delivers a text that two distinct lines read (a
+// line of the sweep, or one a few pixels beside a line that read it).
 #pragma once
 
 struct ScannerInstance;

@@ -12,7 +12,8 @@
 
 namespace {
 
-constexpr double kDegreesToRadians = 0.005555555555555556; // 1/180, times pi
+// The double nearest 1/180: an angle in degrees times pi times this is in radians.
+constexpr double kReciprocal180 = 0.005555555555555556;
 constexpr int kMaxRadius = 400;
 
 bool InFrame(int x, int y) {
@@ -75,7 +76,7 @@ Laser* NewStarburstLaserPattern(ScannerInstance* instance, double offX, double o
     Laser* last = nullptr;
     double a = 0.0;
     for (;;) {
-        double theta = (a - listIndex) * std::numbers::pi * kDegreesToRadians;
+        double theta = (a - listIndex) * std::numbers::pi * kReciprocal180;
         double c = std::cos(theta), s = std::sin(theta);
         int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
         for (int r = kMaxRadius; r >= 0; --r) {

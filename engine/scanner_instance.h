@@ -60,7 +60,7 @@ struct ScannerInstance {
     ScannerView* view = nullptr;         // the view that shows the frame; may be null
     EventTarget* eventTarget = nullptr;  // receives the Scan event; may be null
     EventLoopTimer* idleTimer = nullptr; // repeating capture timer; null while preview is off
-    FrameRect bounds;                    // 0, 0, 480, 640
+    FrameRect bounds;                    // 0, 0, 480, 640 (kept by the record layout; unread)
     CaptureGrabber* grabber = nullptr;   // open capture pipeline; null while closed
     CaptureChannel* channel = nullptr;   // the camera; null while none is open
     FrameWorld* frameWorld = nullptr;    // owner of the 640x480 frame buffer
@@ -69,7 +69,7 @@ struct ScannerInstance {
     std::vector<std::uint8_t>
         channelSettings;                   // the camera's own settings, flattened; empty if none
     Ticks lastOpenAttemptTick = 0;         // last attempt to open the camera
-    FrameExporter* exporter = nullptr;     // kept after the first snapshot
+    FrameExporter* exporter = nullptr;     // kept by the record layout; snapshots need none
     Str255 candidateText;                  // read without check digit awaiting its repeat
     std::int32_t candidateCount = 0;       // equal reads of candidateText so far
     Ticks candidateTick = 0;               // when candidateText was first read

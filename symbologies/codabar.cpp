@@ -14,13 +14,8 @@
 
 namespace {
 
-struct CodabarDigit {
-    char pattern[13]; // "1"/"11" a narrow/wide bar, "0"/"00" a narrow/wide space
-    char character;
-};
-
 // The standard's characters; the elements of each, bar first, in the comment.
-constexpr std::array<CodabarDigit, 20> codabarDigit = {{
+constexpr std::array<MarkedCharacter, 20> codabarDigit = {{
     {"101010011", '0'},  // n n n n n w w
     {"101011001", '1'},  // n n n n w w n
     {"101001011", '2'},  // n n n w n n w
@@ -53,32 +48,7 @@ constexpr double kHardQuietZoneRatio = 3.0;
 // Without a check character a minimum length keeps pieces of text, texture
 // and damaged symbols of other kinds from reading as short codes.
 constexpr int kMinDataCharacters = 4;
-constexpr double kMinWideRatio = 1.5; // a wide element against a narrow one of its kind
-constexpr double kMaxWideRatio = 5.0;
-
-// Bar first, seven elements alternating, two or three of them two modules wide.
-constexpr bool IsWellFormed(const CodabarDigit& digit) {
-    std::string_view pattern = digit.pattern;
-    int elements = 0, wide = 0;
-    for (std::size_t i = 0; i < pattern.size();) {
-        char kind = elements % 2 == 0 ? '1' : '0';
-        if (pattern[i] != kind) return false;
-        bool isWide = i + 1 < pattern.size() && pattern[i + 1] == kind;
-        i += isWide ? 2 : 1;
-        ++elements;
-        wide += isWide ? 1 : 0;
-    }
-    return elements == kElementsPerCharacter && (wide == 2 || wide == 3);
-}
-
-constexpr bool IsDistinct() {
-    for (std::size_t i = 0; i < codabarDigit.size(); ++i)
-        for (std::size_t j = i + 1; j < codabarDigit.size(); ++j)
-            if (std::string_view(codabarDigit[i].pattern) == codabarDigit[j].pattern ||
-                codabarDigit[i].character == codabarDigit[j].character)
-                return false;
-    return true;
-}
+constexpr WideNarrow kWideNarrow{.minRatio = 1.5, .maxRatio = 5.0};
 
 constexpr bool LettersAreLast() {
     for (std::size_t i = 0; i < codabarDigit.size(); ++i) {
@@ -88,25 +58,12 @@ constexpr bool LettersAreLast() {
     return true;
 }
 
-static_assert(std::ranges::all_of(codabarDigit, IsWellFormed));
-static_assert(IsDistinct());
+// Seven elements, two or three of them wide.
+static_assert(std::ranges::all_of(codabarDigit, [](const MarkedCharacter& digit) {
+    return IsWellFormed(digit.pattern, kElementsPerCharacter, 2, 3);
+}));
+static_assert(IsDistinct(codabarDigit));
 static_assert(LettersAreLast());
-
-bool IsWider(double a, double b) {
-    double ratio = a / b;
-    return ratio >= kMinWideRatio && ratio <= kMaxWideRatio;
-}
-
-// The record of the character whose first bar is entry c[0], or -1 when its
-// module text is not in the table.
-int ReadCharacter(const Element* c) {
-    char marks[2 * kElementsPerCharacter];
-    std::string_view text = ModuleMarks<kElementsPerCharacter>(c, kMaxWideRatio, IsWider, marks);
-    if (text.empty()) return -1;
-    for (std::size_t r = 0; r < codabarDigit.size(); ++r)
-        if (text == codabarDigit[r].pattern) return int(r);
-    return -1;
-}
 
 // Reads the symbol whose leading quiet zone is entry q, from its start
 // letter to the first letter after it.
@@ -117,7 +74,7 @@ bool ReadSymbol(const Laser* laser, int q, Str255& text) {
     for (int k = 1;; ++k) {
         int b = q + kRunsPerCharacter * (k - 1);
         if (b + 9 > count) return false;
-        int record = ReadCharacter(e + b + 1);
+        int record = ReadCharacter<kElementsPerCharacter>(e + b + 1, kWideNarrow, codabarDigit);
         if (record < 0) return false;
         text[k] = codabarDigit[record].character;
 

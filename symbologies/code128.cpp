@@ -27,7 +27,6 @@ constexpr int kFirstFunction = 96; // FNC3 on: functions and start values, read 
 constexpr int kFnc1 = 102;         // first in the data: a GS1-128 symbol
 constexpr int kStartA = 103;
 constexpr int kStartB = 104;
-constexpr int kStartC = 105;
 constexpr int kStop = 106;
 
 constexpr int kModulesPerCharacter = 11;

@@ -13,13 +13,8 @@
 
 namespace {
 
-struct Code39Digit {
-    char pattern[13]; // "1"/"11" a narrow/wide bar, "0"/"00" a narrow/wide space
-    char character;
-};
-
 // The standard's characters; the one it encodes as a space reads as "_".
-constexpr std::array<Code39Digit, 44> code39Digit = {{
+constexpr std::array<MarkedCharacter, 44> code39Digit = {{
     {"101001101101", '0'}, {"110100101011", '1'}, {"101100101011", '2'}, {"110110010101", '3'},
     {"101001101011", '4'}, {"110100110101", '5'}, {"101100110101", '6'}, {"101001011011", '7'},
     {"110100101101", '8'}, {"101100101101", '9'}, {"110101001011", 'A'}, {"101101001011", 'B'},
@@ -37,52 +32,20 @@ constexpr int kElementsPerCharacter = 9; // five bars and four spaces
 constexpr int kRunsPerCharacter = 10;    // and the gap after them
 constexpr int kWideElements = 3;
 constexpr double kQuietZoneRatio = 6.0; // against the neighbouring character's first bar
-constexpr double kMinWideRatio = 1.5;   // a wide element against a narrow one of its kind
-constexpr double kMaxWideRatio = 4.0;
+constexpr WideNarrow kWideNarrow{.minRatio = 1.5, .maxRatio = 4.0};
 constexpr char kStartStop = '*';
 
-// Bar first, nine elements alternating, three of them two modules wide.
-constexpr bool IsWellFormed(const Code39Digit& digit) {
-    std::string_view pattern = digit.pattern;
-    int elements = 0, wide = 0;
-    for (std::size_t i = 0; i < pattern.size();) {
-        char kind = elements % 2 == 0 ? '1' : '0';
-        if (pattern[i] != kind) return false;
-        bool isWide = i + 1 < pattern.size() && pattern[i + 1] == kind;
-        i += isWide ? 2 : 1;
-        ++elements;
-        wide += isWide ? 1 : 0;
-    }
-    return elements == kElementsPerCharacter && wide == kWideElements;
-}
-
-constexpr bool IsDistinct() {
-    for (std::size_t i = 0; i < code39Digit.size(); ++i)
-        for (std::size_t j = i + 1; j < code39Digit.size(); ++j)
-            if (std::string_view(code39Digit[i].pattern) == code39Digit[j].pattern ||
-                code39Digit[i].character == code39Digit[j].character)
-                return false;
-    return true;
-}
-
-static_assert(std::ranges::all_of(code39Digit, IsWellFormed));
-static_assert(IsDistinct());
+static_assert(std::ranges::all_of(code39Digit, [](const MarkedCharacter& digit) {
+    return IsWellFormed(digit.pattern, kElementsPerCharacter, kWideElements, kWideElements);
+}));
+static_assert(IsDistinct(code39Digit));
 static_assert(code39Digit.back().character == kStartStop);
-
-bool IsWider(double a, double b) {
-    double ratio = a / b;
-    return ratio >= kMinWideRatio && ratio <= kMaxWideRatio;
-}
 
 // The character whose first bar is entry c[0], or 0 when its module text is
 // not in the table.
-char ReadCharacter(const Element* c) {
-    char marks[2 * kElementsPerCharacter];
-    std::string_view text = ModuleMarks<kElementsPerCharacter>(c, kMaxWideRatio, IsWider, marks);
-    if (text.empty()) return 0;
-    for (const Code39Digit& digit : code39Digit)
-        if (text == digit.pattern) return digit.character;
-    return 0;
+char ReadCode39Character(const Element* c) {
+    const int record = ReadCharacter<kElementsPerCharacter>(c, kWideNarrow, code39Digit);
+    return record < 0 ? 0 : code39Digit[std::size_t(record)].character;
 }
 
 // Reads the symbol whose leading quiet zone is entry q, from its start "*"
@@ -93,7 +56,7 @@ bool ReadSymbol(const Laser* laser, int q, Str255& text) {
     for (int k = 1;; ++k) {
         int b = q + kRunsPerCharacter * (k - 1);
         if (q + kRunsPerCharacter * k > count) return false;
-        char character = ReadCharacter(e + b + 1);
+        char character = ReadCode39Character(e + b + 1);
         if (character == 0) return false;
         text[k] = character;
 

@@ -6,9 +6,8 @@
 #include "symbologies/decoders.h"
 
 #include "symbologies/approx.h"
-#include "symbologies/ean_grey_check.h"
+#include "symbologies/ean_digits.h"
 #include "symbologies/ean_proportions.h"
-#include "symbologies/ean_tables.h"
 #include "symbologies/laser_record.h"
 #include "symbologies/reading_rules.h"
 #include "symbologies/symbology_codes.h"
@@ -18,21 +17,9 @@
 namespace {
 
 constexpr double kQuietZoneRatio = 6.0; // quiet zone against the neighbouring guard bar
-constexpr double kDigitModules = 7.0;
-constexpr double kMinDigitScore = 2.55; // of 3.0
-// Modules of quiet zone beside the symbol whose grey levels must show no bar.
-constexpr double kGreyQuietModules = 5.0;
 // Digits whose grey levels may fit another pattern better: blur greys a
 // lone module, but a symbol read wrong disagrees in several.
 constexpr int kMaxGreyMisfits = 1;
-// Run tables of a second analysis hold more chance fits: their digits must
-// match closer.
-constexpr double kMinSecondLookDigitScore = 2.7;
-
-double MinDigitScore(const Laser* laser) {
-    return laser->rules >= kRulesSecondLook ? kMinSecondLookDigitScore : kMinDigitScore;
-}
-
 // EAN-13 layout from the leading quiet zone q.
 constexpr int kEAN13MiddleBar = 29;
 constexpr int kEAN13EndGuard = 57;
@@ -79,103 +66,10 @@ bool AddOnShown(const Laser* laser, int t, double module) {
 
 } // namespace
 
-bool DetectLeftDigitAndParity(Laser* laser, std::int32_t i, std::uint8_t* parity,
-                              std::int32_t position) {
-    double s = kDigitModules / (P(laser, i + 4) - P(laser, i));
-    double a = (P(laser, i + 3) - P(laser, i + 1)) * s; // first bar + second space
-    double b = (P(laser, i + 4) - P(laser, i + 2)) * s; // second space + second bar
-    double c = (P(laser, i + 1) - P(laser, i - 1)) * s; // previous bar + first space
-
-    double best = 0.0;
-    int match = 0;
-    for (int k = 0; k < 20; ++k) {
-        double score = ApproxScore(a, ean::leftLeadingEdges[k]) +
-                       ApproxScore(b, ean::leftTrailingEdges[k]) +
-                       ApproxScore(c, ean::leftFirstSpace[k] + laser->lastBarWidth);
-        if (score > best) best = score, match = k;
-    }
-    if (best < MinDigitScore(laser)) return false;
-    laser->lastBarWidth = ean::leftLastBar[match];
-    *parity = match >= 10 ? 1 : 0;
-    laser->text[position] = static_cast<unsigned char>('0' + match % 10);
-    return true;
-}
-
-bool DetectRightDigit(Laser* laser, std::int32_t i, std::int32_t position) {
-    double s = kDigitModules / (P(laser, i + 4) - P(laser, i));
-    double a = (P(laser, i + 2) - P(laser, i)) * s;     // first bar + first space
-    double b = (P(laser, i + 3) - P(laser, i + 1)) * s; // first space + second bar
-    double c = (P(laser, i + 1) - P(laser, i - 1)) * s; // previous space + first bar
-
-    double best = 0.0;
-    int match = 0;
-    for (int d = 0; d < 10; ++d) {
-        double score = ApproxScore(a, ean::rightLeadingEdges[d]) +
-                       ApproxScore(b, ean::rightTrailingEdges[d]) +
-                       ApproxScore(c, ean::rightFirstBar[d] + laser->lastSpaceWidth);
-        if (score > best) best = score, match = d;
-    }
-    if (best < MinDigitScore(laser)) return false;
-    laser->lastSpaceWidth = ean::rightLastSpace[match];
-    laser->text[position] = static_cast<unsigned char>('0' + match);
-    return true;
-}
-
-bool DetectSixLeftDigits(Laser* laser, std::int32_t first, std::int32_t* pattern) {
-    laser->lastBarWidth = 1;
-    *pattern = 0;
-    for (int j = 0; j < 6; ++j) {
-        std::uint8_t even = 0;
-        if (!DetectLeftDigitAndParity(laser, first + 4 * j, &even, j + 2)) return false;
-        if (even) *pattern |= 1 << (5 - j);
-    }
-    return true;
-}
-
-char DigitFromParityEncoding(std::int32_t pattern) {
-    for (int d = 0; d < 10; ++d)
-        if (ean::firstDigitParity[d] == pattern) return char('0' + d);
-    return '-';
-}
-
-bool VerifyChecksumEAN13(const Str255& text) {
-    int sum = 0;
-    for (int p = 1; p <= 12; ++p) sum += (text[p] - '0') * (p % 2 ? 1 : 3);
-    return (10 - sum % 10) % 10 == text[13] - '0';
-}
-
 bool VerifyChecksumEAN8(const Str255& text) {
     int sum = 0;
     for (int p = 1; p <= 7; ++p) sum += (text[p] - '0') * (p % 2 ? 3 : 1);
     return (10 - sum % 10) % 10 == text[8] - '0';
-}
-
-int LeftGreyMisfits(const Laser* laser, int first, const Str255& text, int count, int position,
-                    std::int32_t pattern) {
-    if (!ReadHarder(laser)) return 0;
-    int misfits = 0;
-    for (int j = 0; j < count; ++j) {
-        const int even = (pattern >> (count - 1 - j)) & 1;
-        const int read = text[std::size_t(position + j)] - '0' + 10 * even;
-        misfits += !ean::DigitGreyFits(laser, first + 4 * j, ean::DigitHalf::kLeft, read);
-    }
-    return misfits;
-}
-
-bool QuietZonesGreyFit(const Laser* laser, int q, int t, int modules) {
-    if (!ReadHarder(laser)) return true;
-    const double module = (P(laser, t) - P(laser, q + 1)) / modules;
-    return ean::QuietZoneGreyFits(laser, q, q + 1, t - 1, module, kGreyQuietModules) &&
-           ean::QuietZoneGreyFits(laser, t, q + 1, t - 1, module, kGreyQuietModules);
-}
-
-int RightGreyMisfits(const Laser* laser, int first, const Str255& text, int count, int position) {
-    if (!ReadHarder(laser)) return 0;
-    int misfits = 0;
-    for (int j = 0; j < count; ++j)
-        misfits += !ean::DigitGreyFits(laser, first + 4 * j, ean::DigitHalf::kRight,
-                                       text[std::size_t(position + j)] - '0');
-    return misfits;
 }
 
 bool DecodeBarsEAN13(const DecodeOptions& options, Laser* laser) {

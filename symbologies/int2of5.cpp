@@ -63,7 +63,8 @@ constexpr bool DigitsAreDistinct() {
 static_assert(DigitsHaveTwoWideElements());
 static_assert(DigitsAreDistinct());
 static_assert(std::ranges::all_of(int2of5Digit, [](const Int2of5Pair& pair) {
-    return std::string_view(pair.pattern).size() == kPairTextLength;
+    return std::string_view(pair.pattern).size() == kPairTextLength &&
+           IsWellFormed(pair.pattern, 2 * kElementsPerDigit, 4, 4);
 }));
 static_assert(std::string_view(int2of5Digit[38].pattern) ==
               "11001101010010"); // bars 3 wwnnn, spaces 8 wnnwn
@@ -86,23 +87,12 @@ constexpr double kMaxPairNarrows = 22.0;
 // the quiet zones of 9 narrow modules (cartons print the code between
 // bearer bars with narrow margins).
 constexpr int kMinDigits = 6;
-constexpr double kMinWideRatio = 1.5; // a wide element against a narrow one of its kind
-constexpr double kMaxWideRatio = 4.0;
-
-bool IsWider(double a, double b) {
-    double ratio = a / b;
-    return ratio >= kMinWideRatio && ratio <= kMaxWideRatio;
-}
+constexpr WideNarrow kWideNarrow{.minRatio = 1.5, .maxRatio = 4.0};
 
 // The pair (0 to 99) whose first bar is entry c[0], or -1 when its elements
-// do not have four wide ones or match no pattern.
+// match no pattern.
 int ReadPair(const Element* c) {
-    char marks[2 * kElementsPerPair];
-    std::string_view text = ModuleMarks<kElementsPerPair>(c, kMaxWideRatio, IsWider, marks);
-    if (text.size() != kPairTextLength) return -1;
-    for (int n = 0; n < 100; ++n)
-        if (text == int2of5Digit[n].pattern) return n;
-    return -1;
+    return ReadCharacter<kElementsPerPair>(c, kWideNarrow, int2of5Digit);
 }
 
 // Reads the pairs after the start whose leading quiet zone is entry q until
@@ -128,7 +118,7 @@ bool ReadSymbol(const Laser* laser, int q, Str255& text) {
         // Stop: wide bar, narrow space, narrow bar, then the quiet zone. A pair
         // has been read, so the text always has its two digits at least.
         if (e[b + 18].width > kQuietZoneRatio * e[b + 17].width &&
-            IsWider(e[b + 15].width, e[b + 17].width)) {
+            kWideNarrow.IsWider(e[b + 15].width, e[b + 17].width)) {
             if (length < kMinDigits) return false;
             if (!harder && e[b + 18].width < kMinQuietNarrows * narrow) return false;
             text.SetLength(length);

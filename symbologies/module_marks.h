@@ -1,32 +1,88 @@
 // Wide/narrow decisions of the two-width symbologies (Code 39, Codabar,
 // Interleaved 2 of 5). Each element of a character is judged against the
 // other elements of its kind (bars against bars, spaces against spaces) by
-// the symbology's own IsWider, and written as module marks: "1" or "11" for
-// a narrow or wide bar, "0" or "00" for a narrow or wide space.
+// the symbology's wide-to-narrow ratios, and written as module marks: "1"
+// or "11" for a narrow or wide bar, "0" or "00" for a narrow or wide space.
+// The character tables hold those marks and are checked here when compiled.
 #pragma once
 
 #include "symbologies/laser_record.h"
 
+#include <cstddef>
 #include <string_view>
+
+// How much wider than a narrow element of its kind a wide one is.
+struct WideNarrow {
+    double minRatio; // a wide element is at least this many times a narrow one
+    double maxRatio; // and at most this many; wider, it is a blot or a quiet zone
+
+    constexpr bool IsWider(double a, double b) const {
+        double ratio = a / b;
+        return ratio >= minRatio && ratio <= maxRatio;
+    }
+};
+
+// One character of a table: its module marks, bar first, and what it reads as.
+struct MarkedCharacter {
+    char pattern[13]; // "1"/"11" a narrow/wide bar, "0"/"00" a narrow/wide space
+    char character;
+};
 
 // The marks of the N elements from c[0] (a bar) into marks, which has room
 // for 2N. Empty when an element is more than maxRatio times another of its
 // kind: wider than any wide element may be, it is a blot or a quiet zone,
 // not an element, even where the pattern would still match.
-template <int N, class IsWider>
-std::string_view ModuleMarks(const Element* c, double maxRatio, IsWider isWider,
-                             char (&marks)[2 * N]) {
+template <int N>
+std::string_view ModuleMarks(const Element* c, const WideNarrow& widths, char (&marks)[2 * N]) {
     int length = 0;
     for (int i = 0; i < N; ++i) {
         bool wide = false;
         for (int j = i % 2; j < N; j += 2) {
             if (j == i) continue;
-            if (c[i].width > maxRatio * c[j].width) return {};
-            if (isWider(c[i].width, c[j].width)) wide = true;
+            if (c[i].width > widths.maxRatio * c[j].width) return {};
+            if (widths.IsWider(c[i].width, c[j].width)) wide = true;
         }
         char mark = i % 2 == 0 ? '1' : '0';
         marks[length++] = mark;
         if (wide) marks[length++] = mark;
     }
     return {marks, std::size_t(length)};
+}
+
+// The index of the table's record whose pattern the N elements from c[0]
+// (a bar) show, or -1 when they show none.
+template <int N, class Table>
+int ReadCharacter(const Element* c, const WideNarrow& widths, const Table& table) {
+    char marks[2 * N];
+    std::string_view text = ModuleMarks<N>(c, widths, marks);
+    if (text.empty()) return -1;
+    for (std::size_t r = 0; r < table.size(); ++r)
+        if (text == table[r].pattern) return int(r);
+    return -1;
+}
+
+// Bar first, `elements` elements alternating, from minWide to maxWide of
+// them two modules wide.
+constexpr bool IsWellFormed(std::string_view pattern, int elements, int minWide, int maxWide) {
+    int count = 0, wide = 0;
+    for (std::size_t i = 0; i < pattern.size();) {
+        char kind = count % 2 == 0 ? '1' : '0';
+        if (pattern[i] != kind) return false;
+        bool isWide = i + 1 < pattern.size() && pattern[i + 1] == kind;
+        i += isWide ? 2 : 1;
+        ++count;
+        wide += isWide ? 1 : 0;
+    }
+    return count == elements && wide >= minWide && wide <= maxWide;
+}
+
+// No two records of the table share their marks or their character.
+template <class Table>
+constexpr bool IsDistinct(const Table& table) {
+    for (std::size_t i = 0; i < table.size(); ++i)
+        for (std::size_t j = i + 1; j < table.size(); ++j)
+            if (std::string_view(table[i].pattern) == table[j].pattern ||
+                table[i].character == table[j].character)
+                return false;
+    return true;
 }

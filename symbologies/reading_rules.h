@@ -5,12 +5,17 @@
 
 #include "symbologies/laser_record.h"
 
-// True when entry k, a space, is a quiet zone of at least `needed` samples,
-// or the laser is read harder and k is its first or last entry.
-inline bool IsQuietZone(const Laser* laser, int k, double needed) {
+// True when the laser is read harder and entry k, a space, is its first or
+// last entry: it ends at the frame's border, which serves as a quiet zone.
+inline bool IsQuietAtBorder(const Laser* laser, int k) {
     const Element& e = laser->elements[k];
-    if (e.width >= needed) return true;
     return laser->rules != kRulesPrinted && !e.isBar && (k == 0 || k == laser->elementCount - 1);
+}
+
+// True when entry k, a space, is a quiet zone of at least `needed` samples,
+// or a quiet zone at the frame's border (IsQuietAtBorder).
+inline bool IsQuietZone(const Laser* laser, int k, double needed) {
+    return laser->elements[k].width >= needed || IsQuietAtBorder(laser, k);
 }
 
 inline bool ReadHarder(const Laser* laser) {

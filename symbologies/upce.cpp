@@ -1,9 +1,10 @@
 // UPC-E, the zero-suppressed six-digit form of UPC-A, reported as its
-// expansion; and the two- and five-digit add-ons that may follow an EAN-13
-// or UPC-A symbol. Both reuse the left-half digit matcher of EAN.
+// expansion. Its digits are read by the left-half digit matcher of EAN
+// (ean_digits.h).
 #include "symbologies/decoders.h"
 
 #include "symbologies/approx.h"
+#include "symbologies/ean_digits.h"
 #include "symbologies/ean_proportions.h"
 #include "symbologies/ean_tables.h"
 #include "symbologies/laser_record.h"
@@ -15,23 +16,14 @@
 namespace {
 
 constexpr int kQuietZoneRatio = 6;
-constexpr double kAddOnQuietZoneRatio = 6.0;
-constexpr double kMinBorderQuietModules = 3.0;
 
 // UPC-E layout from the leading quiet zone q.
 constexpr int kEndGuard = 29; // bars at +29, +31, +33
 constexpr int kTrailingQuiet = 34;
 
-// Add-on layout from the gap g after the main symbol.
-constexpr int kAddOnLastEntry = 14;  // at least the guard and two digits
-constexpr int kAddOnDigitStride = 6; // a digit and its delineator
-
 // Widths in whole samples: UPC-E's guards are tested on truncated widths.
 inline int WholeWidth(const Laser* laser, int k) {
     return int(laser->elements[k].width);
-}
-inline double W(const Laser* laser, int k) {
-    return laser->elements[k].width;
 }
 
 bool GuardsFit(const Laser* laser, int q) {
@@ -44,23 +36,12 @@ bool GuardsFit(const Laser* laser, int q) {
     // gap is a quiet zone and Approx(0, 0) holds: such bars belong to some
     // finer symbol, not to this one.
     if (start1 == 0 || start2 == 0 || end1 == 0 || end2 == 0 || end3 == 0) return false;
-    const bool leadingAtBorder = IsQuietZone(laser, q, 1e300);
-    const bool trailingAtBorder = IsQuietZone(laser, q + kTrailingQuiet, 1e300);
+    const bool leadingAtBorder = IsQuietAtBorder(laser, q);
+    const bool trailingAtBorder = IsQuietAtBorder(laser, q + kTrailingQuiet);
     if ((quiet < kQuietZoneRatio * start1 && !leadingAtBorder) || !Approx(start1, start2))
         return false;
     if (trailing < kQuietZoneRatio * end1 && !trailingAtBorder) return false;
     return Approx(end1, end2) && Approx(end2, end3);
-}
-
-// The add-on's own quiet zone, however the laser is read, when the frame's
-// border ends it: the space between the digit from entry f and the border
-// is at least kMinBorderQuietModules of its modules wide. Bars cut by the
-// border leave at most a delineator's space of one module before it, and
-// read as another add-on, which a check value of 2 bits or a parity
-// pattern cannot tell.
-bool AddOnEndsBeforeBorder(const Laser* laser, int f) {
-    const double module = (laser->elements[f + 4].start - laser->elements[f].start) / 7.0;
-    return W(laser, f + 4) >= kMinBorderQuietModules * module;
 }
 
 } // namespace
@@ -138,49 +119,4 @@ bool DecodeBarsUPCE(const DecodeOptions& options, Laser* laser) {
         return true;
     }
     return false;
-}
-
-bool DecodeExtension(Laser* laser, std::int32_t g, std::int32_t* count) {
-    if (g + kAddOnLastEntry >= laser->elementCount) return false;
-    if (!Approx(2 * W(laser, g + 1), W(laser, g + 3))) return false;
-
-    laser->text[14] = ' ';
-    laser->lastBarWidth = 2; // the guard's last bar
-    std::int32_t pattern = 0;
-    int digits = 0;
-    for (int n = 1;; ++n) {
-        int f = g + 4 + kAddOnDigitStride * (n - 1);
-        if (f + 4 >= laser->elementCount) return false;
-        std::uint8_t even = 0;
-        if (!DetectLeftDigitAndParity(laser, f, &even, 14 + n)) return false;
-        if (even) pattern |= 1 << (5 - n);
-        // Its check is too weak to let a digit's grey levels disagree.
-        if (LeftGreyMisfits(laser, f, laser->text, 1, 14 + n, even) > 0) return false;
-        const bool atBorder = f + 4 == laser->elementCount - 1;
-        if (W(laser, f + 4) >= kAddOnQuietZoneRatio * W(laser, g + 1) ||
-            (atBorder && AddOnEndsBeforeBorder(laser, f))) {
-            digits = n;
-            break;
-        }
-        laser->lastBarWidth = 1; // the delineator's bar
-        // After a fifth digit anything may follow, but not the frame's
-        // border closely: the digit may be cut there.
-        if (n == 5) {
-            if (atBorder) return false;
-            digits = 5;
-            break;
-        }
-    }
-
-    auto digit = [laser](int n) { return laser->text[14 + n] - '0'; };
-    if (digits == 2) {
-        if ((10 * digit(1) + digit(2)) % 4 != (pattern >> 3)) return false;
-    } else if (digits == 5) {
-        int check = (3 * (digit(1) + digit(3) + digit(5)) + 9 * (digit(2) + digit(4))) % 10;
-        if (ean::parityValues[check] != pattern) return false;
-    } else {
-        return false;
-    }
-    *count = digits + 1;
-    return true;
 }
