@@ -19,11 +19,13 @@
 //     WithAddOnIfSeen) goes to CountConsecutiveScans, which accepts it at
 //     once when it has a check digit (an EAN/UPC read may wait for its
 //     add-on, AwaitAddOn) and otherwise on its repeat.
-//  5. ScanSuccessful starts the hold and the beep and sends the Scan event
-//     to the instance's eventTarget (the window's HandleScan in
-//     app/delivery.cpp; kestrix-scan's handler in cli/file_scan.cpp).
+//  5. ScanSuccessful (engine/accept.cpp) starts the hold and the beep and
+//     sends the Scan event to the instance's eventTarget (the window's
+//     HandleScan in app/delivery.cpp; kestrix-scan's handler in
+//     cli/file_scan.cpp).
 #include "engine/dispatch.h"
 
+#include "engine/accept.h"
 #include "engine/frame_sweep.h"
 #include "engine/laser.h"
 #include "engine/read_harder.h"
@@ -31,8 +33,6 @@
 #include "engine/sensor.h"
 #include "engine/symbology.h"
 #include "engine/video_hooks.h"
-#include "symbologies/decoders.h"
-#include "toolbox/events.h"
 #include "toolbox/ticks.h"
 
 void VideoScan(ScannerInstance* instance) {
@@ -190,20 +190,4 @@ void DeliverAwaitedRead(ScannerInstance* instance) {
     read->symbology = instance->addOnWaitSymbology;
     instance->addOnWaitText.SetLength(0);
     ScanSuccessful(instance, read);
-}
-
-void ScanSuccessful(ScannerInstance* instance, Laser* laser) {
-    ClearSweepSightings(instance);
-    instance->acceptedLaser = laser;
-    instance->acceptedTick = TickCount();
-    if (instance->beepEnabled && instance->beepMovie)
-        instance->video->playMovieAsync(instance->beepMovie);
-    if (!instance->eventTarget) return;
-
-    Event event = CreateEvent(kEventClassKestrix, kEventKindScan);
-    OSStatus status = SetEventParameter(event, kParamText, typePascalString,
-                                        std::as_bytes(std::span(laser->text.bytes)));
-    if (status == noErr)
-        status = SetEventParameterValue(event, kParamSymbology, typeType, laser->symbology);
-    if (status == noErr) SendEventToEventTarget(event, instance->eventTarget);
 }

@@ -3,6 +3,7 @@
 // Scan event.
 #pragma once
 
+#include "engine/accept.h"
 #include "engine/decode.h"
 #include "toolbox/fourcc.h"
 #include "toolbox/str255.h"
@@ -10,16 +11,6 @@
 struct ScannerInstance;
 struct Laser;
 
-// The Scan event and its parameters.
-constexpr OSType kEventClassKestrix = "Kstx"_4cc;
-constexpr OSType kEventKindScan = "scan"_4cc;
-constexpr OSType kParamText = "text"_4cc;      // typePascalString, 256 bytes
-constexpr OSType kParamSymbology = "symb"_4cc; // typeType
-
-// Ticks a read without check digit waits for its repeat, and ticks scanning
-// pauses after an accepted read.
-constexpr unsigned kConfirmWindowTicks = 180;
-constexpr unsigned kHoldTicks = 120;
 // With add-ons optional, an EAN/UPC read without add-on is delivered only
 // when read this often without one within kConfirmWindowTicks: a laser may
 // cross the main bars and miss the add-on's shorter ones.
@@ -32,7 +23,6 @@ constexpr int kStillAddOnWaitReads = 2;
 void VideoScan(ScannerInstance* instance);
 void AnalyzeAllSensors(ScannerInstance* instance);
 void CountConsecutiveScans(ScannerInstance* instance, Laser* laser);
-void ScanSuccessful(ScannerInstance* instance, Laser* laser);
 // After a still picture's turn of the patterns and its sweep: delivers the
 // EAN/UPC read that waited for an add-on when kStillAddOnWaitReads lasers
 // read it and nothing was accepted.

@@ -1,10 +1,12 @@
 #include "engine/frame_sweep.h"
 
-#include "engine/dispatch.h"
+#include "engine/accept.h"
+#include "engine/decode.h"
 #include "engine/laser.h"
 #include "engine/read_harder.h"
 #include "engine/scanner_instance.h"
 #include "engine/sensor.h"
+#include "engine/sweep_sightings.h"
 #include "engine/symbology.h"
 
 #include "toolbox/ticks.h"
@@ -16,61 +18,16 @@
 
 namespace {
 
+using sweep::Line;
+using sweep::Sighting;
+
 constexpr int kRowSpacing = 6;      // pixels between rows: most codes are held level
 constexpr int kColumnSpacing = 8;   // pixels between columns
 constexpr int kDiagonalStep = 22;   // 16 pixels apart across a 45-degree line
 constexpr int kMinLineSamples = 40; // shorter lines, in the frame's corners, hold no symbol
-constexpr int kMaxSightings = 32;
 constexpr int kConfirmingLines = 2;
 
-struct Line {
-    int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
-};
-
-struct Sighting {
-    Str255 text;
-    OSType symbology = 0;
-    int lines = 0;           // distinct lines that read it
-    int lastLine = -1;       // the last of them
-    Line line;               // the first line that read it, in its reading direction
-    Ticks tick = 0;          // when it was first read
-    bool neighbours = false; // the lines beside the first have been read
-    bool crossed = false;    // a short symbol: lines on both sides of the first read it
-    int sweepLines = 1;      // lines of the sweep itself that read it, not those beside
-};
-
 } // namespace
-
-struct Sightings {
-    std::array<Sighting, kMaxSightings> list;
-    int count = 0;
-    std::uint32_t slice = 0; // live frames: the slice of the sweep read next
-
-    void Add(const Laser* laser, int index, const Line& line, Ticks now = 0) {
-        for (int i = 0; i < count; ++i) {
-            Sighting& s = list[std::size_t(i)];
-            if (s.symbology == laser->symbology && s.text == laser->text) {
-                // The same line on another frame samples nearly the same
-                // pixels: only another line is independent evidence.
-                if (s.lastLine != index) ++s.lines, ++s.sweepLines, s.lastLine = index;
-                return;
-            }
-        }
-        if (count == kMaxSightings) return;
-        list[std::size_t(count++)] = {
-            laser->text, laser->symbology, 1, index, line, now, false, false, 1};
-    }
-
-    // Drops what was first read before `since`: the code has moved away or
-    // another is shown.
-    void Expire(Ticks since) {
-        int kept = 0;
-        for (int i = 0; i < count; ++i)
-            if (std::int32_t(list[std::size_t(i)].tick - since) >= 0)
-                list[std::size_t(kept++)] = list[std::size_t(i)];
-        count = kept;
-    }
-};
 
 namespace {
 
@@ -312,13 +269,4 @@ void SweepFrameSlice(ScannerInstance* instance) {
     read->symbology = chosen->symbology;
     sightings->count = 0;
     ScanSuccessful(instance, read);
-}
-
-void ClearSweepSightings(ScannerInstance* instance) {
-    if (instance->liveSightings) instance->liveSightings->count = 0;
-}
-
-void DisposeSweepSightings(ScannerInstance* instance) {
-    delete instance->liveSightings;
-    instance->liveSightings = nullptr;
 }

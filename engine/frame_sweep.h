@@ -19,8 +19,5 @@ void SweepWholeFrame(ScannerInstance* instance);
 // sweep (every tenth line), so the whole picture is searched over ten
 // frames. What the lines read is kept across frames and delivered when two
 // distinct lines have read it within kConfirmWindowTicks; older sightings
-// are dropped, and all of them when a read is accepted.
+// are dropped, and all of them when a read is accepted (sweep_sightings.h).
 void SweepFrameSlice(ScannerInstance* instance);
-void ClearSweepSightings(ScannerInstance* instance);
-// Releases what SweepFrameSlice keeps; with the instance.
-void DisposeSweepSightings(ScannerInstance* instance);

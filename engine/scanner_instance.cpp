@@ -2,7 +2,7 @@
 // accessors by key.
 #include "engine/scanner_instance.h"
 
-#include "engine/frame_sweep.h"
+#include "engine/sweep_sightings.h"
 #include "engine/video_hooks.h"
 #include "symbologies/decoders.h"
 
@@ -55,7 +55,7 @@ void DisposeInstance(ScannerInstance* instance) {
         }
     }
     for (Laser* laser : instance->sweepLasers) delete laser;
-    DisposeSweepSightings(instance);
+    delete instance->liveSightings;
     instance->video->disposeMovie(instance->beepMovie);
     delete instance;
 }
