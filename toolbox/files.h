@@ -24,6 +24,7 @@ OSStatus ReadWholeFile(const std::filesystem::path& path, std::uint64_t maxSize,
 OSStatus WriteFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
                              mode_t mode);
 
+// Both kept for the toolbox interface; scripts run as programs here, so nothing calls them.
 // Reads the whole file into *outHandle. paramErr for an empty path or a null
 // outHandle. A file that cannot be opened or read, or that is not a regular
 // file (a folder, a FIFO, a device), leaves *outHandle untouched; noErr.

@@ -30,7 +30,3 @@ void AdvanceTickCount(Ticks delta) {
     if (!manual) SetTickCount(SystemTicks());
     manualNow += delta;
 }
-
-void UseSystemTickClock() {
-    manual = false;
-}

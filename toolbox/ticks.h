@@ -12,6 +12,3 @@ Ticks TickCount();
 // Switches to the manual clock and sets it (tests, kestrix-scan).
 void SetTickCount(Ticks now);
 void AdvanceTickCount(Ticks delta);
-
-// Back to the system clock: ticks since the first call.
-void UseSystemTickClock();
