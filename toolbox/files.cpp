@@ -4,8 +4,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <cstdlib>
 #include <fcntl.h>
 #include <new>
+#include <pwd.h>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -46,6 +48,23 @@ void SyncFolder(const std::filesystem::path& folder) {
 }
 
 } // namespace
+
+std::filesystem::path UserHomeFolder() {
+    const char* home = std::getenv("HOME");
+    if (!home || home[0] != '/') {
+        const passwd* user = ::getpwuid(::getuid());
+        home = user ? user->pw_dir : nullptr;
+    }
+    if (!home || home[0] != '/') return {};
+    return home;
+}
+
+std::filesystem::path UserConfigFolder() {
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    if (xdg && xdg[0] == '/') return xdg;
+    const std::filesystem::path home = UserHomeFolder();
+    return home.empty() ? home : home / ".config";
+}
 
 OSStatus ReadWholeFile(const std::filesystem::path& path, std::uint64_t maxSize,
                        std::vector<std::uint8_t>* out) {

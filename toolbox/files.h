@@ -12,6 +12,14 @@
 #include <sys/types.h>
 #include <vector>
 
+// The user's home folder: $HOME when it is an absolute path, else the user
+// database's; empty when neither is known.
+std::filesystem::path UserHomeFolder();
+// The user's configuration folder: $XDG_CONFIG_HOME when it is an absolute
+// path (a relative one is ignored, as the XDG base directories ask), else
+// the home folder's .config; empty when no home folder is known.
+std::filesystem::path UserConfigFolder();
+
 // Reads the whole regular file into *out, at most maxSize bytes. fnfErr when
 // it does not exist, paramErr when it is not a regular file or is larger,
 // ioErr when it cannot be read; *out is set only on success.
