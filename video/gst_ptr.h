@@ -12,16 +12,10 @@ inline void StopPipeline(GstElement* pipeline) {
     gst_element_set_state(pipeline, GST_STATE_NULL);
     gst_object_unref(pipeline);
 }
-// GStreamer's own unref functions of its mini objects are static inline:
-// these give them the linkage that a type used in headers needs.
-inline void UnrefSample(GstSample* sample) {
-    gst_sample_unref(sample);
-}
-inline void UnrefMessage(GstMessage* message) {
-    gst_message_unref(message);
-}
-inline void UnrefCaps(GstCaps* caps) {
-    gst_caps_unref(caps);
+// GStreamer's unref functions of its mini objects (samples, messages, caps)
+// are static inline; this one has the linkage that a type in a header needs.
+inline void UnrefMiniObject(void* object) {
+    gst_mini_object_unref(static_cast<GstMiniObject*>(object));
 }
 // A list of objects that holds a reference to each.
 inline void FreeObjectList(GList* list) {
@@ -31,9 +25,9 @@ inline void FreeObjectList(GList* list) {
 using PipelinePtr = Owned<GstElement, StopPipeline>;
 using ElementPtr = Owned<GstElement, gst_object_unref>;
 using BusPtr = Owned<GstBus, gst_object_unref>;
-using SamplePtr = Owned<GstSample, UnrefSample>;
-using MessagePtr = Owned<GstMessage, UnrefMessage>;
-using CapsPtr = Owned<GstCaps, UnrefCaps>;
+using SamplePtr = Owned<GstSample, UnrefMiniObject>;
+using MessagePtr = Owned<GstMessage, UnrefMiniObject>;
+using CapsPtr = Owned<GstCaps, UnrefMiniObject>;
 using StructurePtr = Owned<GstStructure, gst_structure_free>;
 using ObjectListPtr = Owned<GList, FreeObjectList>;
 using ErrorPtr = Owned<GError, g_error_free>;
