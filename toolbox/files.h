@@ -10,7 +10,34 @@
 #include <filesystem>
 #include <span>
 #include <sys/types.h>
+#include <unistd.h>
+#include <utility>
 #include <vector>
+
+// Owns a file descriptor: closed when it goes out of scope.
+class FileDescriptor {
+  public:
+    explicit FileDescriptor(int fd = -1) : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FileDescriptor(FileDescriptor&& other) noexcept : fd_(other.Release()) {}
+    FileDescriptor& operator=(FileDescriptor&& other) noexcept {
+        if (this != &other) {
+            if (fd_ >= 0) ::close(fd_);
+            fd_ = other.Release();
+        }
+        return *this;
+    }
+    int Get() const { return fd_; }
+    int Release() { return std::exchange(fd_, -1); }
+    // Closes now and says whether the close succeeded (a late write error
+    // can surface here).
+    bool Close() { return ::close(Release()) == 0; }
+
+  private:
+    int fd_;
+};
 
 // The user's home folder: $HOME when it is an absolute path, else the user
 // database's; empty when neither is known.
