@@ -1,7 +1,8 @@
-// GStreamer frame reader: runs "<source> ! videoconvert ! videoscale !
-// 640x480 ! appsink" and hands out each frame stretched to 640x480 as
-// 0xAARRGGBB words, the layout of the scanner's frame buffer. Files, demo
-// sources and cameras all go through it; only the source differs.
+// GStreamer frame reader: runs the shared pipeline (video/gst_pipeline.h)
+// with every frame kept and hands out each frame stretched to 640x480 as
+// 0xAARRGGBB words, the layout of the scanner's frame buffer. Video files
+// and source descriptions go through it; the live camera runs the same
+// pipeline in video/gst_capture.
 #pragma once
 
 #include "engine/laser.h"
