@@ -99,7 +99,7 @@ AppSheet* AppNewSheet(void* userData, const char* windowName, AppSheetHandler ha
     ConnectCommands(dialog, &sheet->target);
     // Escape and the close box cancel, as the Cancel button does.
     QObject::connect(dialog, &QDialog::rejected, dialog, [sheet] {
-        SendCommand(&sheet->target, HICommand{0, kCommandCancel, nullptr, 0});
+        SendCommand(&sheet->target, HICommand{0, kCommandCancel, nullptr});
     });
     return sheet;
 }

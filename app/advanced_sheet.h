@@ -17,6 +17,7 @@ struct AppSheet {
     QDialog* sheetWindow = nullptr; // the sheet; freed with the record
     void* userData = nullptr;       // the opener's; the ScannerInstance for Advanced
     AppSheetHandler handler = nullptr;
+    // Kept in the sheet record's layout; nothing reads it once the sheet is loaded.
     std::string windowName; // its name in the interface files
     EventTarget target;     // the sheet's commands arrive here
 };

@@ -33,6 +33,7 @@ constexpr OSType kActionClipboard = "clip"_4cc;
 constexpr OSType kActionScript = "scpt"_4cc;
 
 struct AppGlobals {
+    // First field of the globals record; the frontmost test asks for keyboard focus instead.
     pid_t selfProcess = 0;                 // this process
     std::unique_ptr<QMainWindow> window;   // the scanner window
     EventTarget windowTarget;              // the scanner window's handlers

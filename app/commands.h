@@ -28,10 +28,9 @@ constexpr OSType kCommandOK = "ok  "_4cc;
 constexpr OSType kCommandCancel = "not!"_4cc;
 
 struct HICommand {
-    std::uint32_t attributes = 0;    // kHICommandFromMenu for a menu choice
-    OSType commandID = 0;            // what to do
-    const void* menu = nullptr;      // the menu the choice came from, or null
-    std::uint16_t menuItemIndex = 0; // 1-based item of that menu
+    std::uint32_t attributes = 0; // kHICommandFromMenu for a menu choice
+    OSType commandID = 0;         // what to do
+    const void* menu = nullptr;   // the menu the choice came from, or null
 };
 
 // Sends the command to the target; the status of the handler that took it,

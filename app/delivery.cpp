@@ -6,7 +6,7 @@
 #include "app/app_globals.h"
 #include "app/scanner_view.h"
 #include "app/script_runner.h"
-#include "engine/dispatch.h"
+#include "engine/scan_event.h"
 #include "engine/scanner_instance.h"
 #include "engine/symbology.h"
 
@@ -40,11 +40,7 @@ bool KestrixHasFocus() {
 }
 
 OSStatus HandleScan(EventTarget&, Event& event) {
-    Str255 code;
-    OSType symbology = 0;
-    GetEventParameter(event, kParamText, typePascalString,
-                      std::as_writable_bytes(std::span(code.bytes)));
-    GetEventParameterValue(event, kParamSymbology, typeType, symbology);
+    const auto [code, symbology] = GetScanEventParameters(event);
     const Str255 name = GetSymbologyName(symbology);
 
     // The window shows what was read, control characters as they are

@@ -3,6 +3,7 @@
 #include "app/help_menu.h"
 
 #include "app/app_globals.h"
+#include "toolbox/owned.h"
 #include "toolbox/resources.h"
 
 #include <QDesktopServices>
@@ -74,14 +75,15 @@ QIcon KestrixIcon() {
         if (file = AppResourcePath(place); !file.empty()) break;
     if (file.empty()) return icon;
     for (int size : {16, 32, 48, 64, 128}) {
-        GdkPixbuf* pixbuf = gdk_pixbuf_new_from_file_at_size(file.c_str(), size, size, nullptr);
+        const Owned<GdkPixbuf, g_object_unref> owned(
+            gdk_pixbuf_new_from_file_at_size(file.c_str(), size, size, nullptr));
+        GdkPixbuf* pixbuf = owned.get();
         if (!pixbuf) continue;
         const QImage image(gdk_pixbuf_get_pixels(pixbuf), gdk_pixbuf_get_width(pixbuf),
                            gdk_pixbuf_get_height(pixbuf), gdk_pixbuf_get_rowstride(pixbuf),
                            gdk_pixbuf_get_has_alpha(pixbuf) ? QImage::Format_RGBA8888
                                                             : QImage::Format_RGB888);
         icon.addPixmap(QPixmap::fromImage(image.copy())); // copied before the pixbuf goes
-        g_object_unref(pixbuf);
     }
     return icon;
 }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "toolbox/events.h"
+#include "toolbox/owned.h"
 #include "toolbox/scan_history.h"
 
 #include <memory>
@@ -47,7 +48,4 @@ OSStatus ExportHistory(const std::string& path);
 
 // The panel's state, owned by the globals.
 void DeleteHistoryPanel(HistoryPanel* panel);
-struct HistoryPanelDeleter {
-    void operator()(HistoryPanel* panel) const { DeleteHistoryPanel(panel); }
-};
-using HistoryPanelPtr = std::unique_ptr<HistoryPanel, HistoryPanelDeleter>;
+using HistoryPanelPtr = Owned<HistoryPanel, DeleteHistoryPanel>;

@@ -18,21 +18,19 @@ HistorySaver::~HistorySaver() {
 }
 
 void HistorySaver::Save(std::vector<std::uint8_t> bytes) {
-    {
-        std::lock_guard lock(mutex_);
-        pending_ = std::move(bytes);
-        savePending_ = true;
-        removePending_ = false;
-    }
-    wake_.notify_one();
+    Post(std::move(bytes), false);
 }
 
 void HistorySaver::Remove() {
+    Post({}, true);
+}
+
+void HistorySaver::Post(std::vector<std::uint8_t> bytes, bool remove) {
     {
         std::lock_guard lock(mutex_);
-        pending_.clear();
-        savePending_ = false;
-        removePending_ = true;
+        pending_ = std::move(bytes);
+        savePending_ = !remove;
+        removePending_ = remove;
     }
     wake_.notify_one();
 }

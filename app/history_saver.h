@@ -24,6 +24,8 @@ class HistorySaver {
     bool Failed() const { return failed_; } // the last write did not happen
 
   private:
+    // Replaces what is pending with bytes to write, or with the removal.
+    void Post(std::vector<std::uint8_t> bytes, bool remove);
     void Run();
 
     std::filesystem::path path_;

@@ -67,8 +67,7 @@ void ConnectCommands(QWidget* window, EventTarget* target) {
             QMenu* menu = nullptr;
             for (QObject* owner : action->associatedObjects())
                 if ((menu = qobject_cast<QMenu*>(owner))) break;
-            HICommand command{kHICommandFromMenu, CommandOf(action), menu,
-                              std::uint16_t(menu ? menu->actions().indexOf(action) + 1 : 0)};
+            HICommand command{kHICommandFromMenu, CommandOf(action), menu};
             OSStatus status = SendCommand(target, command);
             // What nobody took, the toolkit does: Quit closes the window.
             if (status == eventNotHandledErr && command.commandID == "quit"_4cc) window->close();
@@ -78,13 +77,13 @@ void ConnectCommands(QWidget* window, EventTarget* target) {
         OSType code = CommandOf(button);
         if (!code) continue;
         QObject::connect(button, &QAbstractButton::clicked, window, [target, code] {
-            SendCommand(target, HICommand{0, code, nullptr, 0});
+            SendCommand(target, HICommand{0, code, nullptr});
         });
     }
     for (QComboBox* popup : window->findChildren<QComboBox*>()) {
         QObject::connect(popup, &QComboBox::activated, window, [popup, target](int index) {
             HICommand command{kHICommandFromMenu, popup->itemData(index).toUInt(),
-                              PopupMenuOf(popup), std::uint16_t(index + 1)};
+                              PopupMenuOf(popup)};
             SendCommand(target, command);
         });
     }

@@ -29,10 +29,6 @@ ScriptRunner::~ScriptRunner() {
     }
 }
 
-qint64 ScriptRunner::RunningPid() const {
-    return process_ ? process_->processId() : 0;
-}
-
 void ScriptRunner::Run(const QString& path, const QString& code, const QString& symbologyName) {
     if (QString trouble = ScriptTrouble(path); !trouble.isEmpty()) {
         trouble_(trouble);

@@ -28,9 +28,6 @@ class ScriptRunner final : public QObject {
 
     void Run(const QString& path, const QString& code, const QString& symbologyName);
 
-    bool Busy() const { return process_ != nullptr; }
-    qint64 RunningPid() const; // 0 when idle
-
   private:
     struct Job {
         QString path, code, name;

@@ -8,6 +8,7 @@
 #include "app/typing.h"
 
 #include "app/uinput_keyboard.h"
+#include "toolbox/owned.h"
 #include "toolbox/utf8.h"
 
 #include <condition_variable>
@@ -31,10 +32,7 @@ constexpr useconds_t kKeyDelayMicroseconds = 2000; // between keystrokes
 constexpr useconds_t kRemappedKeyDelayMicroseconds = 100'000;
 constexpr std::size_t kMaxQueuedCodes = 4;
 
-struct XdoDeleter {
-    void operator()(xdo_t* xdo) const { xdo_free(xdo); }
-};
-using XdoPtr = std::unique_ptr<xdo_t, XdoDeleter>;
+using XdoPtr = Owned<xdo_t, xdo_free>;
 
 XdoPtr Connect(const Typing& typing) {
     return XdoPtr(xdo_new(typing.display.c_str()));

@@ -5,6 +5,7 @@
 
 #include "engine/dispatch.h"
 #include "engine/frame_sweep.h"
+#include "engine/scan_event.h"
 #include "engine/scanner_instance.h"
 #include "toolbox/events.h"
 #include "toolbox/ticks.h"
@@ -17,8 +18,6 @@
 #include <vector>
 
 namespace {
-
-constexpr std::array kScanEvents = {EventTypeSpec{kEventClassKestrix, kEventKindScan}};
 
 using Frame = std::vector<std::uint32_t>;
 
@@ -41,12 +40,8 @@ struct FileScanner {
     std::size_t frameIndex = 0;
 
     FileScanner(const ScanOptions& options, const ReadCallback& onRead) {
-        InstallEventHandler(target, kScanEvents, [this, onRead](EventTarget&, Event& event) {
-            Str255 text;
-            OSType symbology = 0;
-            GetEventParameter(event, kParamText, typePascalString,
-                              std::as_writable_bytes(std::span(text.bytes)));
-            GetEventParameterValue(event, kParamSymbology, typeType, symbology);
+        InstallEventHandler(target, kScanEventTypes, [this, onRead](EventTarget&, Event& event) {
+            const auto [text, symbology] = GetScanEventParameters(event);
             onRead({frameIndex, symbology, text.ToString()});
             return noErr;
         });

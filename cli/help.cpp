@@ -8,9 +8,8 @@ Reads the barcodes in image and video files with the Kestrix scan engine.
 A FILE of - is standard input (kestrix-scan - < scan.tif).
 
 Pictures (PNG, JPEG, TIFF, BMP, GIF, WebP, HEIC, AVIF, SVG, PNM, ICO, XPM,
-TGA),
-told by their first bytes, are decoded with GdkPixbuf; an animated GIF is
-read picture by picture, as a video. Everything else (MP4, AVI, ... video)
+TGA), told by their first bytes, are decoded with GdkPixbuf; an animated GIF
+is read picture by picture, as a video. Everything else (MP4, AVI, ... video)
 is decoded with GStreamer. Every frame is stretched to 640x480, as the
 camera's picture is. The engine sees the frames as it sees a live camera at
 30 frames a second: one scan per frame, a turn of its ten laser patterns every

@@ -7,6 +7,7 @@
 #include "cli/shown_name.h"
 
 #include "engine/dispatch.h"
+#include "engine/scan_event.h"
 #include "engine/scanner_instance.h"
 #include "engine/settings_store.h"
 #include "toolbox/collection.h"
@@ -27,7 +28,6 @@
 
 namespace {
 
-constexpr std::array kScanEvents = {EventTypeSpec{kEventClassKestrix, kEventKindScan}};
 constexpr auto kLongestSleep = std::chrono::milliseconds(50); // Ctrl+C is seen this soon
 constexpr const char* kSnapshotName = "Kestrix Image %ld.png";
 // What the frame export's status codes mean for a snapshot folder.
@@ -86,12 +86,8 @@ bool ScanLive(const ScanOptions& options, const ReadCallback& onRead, std::strin
 
     EventTarget target;
     bool snapshotDue = false;
-    InstallEventHandler(target, kScanEvents, [&](EventTarget&, Event& event) {
-        Str255 text;
-        OSType symbology = 0;
-        GetEventParameter(event, kParamText, typePascalString,
-                          std::as_writable_bytes(std::span(text.bytes)));
-        GetEventParameterValue(event, kParamSymbology, typeType, symbology);
+    InstallEventHandler(target, kScanEventTypes, [&](EventTarget&, Event& event) {
+        const auto [text, symbology] = GetScanEventParameters(event);
         onRead({TickCount() / kTicksPerFrame, symbology, text.ToString()});
         snapshotDue = !options.snapshotDir.empty();
         return noErr;

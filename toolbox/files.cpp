@@ -4,31 +4,15 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <cstdlib>
 #include <fcntl.h>
 #include <new>
+#include <pwd.h>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-
-// Owns a file descriptor.
-struct FileDescriptor {
-    int fd = -1;
-    explicit FileDescriptor(int f) : fd(f) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor() {
-        if (fd >= 0) ::close(fd);
-    }
-    // Closes now and says whether the close succeeded (a late write error
-    // can surface here).
-    bool Close() {
-        int f = fd;
-        fd = -1;
-        return ::close(f) == 0;
-    }
-};
 
 bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
     while (!bytes.empty()) {
@@ -42,18 +26,35 @@ bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
 
 void SyncFolder(const std::filesystem::path& folder) {
     FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.fd >= 0) ::fsync(dir.fd);
+    if (dir.Get() >= 0) ::fsync(dir.Get());
 }
 
 } // namespace
+
+std::filesystem::path UserHomeFolder() {
+    const char* home = std::getenv("HOME");
+    if (!home || home[0] != '/') {
+        const passwd* user = ::getpwuid(::getuid());
+        home = user ? user->pw_dir : nullptr;
+    }
+    if (!home || home[0] != '/') return {};
+    return home;
+}
+
+std::filesystem::path UserConfigFolder() {
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    if (xdg && xdg[0] == '/') return xdg;
+    const std::filesystem::path home = UserHomeFolder();
+    return home.empty() ? home : home / ".config";
+}
 
 OSStatus ReadWholeFile(const std::filesystem::path& path, std::uint64_t maxSize,
                        std::vector<std::uint8_t>* out) {
     // O_NONBLOCK so that opening a FIFO without a writer does not wait.
     FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (file.fd < 0) return errno == ENOENT ? fnfErr : ioErr;
+    if (file.Get() < 0) return errno == ENOENT ? fnfErr : ioErr;
     struct stat st {};
-    if (::fstat(file.fd, &st) != 0) return ioErr;
+    if (::fstat(file.Get(), &st) != 0) return ioErr;
     if (!S_ISREG(st.st_mode) || std::uint64_t(st.st_size) > maxSize) return paramErr;
 
     // The size is only a hint: the file is read to its end, whatever it has
@@ -67,7 +68,7 @@ OSStatus ReadWholeFile(const std::filesystem::path& path, std::uint64_t maxSize,
                 if (used > maxSize) return paramErr;
                 bytes.resize(std::min<std::uint64_t>(used * 2 + 4096, maxSize + 1));
             }
-            ssize_t n = ::read(file.fd, bytes.data() + used, bytes.size() - used);
+            ssize_t n = ::read(file.Get(), bytes.data() + used, bytes.size() - used);
             if (n < 0 && errno == EINTR) continue;
             if (n < 0) return ioErr;
             if (n == 0) break;
@@ -89,9 +90,9 @@ OSStatus WriteFileAtomically(const std::filesystem::path& path, std::span<const 
     std::string temporary = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
 
     FileDescriptor file(::mkstemp(temporary.data()));
-    if (file.fd < 0) return ioErr;
-    bool written = ::fchmod(file.fd, mode) == 0 && WriteAll(file.fd, bytes) &&
-                   ::fsync(file.fd) == 0 && file.Close() &&
+    if (file.Get() < 0) return ioErr;
+    bool written = ::fchmod(file.Get(), mode) == 0 && WriteAll(file.Get(), bytes) &&
+                   ::fsync(file.Get()) == 0 && file.Close() &&
                    ::rename(temporary.c_str(), path.c_str()) == 0;
     if (!written) {
         ::unlink(temporary.c_str());
@@ -114,7 +115,7 @@ OSStatus AppWriteFileFSRef(const std::filesystem::path& path, std::span<const st
     struct stat st {};
     {
         FileDescriptor file(::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
-        if (file.fd < 0 || ::fstat(file.fd, &st) != 0 || !S_ISREG(st.st_mode)) return noErr;
+        if (file.Get() < 0 || ::fstat(file.Get(), &st) != 0 || !S_ISREG(st.st_mode)) return noErr;
     }
     return WriteFileAtomically(path, bytes, st.st_mode & 07777);
 }

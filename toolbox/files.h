@@ -10,7 +10,42 @@
 #include <filesystem>
 #include <span>
 #include <sys/types.h>
+#include <unistd.h>
+#include <utility>
 #include <vector>
+
+// Owns a file descriptor: closed when it goes out of scope.
+class FileDescriptor {
+  public:
+    explicit FileDescriptor(int fd = -1) : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FileDescriptor(FileDescriptor&& other) noexcept : fd_(other.Release()) {}
+    FileDescriptor& operator=(FileDescriptor&& other) noexcept {
+        if (this != &other) {
+            if (fd_ >= 0) ::close(fd_);
+            fd_ = other.Release();
+        }
+        return *this;
+    }
+    int Get() const { return fd_; }
+    int Release() { return std::exchange(fd_, -1); }
+    // Closes now and says whether the close succeeded (a late write error
+    // can surface here).
+    bool Close() { return ::close(Release()) == 0; }
+
+  private:
+    int fd_;
+};
+
+// The user's home folder: $HOME when it is an absolute path, else the user
+// database's; empty when neither is known.
+std::filesystem::path UserHomeFolder();
+// The user's configuration folder: $XDG_CONFIG_HOME when it is an absolute
+// path (a relative one is ignored, as the XDG base directories ask), else
+// the home folder's .config; empty when no home folder is known.
+std::filesystem::path UserConfigFolder();
 
 // Reads the whole regular file into *out, at most maxSize bytes. fnfErr when
 // it does not exist, paramErr when it is not a regular file or is larger,
@@ -24,6 +59,7 @@ OSStatus ReadWholeFile(const std::filesystem::path& path, std::uint64_t maxSize,
 OSStatus WriteFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
                              mode_t mode);
 
+// Both kept for the toolbox interface; scripts run as programs here, so nothing calls them.
 // Reads the whole file into *outHandle. paramErr for an empty path or a null
 // outHandle. A file that cannot be opened or read, or that is not a regular
 // file (a folder, a FIFO, a device), leaves *outHandle untouched; noErr.

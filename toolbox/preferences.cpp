@@ -6,8 +6,6 @@
 
 #include <array>
 #include <cstdio>
-#include <cstdlib>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -28,18 +26,6 @@ constexpr std::array<std::uint32_t, 256> crc32Table = [] {
     return table;
 }();
 
-std::filesystem::path ConfigHome() {
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    if (xdg && xdg[0] == '/') return xdg; // a relative value is to be ignored
-    const char* home = std::getenv("HOME");
-    if (!home || home[0] != '/') {
-        const passwd* user = ::getpwuid(::getuid());
-        home = user ? user->pw_dir : nullptr;
-    }
-    if (!home || home[0] != '/') return {};
-    return std::filesystem::path(home) / ".config";
-}
-
 // Makes the folder and any missing parents, private to the user as the XDG
 // base directories ask; true when it exists as a folder afterwards.
 bool MakeFolders(const std::filesystem::path& folder) {
@@ -55,7 +41,7 @@ bool MakeFolders(const std::filesystem::path& folder) {
 } // namespace
 
 std::filesystem::path PreferencesFilePath(std::string_view applicationId) {
-    std::filesystem::path home = ConfigHome();
+    std::filesystem::path home = UserConfigFolder();
     if (home.empty() || applicationId.empty()) return {};
     return home / applicationId / "preferences";
 }

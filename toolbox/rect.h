@@ -7,6 +7,7 @@ struct Rect {
     std::int16_t top = 0, left = 0, bottom = 0, right = 0;
 };
 
+// The toolbox interface's floating-point rectangle; nothing draws with it here.
 struct HIRect {
     float x = 0, y = 0, width = 0, height = 0; // origin and size
 };

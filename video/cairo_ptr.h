@@ -1,20 +1,13 @@
 // Owning pointers for Cairo objects.
 #pragma once
 
-#include <cairo.h>
+#include "toolbox/owned.h"
 
-#include <memory>
+#include <cairo.h>
 
 namespace cairo {
 
-struct SurfaceDeleter {
-    void operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
-};
-struct ContextDeleter {
-    void operator()(cairo_t* cr) const { cairo_destroy(cr); }
-};
-
-using SurfacePtr = std::unique_ptr<cairo_surface_t, SurfaceDeleter>;
-using ContextPtr = std::unique_ptr<cairo_t, ContextDeleter>;
+using SurfacePtr = Owned<cairo_surface_t, cairo_surface_destroy>;
+using ContextPtr = Owned<cairo_t, cairo_destroy>;
 
 } // namespace cairo

@@ -1,19 +1,21 @@
 // Frame export: the frame buffer as a PNG (Cairo's writer) in the Desktop
-// folder (else the pictures folder, else home) under the first free
-// "Kestrix Image N.png". The file is created exclusively, so a name that
-// someone takes meanwhile is never overwritten.
+// folder (else the pictures folder, else home), the folders as GLib reads
+// the user's folder settings, under the first free "Kestrix Image N.png".
+// The file is created exclusively, so a name that someone takes meanwhile
+// is never overwritten.
 #include "engine/scanner_instance.h"
+#include "toolbox/files.h"
 #include "video/capture.h"
 #include "video/frame_world.h"
 
 #include <fcntl.h>
+#include <glib.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 #include <system_error>
 
@@ -55,40 +57,22 @@ cairo_status_t WriteToFd(void* closure, const unsigned char* data, unsigned int 
     return CAIRO_STATUS_SUCCESS;
 }
 
-std::string HomeFolder() {
-    const char* home = std::getenv("HOME");
-    return home ? home : "";
-}
-
-// A folder of user-dirs.dirs (XDG_DESKTOP_DIR=...): a quoted path,
-// "$HOME/..." or absolute.
-fs::path FromUserDirs(std::string_view name) {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    const fs::path file =
-        (config && *config ? fs::path(config) : fs::path(HomeFolder()) / ".config") /
-        "user-dirs.dirs";
-    std::ifstream in(file);
-    std::string line;
-    const std::string key = std::string(name) + "=";
-    while (std::getline(in, line)) {
-        if (!line.starts_with(key)) continue;
-        std::string value = line.substr(key.size());
-        if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
-            value = value.substr(1, value.size() - 2);
-        if (value.starts_with("$HOME")) value = HomeFolder() + value.substr(5);
-        if (!value.empty() && value.front() == '/') return value;
-    }
-    return {};
-}
-
-// The user folder named by the environment or user-dirs.dirs, else the
-// home folder's fallback; empty when it does not exist.
-fs::path UserFolder(const char* name, const char* fallback) {
+// A folder of the user's folder settings: the environment's variable when
+// it holds an absolute path, else what user-dirs.dirs names (read again each
+// time, as the user may change it while Kestrix runs), else the home
+// folder's fallback; empty when the folder does not exist.
+fs::path UserFolder(GUserDirectory directory, const char* variable, const char* fallback) {
     fs::path folder;
-    if (const char* env = std::getenv(name); env && *env == '/')
+    if (const char* env = std::getenv(variable); env && *env == '/') {
         folder = env;
-    else if (folder = FromUserDirs(name); folder.empty() && !HomeFolder().empty())
-        folder = fs::path(HomeFolder()) / fallback;
+    } else {
+        g_reload_user_special_dirs_cache();
+        const char* named = g_get_user_special_dir(directory);
+        if (named && *named == '/')
+            folder = named;
+        else if (const fs::path home = UserHomeFolder(); !home.empty())
+            folder = home / fallback;
+    }
     std::error_code ec;
     return !folder.empty() && fs::is_directory(folder, ec) ? folder : fs::path();
 }
@@ -96,11 +80,11 @@ fs::path UserFolder(const char* name, const char* fallback) {
 } // namespace
 
 fs::path VideoDesktopFolder() {
-    return UserFolder("XDG_DESKTOP_DIR", "Desktop");
+    return UserFolder(G_USER_DIRECTORY_DESKTOP, "XDG_DESKTOP_DIR", "Desktop");
 }
 
 fs::path VideoPicturesFolder() {
-    return UserFolder("XDG_PICTURES_DIR", "Pictures");
+    return UserFolder(G_USER_DIRECTORY_PICTURES, "XDG_PICTURES_DIR", "Pictures");
 }
 
 OSStatus VideoWriteFramePng(const ScannerInstance* instance, const fs::path& folder,
@@ -142,7 +126,7 @@ OSStatus VideoExportFrame(ScannerInstance* instance, fs::path* written) {
     fs::path folder = VideoDesktopFolder();
     if (folder.empty()) folder = VideoPicturesFolder();
     std::error_code ec;
-    if (folder.empty() && fs::is_directory(HomeFolder(), ec)) folder = HomeFolder();
+    if (folder.empty() && fs::is_directory(UserHomeFolder(), ec)) folder = UserHomeFolder();
     if (folder.empty()) return fnfErr;
     return VideoWriteFramePng(instance, folder, kSnapshotName, written);
 }

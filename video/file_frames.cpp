@@ -5,6 +5,7 @@
 // GdkPixbuf or GStreamer decodes it.
 #include "video/file_frames.h"
 
+#include "toolbox/files.h"
 #include "video/still_image.h"
 
 #include <glib.h>
@@ -28,32 +29,10 @@ namespace {
 constexpr std::size_t kCopyBlockBytes = 64 * 1024;
 constexpr int kAnimationFps = 30; // an animation is shown as the camera's video
 
-// A file descriptor, closed when it goes out of scope.
-class Fd {
-  public:
-    explicit Fd(int fd = -1) : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0) close(fd_);
-    }
-    Fd(Fd&& other) noexcept : fd_(other.Release()) {}
-    Fd& operator=(Fd&& other) noexcept {
-        if (this != &other) {
-            if (fd_ >= 0) close(fd_);
-            fd_ = other.Release();
-        }
-        return *this;
-    }
-    int Get() const { return fd_; }
-    int Release() { return std::exchange(fd_, -1); }
-
-  private:
-    int fd_;
-};
-
 // A regular file to decode, positioned anywhere, and the name by which
 // GStreamer opens it again.
 struct Input {
-    Fd fd;
+    FileDescriptor fd;
     std::string streamPath;
 };
 
@@ -66,13 +45,13 @@ std::string ProcPath(int fd) {
 }
 
 // An unnamed file in the temporary folder, gone when its last descriptor is.
-Fd TemporaryFile(std::string& error) {
+FileDescriptor TemporaryFile(std::string& error) {
     const char* dir = std::getenv("TMPDIR");
     const std::string folder = dir && *dir ? dir : "/tmp";
-    Fd fd(open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
+    FileDescriptor fd(open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
     if (fd.Get() >= 0) return fd;
     std::string pattern = folder + "/kestrix-XXXXXX";
-    fd = Fd(mkostemp(pattern.data(), O_CLOEXEC));
+    fd = FileDescriptor(mkostemp(pattern.data(), O_CLOEXEC));
     if (fd.Get() < 0) {
         error = "cannot make a temporary copy in " + folder + " (" + SystemError(errno) + ")";
         return fd;
@@ -93,7 +72,7 @@ bool WriteAll(int to, std::string_view bytes) {
 
 // Copies head, then everything else from a pipe, into a temporary file.
 bool CopyToTemporary(int from, std::string_view head, Input& input, std::string& error) {
-    Fd copy = TemporaryFile(error);
+    FileDescriptor copy = TemporaryFile(error);
     if (copy.Get() < 0) return false;
     std::array<char, kCopyBlockBytes> block;
     for (std::string_view bytes = head;;) {
@@ -122,7 +101,7 @@ bool CopyToTemporary(int from, std::string_view head, Input& input, std::string&
 // two cases apart: EAGAIN while a writer has the pipe open, end of file
 // while nobody has. A writer that is only now opening its end is given a
 // moment; then the pipe is read as a blocking pipe, as the writer sends.
-bool ReadNamedPipe(Fd pipe, Input& input, std::string& error) {
+bool ReadNamedPipe(FileDescriptor pipe, Input& input, std::string& error) {
     const auto giveUp = std::chrono::steady_clock::now() + kPipeWriterWait;
     char first = 0;
     ssize_t n = 0;
@@ -161,7 +140,7 @@ bool OpenStandardInput(Input& input, std::string& error) {
         return false;
     }
     struct stat status {};
-    Fd fd(fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0));
+    FileDescriptor fd(fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0));
     if (fd.Get() < 0 || fstat(fd.Get(), &status) != 0) {
         error = "standard input cannot be read (" + SystemError(errno) + ")";
         return false;
@@ -179,7 +158,7 @@ bool OpenStandardInput(Input& input, std::string& error) {
 
 bool OpenNamedFile(const std::string& path, Input& input, std::string& error) {
     // Non-blocking, so that opening a pipe without a writer returns at once.
-    Fd fd(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    FileDescriptor fd(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     if (fd.Get() < 0) {
         const int cause = errno;
         struct stat status {};

@@ -6,15 +6,12 @@
 #include "video/gst_capture.h"
 
 #include "engine/laser.h"
-#include "video/gst_ptr.h"
+#include "video/gst_pipeline.h"
 
 #include <gst/app/gstappsink.h>
-#include <gst/gst.h>
-#include <gst/video/video.h>
 
 #include <algorithm>
 #include <chrono>
-#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -22,46 +19,15 @@ namespace {
 
 using namespace gst;
 
-constexpr const char* kSinkName = "kestrix_capture";
 constexpr const char* kHeadName = "kestrix_head";
 constexpr int kMaxUsefulFps = 30; // the idle timer's rate
-constexpr std::uint32_t kOpaque = 0xFF000000u;
 
-struct DeviceListDeleter {
-    void operator()(GList* list) const { g_list_free_full(list, gst_object_unref); }
-};
-struct CapsDeleter {
-    void operator()(GstCaps* caps) const { gst_caps_unref(caps); }
-};
-struct StructureDeleter {
-    void operator()(GstStructure* s) const { gst_structure_free(s); }
-};
-using DeviceListPtr = std::unique_ptr<GList, DeviceListDeleter>;
-using CapsPtr = std::unique_ptr<GstCaps, CapsDeleter>;
-using StructurePtr = std::unique_ptr<GstStructure, StructureDeleter>;
-using MonitorPtr = std::unique_ptr<GstDeviceMonitor, ObjectDeleter>;
+using MonitorPtr = Owned<GstDeviceMonitor, gst_object_unref>;
 
-// The conversion to the frame buffer's format; named, its first element is
-// the one a camera's source links to.
+// The conversion to the frame buffer's format, keeping only the newest
+// frame; named, its first element is the one a camera's source links to.
 std::string ConvertTail(bool named = false) {
-    return std::string("videoconvert") + (named ? std::string(" name=") + kHeadName : "") +
-           " ! videoscale ! video/x-raw,format=BGRx,width=" + std::to_string(kFrameWidth) +
-           ",height=" + std::to_string(kFrameHeight) + " ! appsink name=" + kSinkName +
-           " max-buffers=1 drop=true sync=false enable-last-sample=false";
-}
-
-bool InitGStreamer(std::string& error) {
-    GError* raw = nullptr;
-    if (gst_init_check(nullptr, nullptr, &raw)) return true;
-    ErrorPtr e(raw);
-    error = std::string("GStreamer could not start: ") + (e ? e->message : "unknown error");
-    return false;
-}
-
-std::string OneLine(std::string text) {
-    std::replace(text.begin(), text.end(), '\n', ' ');
-    while (!text.empty() && (text.back() == ' ' || text.back() == '.')) text.pop_back();
-    return text;
+    return FrameTail({.headName = named ? kHeadName : nullptr});
 }
 
 // How long a source may take to give its first frame before it is said
@@ -72,8 +38,7 @@ std::string lastDetail; // GStreamer's own words about the last failure
 
 // A bus error in plain words; GStreamer's own go to lastDetail.
 std::string DescribeBusError(const GError* error, std::string_view debug) {
-    lastDetail =
-        OneLine(error->message) + (debug.empty() ? "" : " (" + OneLine(std::string(debug)) + ")");
+    lastDetail = ErrorDetail(error, debug);
     if (debug.find("not-linked") != std::string_view::npos) return "the source gives no video";
     if (error->domain == GST_RESOURCE_ERROR) {
         switch (error->code) {
@@ -104,12 +69,8 @@ std::string DescribeBusError(const GError* error, std::string_view debug) {
 std::string TakeBusError(GstBus* bus) {
     MessagePtr message(gst_bus_pop_filtered(bus, GST_MESSAGE_ERROR));
     if (!message) return {};
-    GError* raw = nullptr;
-    gchar* rawDebug = nullptr;
-    gst_message_parse_error(message.get(), &raw, &rawDebug);
-    ErrorPtr error(raw);
-    GStringPtr debug(rawDebug);
-    return error ? DescribeBusError(error.get(), debug ? debug.get() : "") : "it failed";
+    const BusError error = ParseBusError(message.get());
+    return error.error ? DescribeBusError(error.error.get(), error.Debug()) : "it failed";
 }
 
 // The highest frame rate of a structure's framerate field (fraction, list
@@ -177,14 +138,14 @@ struct CameraDevice {
     std::string id;   // stable identifier
     std::string name; // display name
     std::string node; // V4L2 device node; empty for other providers
-    std::unique_ptr<GstDevice, ObjectDeleter> device;
+    Owned<GstDevice, gst_object_unref> device;
 };
 
 std::vector<CameraDevice> ListCameraDevices() {
     std::vector<CameraDevice> cameras;
     MonitorPtr monitor(gst_device_monitor_new());
     gst_device_monitor_add_filter(monitor.get(), "Video/Source", nullptr);
-    DeviceListPtr devices(gst_device_monitor_get_devices(monitor.get()));
+    ObjectListPtr devices(gst_device_monitor_get_devices(monitor.get()));
     for (GList* l = devices.get(); l; l = l->next) {
         auto* device = GST_DEVICE(l->data);
         CameraDevice camera;
@@ -212,11 +173,8 @@ class GstCaptureChannel final : public CaptureChannel {
                       std::unique_ptr<CameraControls> controls)
         : pipeline_(std::move(pipeline)), deviceId_(std::move(deviceId)),
           controls_(std::move(controls)) {
-        sink_.reset(gst_bin_get_by_name(GST_BIN(pipeline_.get()), kSinkName));
+        sink_.reset(gst_bin_get_by_name(GST_BIN(pipeline_.get()), kFrameSinkName));
         bus_.reset(gst_element_get_bus(pipeline_.get()));
-    }
-    ~GstCaptureChannel() override {
-        if (caps_) gst_caps_unref(caps_);
     }
 
     // Starts the pipeline; false with the reason in error.
@@ -255,7 +213,9 @@ class GstCaptureChannel final : public CaptureChannel {
             return state_;
         }
         framed_ = true;
-        return Copy(sample.get(), frame, rowPixels);
+        if (std::string_view e = copier_.Copy(sample.get(), frame, rowPixels); !e.empty())
+            return Fail(std::string(e));
+        return CaptureIdleResult::kFrame;
     }
 
     void Stop() override {
@@ -278,40 +238,12 @@ class GstCaptureChannel final : public CaptureChannel {
         return state_;
     }
 
-    CaptureIdleResult Copy(GstSample* sample, std::span<std::uint32_t> frame,
-                           std::size_t rowPixels) {
-        GstCaps* caps = gst_sample_get_caps(sample);
-        if (caps != caps_) { // parse the format once, not per frame
-            if (!caps || !gst_video_info_from_caps(&info_, caps))
-                return Fail("a frame came without its format");
-            if (caps_) gst_caps_unref(caps_);
-            caps_ = gst_caps_ref(caps);
-        }
-        GstBuffer* buffer = gst_sample_get_buffer(sample);
-        GstVideoFrame video{};
-        if (!buffer || GST_VIDEO_INFO_WIDTH(&info_) != kFrameWidth ||
-            GST_VIDEO_INFO_HEIGHT(&info_) != kFrameHeight ||
-            frame.size() < (kFrameHeight - 1) * rowPixels + kFrameWidth ||
-            !gst_video_frame_map(&video, &info_, buffer, GST_MAP_READ))
-            return Fail("a frame could not be read as 640x480 pixels");
-        const auto* base = static_cast<const std::uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&video, 0));
-        const int stride = GST_VIDEO_FRAME_PLANE_STRIDE(&video, 0);
-        for (int y = 0; y < kFrameHeight; ++y) {
-            std::uint32_t* out = frame.data() + y * rowPixels;
-            std::memcpy(out, base + std::ptrdiff_t(y) * stride, kFrameWidth * 4);
-            for (int x = 0; x < kFrameWidth; ++x) out[x] |= kOpaque;
-        }
-        gst_video_frame_unmap(&video);
-        return CaptureIdleResult::kFrame;
-    }
-
     PipelinePtr pipeline_;
     ElementPtr sink_;
     BusPtr bus_;
     std::string deviceId_;
     std::unique_ptr<CameraControls> controls_;
-    GstCaps* caps_ = nullptr; // format of the last frame, with info_
-    GstVideoInfo info_{};
+    SampleCopier copier_;
     CaptureIdleResult state_ = CaptureIdleResult::kNoFrame; // latched end or failure
     std::string error_;
     std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
@@ -320,35 +252,21 @@ class GstCaptureChannel final : public CaptureChannel {
 };
 
 // Builds the pipeline; an error names shown, the part the user gave.
-PipelinePtr ParsePipeline(const std::string& description, std::string& error,
+PipelinePtr BuildPipeline(const std::string& description, std::string& error,
                           const std::string& shown) {
-    GError* raw = nullptr;
-    PipelinePtr pipeline(gst_parse_launch(description.c_str(), &raw));
-    ErrorPtr parseError(raw);
-    if (!pipeline || parseError) {
-        lastDetail = parseError ? OneLine(parseError->message) : "";
-        const bool unlinked = parseError && parseError->domain == GST_PARSE_ERROR &&
-                              parseError->code == GST_PARSE_ERROR_LINK;
-        const bool unknown = parseError && parseError->domain == GST_PARSE_ERROR &&
-                             parseError->code == GST_PARSE_ERROR_NO_SUCH_ELEMENT;
-        error = "the source \"" + shown + "\" " +
-                (unlinked  ? std::string("gives no video")
-                 : unknown ? "names an element that GStreamer does not have"
-                           : "cannot be built");
-        return nullptr;
+    ParsedPipeline parsed = ParsePipeline(description, shown);
+    if (!parsed.pipeline) {
+        error = std::move(parsed.error);
+        lastDetail = std::move(parsed.detail);
     }
-    if (!GST_IS_PIPELINE(pipeline.get())) {
-        error = "\"" + shown + "\" is not a pipeline";
-        return nullptr;
-    }
-    return pipeline;
+    return std::move(parsed.pipeline);
 }
 
 std::unique_ptr<CaptureChannel> OpenCamera(CameraDevice& camera, std::string& error) {
     CapsPtr caps(gst_device_get_caps(camera.device.get()));
     const std::vector<CameraMode> modes = ModesOf(caps.get());
     const std::string tail = CameraPipelineTail(ChooseCameraMode(modes));
-    PipelinePtr pipeline = ParsePipeline(tail, error, camera.name);
+    PipelinePtr pipeline = BuildPipeline(tail, error, camera.name);
     if (!pipeline) return nullptr;
     GstElement* source = gst_device_create_element(camera.device.get(), nullptr);
     ElementPtr head(gst_bin_get_by_name(GST_BIN(pipeline.get()), kHeadName));
@@ -400,13 +318,15 @@ std::string CameraPipelineTail(const std::optional<CameraMode>& mode) {
                 std::to_string(mode->fpsDenominator);
     // jpegdec writes BGRx itself, so the conversion passes the frame through.
     return std::string("capsfilter name=") + kHeadName + " caps=\"" + caps + "\" ! " +
-           (mode->jpeg ? "jpegdec ! video/x-raw,format=BGRx ! " : "") + ConvertTail();
+           (mode->jpeg ? std::string("jpegdec ! video/x-raw,format=") + FrameFormat() + " ! "
+                       : "") +
+           ConvertTail();
 }
 
 std::unique_ptr<CaptureChannel> GstCaptureService::OpenPipeline(const std::string& description,
                                                                 std::string& error) {
     if (!InitGStreamer(error)) return nullptr;
-    PipelinePtr pipeline = ParsePipeline(description + " ! " + ConvertTail(), error, description);
+    PipelinePtr pipeline = BuildPipeline(description + " ! " + ConvertTail(), error, description);
     if (!pipeline) return nullptr;
     auto channel = std::make_unique<GstCaptureChannel>(std::move(pipeline), "", nullptr);
     if (!channel->Play(error)) {
@@ -428,7 +348,7 @@ std::unique_ptr<CaptureChannel> GstCaptureService::OpenChannel(const std::string
             error = "no camera found";
             return nullptr;
         }
-        PipelinePtr pipeline = ParsePipeline("v4l2src ! " + ConvertTail(), error, "v4l2src");
+        PipelinePtr pipeline = BuildPipeline("v4l2src ! " + ConvertTail(), error, "v4l2src");
         if (!pipeline) return nullptr;
         auto channel = std::make_unique<GstCaptureChannel>(
             std::move(pipeline), StableDevicePath("/dev/video0"), OpenV4l2Controls("/dev/video0"));

@@ -1,7 +1,7 @@
 // Capture on GStreamer: the camera found with the device monitor (else
-// v4l2src), or any source description, through
-// "videoconvert ! videoscale ! BGRx 640x480 ! appsink" that keeps only the
-// newest frame. A camera's MJPEG mode is taken where it offers one.
+// v4l2src), or any source description, through the shared pipeline
+// (video/gst_pipeline.h) keeping only the newest frame. A camera's MJPEG
+// mode is taken where it offers one.
 #pragma once
 
 #include "video/capture.h"

@@ -1,75 +1,21 @@
-// GStreamer frame reader. Every GStreamer object is held by a unique_ptr
-// with its own deleter; the pipeline's deleter stops it before the last
-// reference goes. Errors come from the pipeline's bus and are turned into
-// one line that says what went wrong with the source.
+// GStreamer frame reader over the shared pipeline, with every frame kept:
+// the pipeline waits for the reader. Errors come from the pipeline's bus
+// and are turned into one line that says what went wrong with the source.
 #include "video/gst_frames.h"
 
-#include "video/gst_ptr.h"
+#include "video/gst_pipeline.h"
 
 #include <gst/app/gstappsink.h>
-#include <gst/gst.h>
-#include <gst/video/video.h>
 
-#include <bit>
-#include <cstring>
 #include <string>
 
 namespace {
 
 using namespace gst;
 
-// A mapped video frame, unmapped when it goes out of scope.
-class MappedFrame {
-  public:
-    MappedFrame(GstVideoInfo* info, GstBuffer* buffer)
-        : mapped_(gst_video_frame_map(&frame_, info, buffer, GST_MAP_READ)) {}
-    ~MappedFrame() {
-        if (mapped_) gst_video_frame_unmap(&frame_);
-    }
-    MappedFrame(const MappedFrame&) = delete;
-    MappedFrame& operator=(const MappedFrame&) = delete;
-
-    bool Mapped() const { return mapped_; }
-    const std::uint8_t* Row(int y) const {
-        return static_cast<const std::uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&frame_, 0)) +
-               std::ptrdiff_t(y) * GST_VIDEO_FRAME_PLANE_STRIDE(&frame_, 0);
-    }
-
-  private:
-    GstVideoFrame frame_{};
-    bool mapped_;
-};
-
-constexpr const char* kSinkName = "kestrix_sink";
 constexpr const char* kUriSourceName = "kestrix_source";
-constexpr std::uint32_t kOpaque = 0xFF000000u;
 // How long one wait for a sample lasts before the bus is looked at again.
 constexpr GstClockTime kPollInterval = 50 * GST_MSECOND;
-
-// The memory order whose 32-bit words read as 0x..RRGGBB on this host.
-constexpr const char* NativeRgbFormat() {
-    return std::endian::native == std::endian::little ? "BGRx" : "xRGB";
-}
-
-std::string PipelineDescription(std::string_view source, const GstFrameReaderOptions& options) {
-    const bool latestOnly = options.delivery == GstFrameDelivery::kLatestOnly;
-    // bilinear2 widens its taps when it shrinks, so thin bars of a large
-    // photograph are averaged rather than skipped; no borders: stretch.
-    return std::string(source) +
-           " ! videoconvert ! videoscale method=bilinear2 add-borders=false"
-           " ! video/x-raw,format=" +
-           NativeRgbFormat() + ",width=" + std::to_string(kFrameWidth) +
-           ",height=" + std::to_string(kFrameHeight) + " ! appsink name=" + kSinkName +
-           " sync=false enable-last-sample=false" +
-           (latestOnly ? " max-buffers=1 drop=true" : " max-buffers=2 drop=false");
-}
-
-std::string OneLine(std::string text) {
-    for (char& c : text)
-        if (c == '\n' || c == '\r') c = ' ';
-    while (!text.empty() && (text.back() == ' ' || text.back() == '.')) text.pop_back();
-    return text;
-}
 
 // What a missing decoder's stream type means to the user.
 std::string DescribeMissingType(std::string_view type) {
@@ -117,13 +63,6 @@ std::string DescribeError(const GError* error, std::string_view debug, bool from
     return "the source failed";
 }
 
-// GStreamer's message and its debug text, for --verbose.
-std::string Detail(const GError* error, std::string_view debug) {
-    std::string detail = error ? OneLine(error->message) : "";
-    if (!debug.empty()) detail += (detail.empty() ? "" : " (") + OneLine(std::string(debug)) + ")";
-    return detail;
-}
-
 std::string lastOpenDetail;
 
 } // namespace
@@ -132,6 +71,7 @@ struct GstFrameReader::Pipeline {
     PipelinePtr pipeline; // declared first: stopped and released last
     ElementPtr sink;
     BusPtr bus;
+    SampleCopier copier;
     std::chrono::milliseconds stallTimeout{};
     bool fromUri = false; // the source is uridecodebin
     std::string error;
@@ -145,14 +85,10 @@ struct GstFrameReader::Pipeline {
         while (MessagePtr message{gst_bus_pop(bus.get())}) {
             lastProgress = std::chrono::steady_clock::now();
             if (GST_MESSAGE_TYPE(message.get()) != GST_MESSAGE_ERROR) continue;
-            GError* raw = nullptr;
-            gchar* rawDebug = nullptr;
-            gst_message_parse_error(message.get(), &raw, &rawDebug);
-            ErrorPtr gerror(raw);
-            GStringPtr debug(rawDebug);
-            error = gerror ? DescribeError(gerror.get(), debug ? debug.get() : "", fromUri)
-                           : "damaged video file";
-            detail = Detail(gerror.get(), debug ? debug.get() : "");
+            const BusError bus = ParseBusError(message.get());
+            error = bus.error ? DescribeError(bus.error.get(), bus.Debug(), fromUri)
+                              : "damaged video file";
+            detail = ::ErrorDetail(bus.error.get(), bus.Debug());
             return true;
         }
         return false;
@@ -179,34 +115,20 @@ GstFrameReader::~GstFrameReader() = default;
 std::unique_ptr<GstFrameReader> GstFrameReader::Start(std::string_view source,
                                                       const GstFrameReaderOptions& options,
                                                       const char* uri, std::string& error) {
-    GError* rawInitError = nullptr;
-    if (!gst_init_check(nullptr, nullptr, &rawInitError)) {
-        ErrorPtr initError(rawInitError);
-        error = std::string("GStreamer could not start: ") +
-                (initError ? initError->message : "unknown error");
-        return nullptr;
-    }
-
-    const std::string description = PipelineDescription(source, options);
-    GError* rawParseError = nullptr;
-    PipelinePtr pipeline(gst_parse_launch(description.c_str(), &rawParseError));
-    ErrorPtr parseError(rawParseError);
-    lastOpenDetail.clear();
-    if (!pipeline || parseError) {
-        lastOpenDetail = parseError ? OneLine(parseError->message) : "";
-        const bool unlinked = parseError && parseError->domain == GST_PARSE_ERROR &&
-                              parseError->code == GST_PARSE_ERROR_LINK;
-        error = unlinked ? "the source \"" + std::string(source) + "\" gives no video"
-                         : "the source \"" + std::string(source) + "\" cannot be built" +
-                               (parseError && parseError->code == GST_PARSE_ERROR_NO_SUCH_ELEMENT
-                                    ? " (" + lastOpenDetail + ")"
-                                    : "");
+    if (!InitGStreamer(error)) return nullptr;
+    const std::string description =
+        std::string(source) + " ! " + FrameTail({.everyFrame = true, .stretch = true});
+    ParsedPipeline parsed = ParsePipeline(description, source);
+    lastOpenDetail = std::move(parsed.detail);
+    PipelinePtr pipeline = std::move(parsed.pipeline);
+    if (!pipeline) {
+        error = std::move(parsed.error);
         return nullptr;
     }
 
     auto result = std::make_unique<Pipeline>();
     result->stallTimeout = options.stallTimeout;
-    result->sink.reset(gst_bin_get_by_name(GST_BIN(pipeline.get()), kSinkName));
+    result->sink.reset(gst_bin_get_by_name(GST_BIN(pipeline.get()), kFrameSinkName));
     result->bus.reset(gst_element_get_bus(pipeline.get()));
     result->fromUri = uri != nullptr;
     if (!result->sink || !result->bus) {
@@ -256,14 +178,6 @@ std::unique_ptr<GstFrameReader> GstFrameReader::OpenSource(std::string_view sour
     return Start(sourceDescription, options, nullptr, error);
 }
 
-GstPullResult GstFrameReader::PullFrame(std::span<std::uint32_t> pixels, std::size_t rowPixels) {
-    return Pull(pixels, rowPixels, true);
-}
-
-GstPullResult GstFrameReader::TryPullFrame(std::span<std::uint32_t> pixels, std::size_t rowPixels) {
-    return Pull(pixels, rowPixels, false);
-}
-
 const std::string& GstFrameReader::Error() const {
     return pipeline_->error;
 }
@@ -276,8 +190,7 @@ const std::string& GstFrameReader::LastDetail() {
     return lastOpenDetail;
 }
 
-GstPullResult GstFrameReader::Pull(std::span<std::uint32_t> pixels, std::size_t rowPixels,
-                                   bool wait) {
+GstPullResult GstFrameReader::PullFrame(std::span<std::uint32_t> pixels, std::size_t rowPixels) {
     Pipeline& p = *pipeline_;
     if (!p.error.empty()) return GstPullResult::kError;
     if (rowPixels < std::size_t(kFrameWidth) ||
@@ -290,32 +203,17 @@ GstPullResult GstFrameReader::Pull(std::span<std::uint32_t> pixels, std::size_t 
     SamplePtr sample;
     while (!sample) {
         if (p.TakeBusError()) return GstPullResult::kError;
-        sample.reset(gst_app_sink_try_pull_sample(sink, wait ? kPollInterval : 0));
+        sample.reset(gst_app_sink_try_pull_sample(sink, kPollInterval));
         if (sample) break;
         if (gst_app_sink_is_eos(sink))
             return p.TakeBusError() ? GstPullResult::kError : GstPullResult::kEndOfStream;
-        if (!wait) return GstPullResult::kNoFrame;
         // Nothing more comes from a pipeline that has stopped working.
         if (!p.Working()) return GstPullResult::kEndOfStream;
     }
     p.lastProgress = std::chrono::steady_clock::now();
-
-    GstVideoInfo info;
-    GstBuffer* buffer = gst_sample_get_buffer(sample.get());
-    if (!buffer || !gst_video_info_from_caps(&info, gst_sample_get_caps(sample.get()))) {
-        p.error = "a frame came without its format";
+    if (std::string_view e = p.copier.Copy(sample.get(), pixels, rowPixels); !e.empty()) {
+        p.error = e;
         return GstPullResult::kError;
-    }
-    MappedFrame frame(&info, buffer);
-    if (!frame.Mapped() || GST_VIDEO_INFO_WIDTH(&info) != kFrameWidth ||
-        GST_VIDEO_INFO_HEIGHT(&info) != kFrameHeight) {
-        p.error = "a frame could not be read as 640x480 pixels";
-        return GstPullResult::kError;
-    }
-    for (int y = 0; y < kFrameHeight; ++y) {
-        std::uint32_t* out = pixels.data() + y * rowPixels;
-        std::memcpy(out, frame.Row(y), kFrameWidth * sizeof(std::uint32_t));
-        for (int x = 0; x < kFrameWidth; ++x) out[x] |= kOpaque;
     }
     return GstPullResult::kFrame;
 }

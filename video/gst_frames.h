@@ -1,7 +1,8 @@
-// GStreamer frame reader: runs "<source> ! videoconvert ! videoscale !
-// 640x480 ! appsink" and hands out each frame stretched to 640x480 as
-// 0xAARRGGBB words, the layout of the scanner's frame buffer. Files, demo
-// sources and cameras all go through it; only the source differs.
+// GStreamer frame reader: runs the shared pipeline (video/gst_pipeline.h)
+// with every frame kept and hands out each frame stretched to 640x480 as
+// 0xAARRGGBB words, the layout of the scanner's frame buffer. Video files
+// and source descriptions go through it; the live camera runs the same
+// pipeline in video/gst_capture.
 #pragma once
 
 #include "engine/laser.h"
@@ -14,14 +15,7 @@
 #include <string>
 #include <string_view>
 
-// How the appsink treats frames that the reader has not taken yet.
-enum class GstFrameDelivery {
-    kEveryFrame, // files: the pipeline waits for the reader, no frame is lost
-    kLatestOnly, // live sources: keep only the newest frame, drop the rest
-};
-
 struct GstFrameReaderOptions {
-    GstFrameDelivery delivery = GstFrameDelivery::kEveryFrame;
     // A blocking pull takes the stream as ended when the pipeline shows no
     // sign of work for this long: no frame, no message on its bus, no move
     // of its position (a demuxer that finds nothing to give, or spins).
@@ -30,7 +24,6 @@ struct GstFrameReaderOptions {
 
 enum class GstPullResult {
     kFrame,       // a frame was copied out
-    kNoFrame,     // non-blocking pull: nothing pending yet
     kEndOfStream, // the source has no more frames
     kError,       // the pipeline failed; Error() says why
 };
@@ -58,12 +51,8 @@ class GstFrameReader {
     GstFrameReader& operator=(const GstFrameReader&) = delete;
 
     // Waits for the next frame and copies it into pixels: 480 rows of 640
-    // words, rowPixels words apart (at least 640). Never returns kNoFrame.
+    // words, rowPixels words apart (at least 640).
     GstPullResult PullFrame(std::span<std::uint32_t> pixels, std::size_t rowPixels = kFrameWidth);
-
-    // As PullFrame, without waiting: kNoFrame when no frame is pending.
-    GstPullResult TryPullFrame(std::span<std::uint32_t> pixels,
-                               std::size_t rowPixels = kFrameWidth);
 
     // Why the last open or pull failed; empty while all is well.
     const std::string& Error() const;
@@ -80,7 +69,6 @@ class GstFrameReader {
     static std::unique_ptr<GstFrameReader> Start(std::string_view source,
                                                  const GstFrameReaderOptions& options,
                                                  const char* uri, std::string& error);
-    GstPullResult Pull(std::span<std::uint32_t> pixels, std::size_t rowPixels, bool wait);
 
     std::unique_ptr<Pipeline> pipeline_;
 };

@@ -60,10 +60,7 @@ void AppDisposeMovie(Movie* movie) {
         std::lock_guard lock(movie->player->mutex);
         std::swap(playbin, movie->player->playbin);
     }
-    if (playbin) {
-        gst_element_set_state(playbin, GST_STATE_NULL);
-        gst_object_unref(playbin);
-    }
+    if (playbin) gst::StopPipeline(playbin);
     delete movie;
 }
 

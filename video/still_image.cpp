@@ -7,6 +7,7 @@
 #include "video/still_image.h"
 
 #include "engine/laser.h"
+#include "toolbox/owned.h"
 #include "video/frame_stretch.h"
 #include "video/still_format_end.h"
 
@@ -40,16 +41,10 @@ std::uint64_t MaxPixelsPerByte(const StillFormat& format) {
     return 0; // unbounded, or the decoder reads the whole file first
 }
 
-struct ObjectDeleter {
-    void operator()(gpointer object) const { g_object_unref(object); }
-};
-struct ErrorDeleter {
-    void operator()(GError* error) const { g_error_free(error); }
-};
-using LoaderPtr = std::unique_ptr<GdkPixbufLoader, ObjectDeleter>;
-using AnimationPtr = std::unique_ptr<GdkPixbufAnimation, ObjectDeleter>;
-using IterPtr = std::unique_ptr<GdkPixbufAnimationIter, ObjectDeleter>;
-using ErrorPtr = std::unique_ptr<GError, ErrorDeleter>;
+using LoaderPtr = Owned<GdkPixbufLoader, g_object_unref>;
+using AnimationPtr = Owned<GdkPixbufAnimation, g_object_unref>;
+using IterPtr = Owned<GdkPixbufAnimationIter, g_object_unref>;
+using ErrorPtr = Owned<GError, g_error_free>;
 
 // The most bytes a format spends on one pixel: 16-bit RGBA, PNM in
 // decimal text, and so on.

@@ -214,7 +214,7 @@ void ChooseRow(int row) {
 }
 
 void Command(OSType command) {
-    SendCommand(&globals->windowTarget, HICommand{0, command, nullptr, 0});
+    SendCommand(&globals->windowTarget, HICommand{0, command, nullptr});
 }
 
 } // namespace

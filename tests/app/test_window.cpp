@@ -294,7 +294,7 @@ TEST_F(AppTest, CommandsFromTheWidgetsChangeTheInstance) {
         auto* item = globals->window->findChild<QAction*>(QString::fromLatin1(step.command));
         ASSERT_NE(item, nullptr);
         EXPECT_FALSE(item->isEnabled());
-        SendCommand(&globals->windowTarget, {0, FourCCFromString(step.command), nullptr, 0});
+        SendCommand(&globals->windowTarget, {0, FourCCFromString(step.command), nullptr});
         EXPECT_NEAR(s->focusDistance, step.distance, 1e-9) << step.command;
     }
     Menu("vide"); // and no camera settings, as the window says
@@ -305,16 +305,16 @@ TEST_F(AppTest, CommandsFromTheWidgetsChangeTheInstance) {
         HICommand command;
         OSType actionAfter;
     } const choices[] = {
-        {{kHICommandFromMenu | 2, kActionSend, globals->actionMenu, 2}, kActionNone},
-        {{0, kActionSend, globals->actionMenu, 2}, kActionNone},
-        {{kHICommandFromMenu, kActionSend, globals->window.get(), 2}, kActionNone},
-        {{kHICommandFromMenu, kActionSend, globals->actionMenu, 2}, kActionSend},
+        {{kHICommandFromMenu | 2, kActionSend, globals->actionMenu}, kActionNone},
+        {{0, kActionSend, globals->actionMenu}, kActionNone},
+        {{kHICommandFromMenu, kActionSend, globals->window.get()}, kActionNone},
+        {{kHICommandFromMenu, kActionSend, globals->actionMenu}, kActionSend},
     };
     for (const auto& c : choices) {
         EXPECT_EQ(SendCommand(&globals->windowTarget, c.command), eventNotHandledErr);
         EXPECT_EQ(globals->action, c.actionAfter);
     }
-    EXPECT_EQ(SendCommand(&globals->windowTarget, {0, "what"_4cc, nullptr, 0}), eventNotHandledErr);
+    EXPECT_EQ(SendCommand(&globals->windowTarget, {0, "what"_4cc, nullptr}), eventNotHandledErr);
 }
 
 TEST_F(AppTest, AdvancedSheetShowsTheFocusInTruncatedHundredths) {
