@@ -5,7 +5,7 @@
 // non-ASCII text, which is also on the clipboard, on X11 and as a Wayland
 // client.
 #include "tests/app/gui_harness.h"
-#include "tests/support/png_writer.h"
+#include "tests/support/media.h"
 #include "tests/support/render_barcode.h"
 #include "tests/support/temp_config_home.h"
 
@@ -40,7 +40,7 @@ std::string PictureSource(const TempConfigHome& config, double angleDegrees, dou
                                                 "e",
                                                 look)
                                 : RenderBarcode(BARCODE_EANX, "978020137962", look);
-    EXPECT_TRUE(WritePng(frame, picture));
+    EXPECT_EQ(EncodePicture(frame, picture), "");
     return "filesrc location=\"" + picture + "\" ! pngdec ! imagefreeze";
 }
 
