@@ -21,14 +21,14 @@ TEST(Capture, BarcodeFramesThroughGStreamerBecomeScanEvents) {
     RenderOptions look;
     look.pixelsPerModule = 3.0;
     ASSERT_EQ(EncodePicture(Frame{}, dir.path / "picture0.png"), "");
-    ASSERT_EQ(EncodePicture(RenderBarcode(BARCODE_EANX, "590123412345", look),
-                            dir.path / "picture1.png"),
-              "");
+    ASSERT_EQ(
+        EncodePicture(RenderBarcode(BARCODE_EANX, "590123412345", look), dir.path / "picture1.png"),
+        "");
     look.seed = 2;
     look.angleDegrees = 12;
-    ASSERT_EQ(EncodePicture(RenderBarcode(BARCODE_EANX, "400638133393", look),
-                            dir.path / "picture2.png"),
-              "");
+    ASSERT_EQ(
+        EncodePicture(RenderBarcode(BARCODE_EANX, "400638133393", look), dir.path / "picture2.png"),
+        "");
     // The first code for 10 frames, nothing beyond the 2-second hold, the
     // second code for 10: 0000.png ... as links to the pictures, 30 a second.
     std::vector<int> sequence(10, 1);
