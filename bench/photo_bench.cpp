@@ -214,6 +214,7 @@ int main(int argc, char** argv) {
             std::string error;
             ClipLook look;
             look.frames = clipFrames;
+            look.decodeBack = only != "kestrix"; // only the live source reads the clip
             if (!MakeClip(photo.frame, look, clipFile, clip, error)) {
                 std::cerr << "photo_bench: " << photo.name << ": " << error << "\n";
                 continue;

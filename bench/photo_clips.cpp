@@ -100,6 +100,7 @@ bool MakeClip(std::span<const std::uint32_t> still, const ClipLook& look,
 
     clip.file = file;
     clip.frames.clear();
+    if (!look.decodeBack) return true;
     auto reader = GstFrameReader::OpenFile(file.string(), {}, error);
     if (!reader) return false;
     std::vector<std::uint32_t> frame(std::size_t(kFrameWidth) * kFrameHeight);

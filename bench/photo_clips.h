@@ -17,6 +17,7 @@ struct ClipLook {
     double maxGain = 0.07;  // the picture's gain within 1 +- this
     double noiseSigma = 5;  // grey levels on each channel
     std::uint32_t seed = 7; // the same photograph gives the same clip
+    bool decodeBack = true; // false: only the file is written (Clip::frames stays empty)
 };
 
 struct Clip {

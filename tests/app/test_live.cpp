@@ -5,7 +5,7 @@
 // non-ASCII text, which is also on the clipboard, on X11 and as a Wayland
 // client.
 #include "tests/app/gui_harness.h"
-#include "tests/support/png_writer.h"
+#include "tests/support/media.h"
 #include "tests/support/render_barcode.h"
 #include "tests/support/temp_config_home.h"
 
@@ -40,7 +40,7 @@ std::string PictureSource(const TempConfigHome& config, double angleDegrees, dou
                                                 "e",
                                                 look)
                                 : RenderBarcode(BARCODE_EANX, "978020137962", look);
-    EXPECT_TRUE(WritePng(frame, picture));
+    EXPECT_EQ(EncodePicture(frame, picture), "");
     return "filesrc location=\"" + picture + "\" ! pngdec ! imagefreeze";
 }
 
@@ -60,7 +60,7 @@ WId StartKestrix(QProcess& kestrix, const std::string& source, const char* actio
 struct LiveCase {
     const char* name;
     std::string source;         // --source
-    std::vector<QString> reads; // what may arrive first, each with the end key
+    std::vector<QString> reads; // what may be typed, each with the end key
 };
 
 } // namespace
@@ -76,11 +76,13 @@ TEST(LiveProgram, TypesWhatTheVideoShowsIntoTheFocusedWindow) {
         {"non-ASCII", PictureSource(config, 2, 0.8, true), {"Grüße\n"}},
     };
     for (const LiveCase& c : cases) {
+        // The target has the keyboard focus before the scanner starts, and
+        // takes it back should the scanner's window take it when it appears
+        // (nothing is typed while a Kestrix window is in front), so every
+        // line typed is whole, the first too.
         TargetWindow target;
+        ASSERT_TRUE(target.Focus()) << c.name;
         QProcess kestrix;
-        // The scanner window may take the focus when it appears; the target
-        // takes it back. A code typed while the focus moved arrives cut; a
-        // code held in view is typed again after each hold, whole.
         EXPECT_NE(StartKestrix(kestrix, c.source, "type"), 0u) << c.name << ": no scanner window";
         ASSERT_TRUE(target.Focus()) << c.name;
         auto lines = [&] {
@@ -91,12 +93,10 @@ TEST(LiveProgram, TypesWhatTheVideoShowsIntoTheFocusedWindow) {
         auto whole = [&](const QString& line) {
             return std::find(c.reads.begin(), c.reads.end(), line + '\n') != c.reads.end();
         };
-        EXPECT_TRUE(WaitFor([&] { return std::ranges::any_of(lines(), whole); }, 15'000))
+        EXPECT_TRUE(WaitFor([&] { return !lines().isEmpty(); }, 15'000))
             << c.name << ": typed '" << target.Text().toStdString() << "'";
-        const QStringList typed = lines();
-        for (qsizetype i = 1; i < typed.size(); ++i)
-            EXPECT_TRUE(whole(typed[i]))
-                << c.name << ": typed '" << target.Text().toStdString() << "'";
+        for (const QString& line : lines())
+            EXPECT_TRUE(whole(line)) << c.name << ": typed '" << target.Text().toStdString() << "'";
 
         kestrix.terminate(); // ends through the ordinary shut-down
         EXPECT_TRUE(kestrix.waitForFinished(10'000)) << c.name;

@@ -1,5 +1,6 @@
 // The GStreamer frame reader under the video files: the pixel layout it
-// hands out, the end of a stream and what it refuses.
+// hands out and the end of a stream. (Sources that fail or stall are
+// kestrix-scan's tests.)
 #include "video/gst_frames.h"
 
 #include <gtest/gtest.h>
@@ -26,30 +27,4 @@ TEST(GstFrameReader, HandsOutOpaqueRgbStretchedTo640x480AtTheRowLengthUntilTheEn
     EXPECT_EQ(reader->PullFrame(pixels, kRowPixels), GstPullResult::kFrame);
     EXPECT_EQ(reader->PullFrame(pixels, kRowPixels), GstPullResult::kEndOfStream);
     EXPECT_EQ(reader->Error(), "");
-}
-
-TEST(GstFrameReader, ReportsABadSourceAMissingFileAndATooSmallBuffer) {
-    std::string error;
-    EXPECT_EQ(GstFrameReader::OpenSource("nosuchsourceelement", {}, error), nullptr);
-    EXPECT_NE(error.find("nosuchsourceelement"), std::string::npos) << error;
-    error.clear();
-    EXPECT_EQ(GstFrameReader::OpenFile("/nonexistent/kestrix/picture.png", {}, error), nullptr);
-    EXPECT_EQ(error, "file not found");
-
-    auto reader = GstFrameReader::OpenSource("videotestsrc num-buffers=1", {}, error);
-    ASSERT_NE(reader, nullptr) << error;
-    std::vector<std::uint32_t> small(kFrameWidth * 10);
-    EXPECT_EQ(reader->PullFrame(small), GstPullResult::kError);
-    EXPECT_NE(reader->Error(), "");
-
-    // A pipeline that stops working (here every buffer is dropped) has ended
-    // once it shows no sign of work for the stall timeout.
-    GstFrameReaderOptions options;
-    options.stallTimeout = std::chrono::milliseconds(500);
-    auto stuck = GstFrameReader::OpenSource("videotestsrc ! valve drop=true", options, error);
-    ASSERT_NE(stuck, nullptr) << error;
-    std::vector<std::uint32_t> frame(kFrameWidth * kFrameHeight);
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(stuck->PullFrame(frame), GstPullResult::kEndOfStream);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
 }

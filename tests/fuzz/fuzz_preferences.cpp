@@ -1,14 +1,15 @@
 // Fuzzes what Kestrix reads back from disk: flattened collections, the
-// preferences file, the scan history file and the scanner settings taken
-// from a collection. Any
-// input must either be refused or read into values that write back to the
-// very same bytes; nothing may crash, leak or read out of bounds.
+// preferences file, the scan history file, the scanner settings taken from a
+// collection and their camera block. Any input must either be refused or
+// read into values that write back to the very same bytes, the focus
+// distance kept in 0..1; nothing may crash, leak or read out of bounds.
 #include "engine/scanner_instance.h"
 #include "engine/settings_store.h"
 #include "toolbox/byte_order.h"
 #include "toolbox/collection.h"
 #include "toolbox/preferences.h"
 #include "toolbox/scan_history.h"
+#include "video/capture.h"
 
 #include <cstdlib>
 #include <span>
@@ -37,6 +38,8 @@ void CheckCollection(std::span<const std::uint8_t> input) {
     Bytes chan;
     AppGetCollectionItemHandle(c, kKeyChannelSettings, 1, &chan);
     Require(chan == s.channelSettings);
+    if (std::optional<ChannelSettings> camera = UnflattenChannelSettings(chan))
+        Require(FlattenChannelSettings(*camera) == chan);
 }
 
 void CheckPreferences(std::span<const std::uint8_t> input) {

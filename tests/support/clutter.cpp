@@ -28,17 +28,11 @@ bool IsInk(const zint_symbol& s, int x, int y) {
     return p[0] < kInkThreshold;
 }
 
-// Bilinear read of a coverage image; 0 outside.
+// Bilinear read of a coverage image, pixel centres at half coordinates; 0 outside.
 double Sample(const GrayImage& g, double x, double y) {
-    x -= 0.5;
-    y -= 0.5;
-    int x0 = int(std::floor(x)), y0 = int(std::floor(y));
-    double fx = x - x0, fy = y - y0;
-    auto at = [&](int xi, int yi) {
+    return Bilinear(x - 0.5, y - 0.5, [&](int xi, int yi) {
         return (xi < 0 || yi < 0 || xi >= g.width || yi >= g.height) ? 0.0 : double(g.At(xi, yi));
-    };
-    return (at(x0, y0) * (1 - fx) + at(x0 + 1, y0) * fx) * (1 - fy) +
-           (at(x0, y0 + 1) * (1 - fx) + at(x0 + 1, y0 + 1) * fx) * fy;
+    });
 }
 
 struct TextPlacement {
@@ -118,12 +112,12 @@ void DrawTextLine(GrayImage& scene, const GrayImage& glyphs, const TextPlacement
 // White noise smoothed to blobs of about `size` pixels, scaled to unit spread.
 GrayImage SmoothNoise(TestRandom& random, double size) {
     GrayImage field(kFrameWidth, kFrameHeight, 0.0f);
-    for (float& v : field.values) v = float(random.Normal());
+    for (float& v : field.pixels) v = float(random.Normal());
     GaussianBlur(field, size);
     double sum2 = 0;
-    for (float v : field.values) sum2 += double(v) * v;
-    float norm = float(1.0 / std::sqrt(sum2 / double(field.values.size()) + 1e-12));
-    for (float& v : field.values) v *= norm;
+    for (float v : field.pixels) sum2 += double(v) * v;
+    float norm = float(1.0 / std::sqrt(sum2 / double(field.pixels.size()) + 1e-12));
+    for (float& v : field.pixels) v *= norm;
     return field;
 }
 
@@ -144,7 +138,7 @@ GrayImage Blobs(TestRandom& random) {
     GrayImage field = SmoothNoise(random, random.Uniform(2, 10));
     double mid = random.Uniform(80, 170), spread = random.Uniform(20, 60);
     bool spots = random.Chance(0.5); // hard-edged spots rather than mottling
-    for (float& v : field.values) {
+    for (float& v : field.pixels) {
         double t = spots ? std::tanh(3 * v) : v;
         v = float(mid + spread * t);
     }

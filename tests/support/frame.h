@@ -1,30 +1,43 @@
-// The pictures of the image tests: Frame is what the camera delivers into
-// the scanner's frame buffer (640x480 words 0xAARRGGBB), GrayImage is the
-// scene in front of it (grey levels 0..255 as floats) before the camera's
-// blur, lighting and noise turn it into a frame.
+// The pictures of the tests, one image type: a Frame is what the camera
+// delivers into the scanner's frame buffer (words 0xAARRGGBB, 640x480; the
+// pictures given to kestrix-scan may be of any size), a GrayImage the scene
+// in front of it (grey levels 0..255 as floats) before the camera's blur,
+// lighting and noise turn it into a frame.
 #pragma once
 
 #include "engine/laser.h"
 
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
-struct Frame {
-    std::vector<std::uint32_t> pixels =
-        std::vector<std::uint32_t>(std::size_t(kFrameWidth) * kFrameHeight, 0xFF000000u);
-
-    std::uint32_t& At(int x, int y) { return pixels[std::size_t(y) * kFrameWidth + x]; }
-    std::uint32_t At(int x, int y) const { return pixels[std::size_t(y) * kFrameWidth + x]; }
-};
-
-struct GrayImage {
+template <class T, T kBlank>
+struct Image {
     int width = kFrameWidth;
     int height = kFrameHeight;
-    std::vector<float> values = std::vector<float>(std::size_t(kFrameWidth) * kFrameHeight, 0.0f);
+    std::vector<T> pixels = std::vector<T>(std::size_t(kFrameWidth) * kFrameHeight, kBlank);
 
-    GrayImage() = default;
-    GrayImage(int w, int h, float fill) : width(w), height(h), values(std::size_t(w) * h, fill) {}
+    Image() = default;
+    Image(int w, int h, T fill = kBlank) : width(w), height(h), pixels(std::size_t(w) * h, fill) {}
 
-    float& At(int x, int y) { return values[std::size_t(y) * width + x]; }
-    float At(int x, int y) const { return values[std::size_t(y) * width + x]; }
+    T& At(int x, int y) { return pixels[std::size_t(y) * width + x]; }
+    T At(int x, int y) const { return pixels[std::size_t(y) * width + x]; }
 };
+
+using Frame = Image<std::uint32_t, 0xFF000000u>;
+using GrayImage = Image<float, 0.0f>;
+
+// An opaque grey frame word.
+constexpr std::uint32_t GreyWord(int level) {
+    return 0xFF000000u | std::uint32_t(level) * 0x010101u;
+}
+
+// The bilinear sample at (x, y) of at(xi, yi), the picture's values at
+// whole coordinates.
+template <class At>
+double Bilinear(double x, double y, At at) {
+    const int x0 = int(std::floor(x)), y0 = int(std::floor(y));
+    const double fx = x - x0, fy = y - y0;
+    return (at(x0, y0) * (1 - fx) + at(x0 + 1, y0) * fx) * (1 - fy) +
+           (at(x0, y0 + 1) * (1 - fx) + at(x0 + 1, y0 + 1) * fx) * fy;
+}

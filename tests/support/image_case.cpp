@@ -6,7 +6,7 @@
 #include "engine/frame_sweep.h"
 #include "engine/scanner_instance.h"
 #include "engine/symbology.h"
-#include "tests/support/png_writer.h"
+#include "tests/support/media.h"
 
 #include <gtest/gtest.h>
 
@@ -120,7 +120,7 @@ std::uint64_t Family(const std::string& name) {
 void DumpFrame(const Frame& frame, const std::string& name) {
     const char* dir = std::getenv("KESTRIX_IMAGE_DUMP");
     if (!dir || !*dir) return;
-    WritePng(frame, std::string(dir) + "/" + name + ".png");
+    EncodePicture(frame, std::string(dir) + "/" + name + ".png");
 }
 
 std::string RandomText(TestRandom& random, const std::string& alphabet, int length) {

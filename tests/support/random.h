@@ -1,6 +1,7 @@
-// A small seeded random generator for the image tests: the same seed draws
-// the same frame on every machine, so a failing case can be replayed from
-// the seed that its test prints.
+// The tests' one random generator, seeded: the same seed draws the same
+// frame or table on every machine (unlike the standard library's
+// distributions), so a failing case can be replayed from the seed that its
+// test prints.
 #pragma once
 
 #include <cmath>
@@ -8,7 +9,12 @@
 
 class TestRandom {
   public:
+    using result_type = std::uint64_t;
+    static constexpr result_type min() { return 0; }
+    static constexpr result_type max() { return ~result_type(0); }
+
     explicit TestRandom(std::uint64_t seed) : state_(seed) {}
+    result_type operator()() { return Next(); }
 
     // 64 random bits (splitmix64).
     std::uint64_t Next() {

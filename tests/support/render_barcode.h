@@ -79,12 +79,6 @@ struct Placement {
     double AcrossX() const { return std::sin(Radians()); }
     double AcrossY() const { return std::cos(Radians()); }
 
-    double FrameX(double u, double v) const {
-        return centreX + ((u - symbolU) * DirX() + (v - symbolV) * AcrossX()) * pixelsPerModule;
-    }
-    double FrameY(double u, double v) const {
-        return centreY + ((u - symbolU) * DirY() + (v - symbolV) * AcrossY()) * pixelsPerModule;
-    }
     double SymbolU(double x, double y) const {
         return symbolU + ((x - centreX) * DirX() + (y - centreY) * DirY()) / pixelsPerModule;
     }

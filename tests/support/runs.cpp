@@ -71,25 +71,21 @@ unsigned TestSeed(unsigned fallback) {
 namespace {
 
 std::vector<double> Jittered(const std::vector<double>& modules, double samplesPerModule,
-                             double jitter, std::mt19937& rng) {
-    std::uniform_real_distribution<double> shift(-jitter, jitter);
+                             double jitter, TestRandom& rng) {
     std::vector<double> edges{0.0};
     for (double m : modules) edges.push_back(edges.back() + m);
-    for (std::size_t i = 1; i + 1 < edges.size(); ++i) edges[i] += shift(rng);
+    for (std::size_t i = 1; i + 1 < edges.size(); ++i) edges[i] += rng.Uniform(-jitter, jitter);
     std::vector<double> widths;
     for (std::size_t i = 0; i + 1 < edges.size(); ++i)
         widths.push_back((edges[i + 1] - edges[i]) * samplesPerModule);
     return widths;
 }
 
-std::vector<double> WithJunk(const std::vector<double>& symbol, std::mt19937& rng) {
-    auto uniform = [&rng](int lo, int hi) {
-        return std::uniform_int_distribution<int>(lo, hi)(rng);
-    };
+std::vector<double> WithJunk(const std::vector<double>& symbol, TestRandom& rng) {
     std::vector<double> runs;
-    for (int n = 2 * uniform(0, 4); n > 0; --n) runs.push_back(uniform(1, 3));
+    for (int n = 2 * rng.Int(0, 4); n > 0; --n) runs.push_back(rng.Int(1, 3));
     runs.insert(runs.end(), symbol.begin(), symbol.end());
-    for (int n = uniform(0, 6); n > 0; --n) runs.push_back(uniform(1, 3));
+    for (int n = rng.Int(0, 6); n > 0; --n) runs.push_back(rng.Int(1, 3));
     return runs;
 }
 
@@ -98,17 +94,13 @@ std::vector<double> WithJunk(const std::vector<double>& symbol, std::mt19937& rn
 void ExpectRoundTrips(const RoundTrip& trip) {
     const unsigned seed = TestSeed(20240611u);
     SCOPED_TRACE("seed " + std::to_string(seed) + " (set KESTRIX_TEST_SEED to replay)");
-    std::mt19937 rng(seed);
+    TestRandom rng(seed);
     for (int trial = 0; trial < trip.trials; ++trial) {
         auto [data, text] = trip.draw(rng);
-        double ratio =
-            trip.maxRatio > 0
-                ? std::uniform_real_distribution<double>(trip.minRatio, trip.maxRatio)(rng)
-                : 0;
+        const double ratio = trip.maxRatio > 0 ? rng.Uniform(trip.minRatio, trip.maxRatio) : 0;
         std::vector<double> modules =
             WithJunk(ZintRuns(trip.zintSymbology, data, 10, 10, {ratio, 0, 0}), rng);
-        double samples =
-            std::uniform_real_distribution<double>(trip.minSamples, trip.maxSamples)(rng);
+        const double samples = rng.Uniform(trip.minSamples, trip.maxSamples);
         SCOPED_TRACE("trial " + std::to_string(trial) + ": \"" + data + "\"");
         EXPECT_EQ(
             DecodeText(trip.decode, trip.symbology, Jittered(modules, samples, trip.jitter, rng)),

@@ -4,13 +4,13 @@
 #pragma once
 
 #include "engine/laser.h"
+#include "tests/support/random.h"
 #include "tests/support/render_barcode.h"
 #include "toolbox/fourcc.h"
 
 #include <functional>
 #include <memory>
 #include <optional>
-#include <random>
 #include <span>
 #include <string>
 #include <utility>
@@ -54,7 +54,7 @@ struct RoundTrip {
     bool (*decode)(Laser*) = nullptr;
     OSType symbology = 0;
     // Draws libzint's data and the text the decoder must give for it.
-    std::function<std::pair<std::string, std::string>(std::mt19937&)> draw;
+    std::function<std::pair<std::string, std::string>(TestRandom&)> draw;
     double minRatio = 0, maxRatio = 0; // wide-to-narrow ratio; 0 keeps libzint's
     double jitter = 0.06;              // modules
     double minSamples = 2, maxSamples = 6;

@@ -1,6 +1,5 @@
 // The engine harness for image tests.
 #include "tests/support/scan_harness.h"
-#include "tests/support/scan_event.h"
 
 #include "engine/dispatch.h"
 #include "engine/laser.h"
@@ -23,8 +22,7 @@ std::string CodeName(OSType code) {
 ScanHarness::ScanHarness() {
     const EventTypeSpec types[] = {{kEventClassKestrix, kEventKindScan}};
     InstallEventHandler(target_, types, [this](EventTarget&, Event& event) -> OSStatus {
-        ScanEventRead read = ReadScanEvent(event);
-        reads_.push_back({read.text, read.symbology, framesFed_});
+        reads_.push_back(ReadScanEvent(event, framesFed_));
         return noErr;
     });
     SetTickCount(kStartTick);

@@ -1,9 +1,12 @@
 // A fresh, empty $XDG_CONFIG_HOME for one test: made under the system's
-// temporary folder, removed with everything in it afterwards.
+// temporary folder, removed with everything in it afterwards; and a file's
+// bytes as text, to look at what a test made there.
 #pragma once
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <string>
 
@@ -28,3 +31,8 @@ struct TempConfigHome {
     TempConfigHome(const TempConfigHome&) = delete;
     TempConfigHome& operator=(const TempConfigHome&) = delete;
 };
+
+inline std::string ReadText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}

@@ -340,7 +340,7 @@ TEST_F(Code128, RandomRunTables) {
                       .decode = DecodeBarsCode128,
                       .symbology = kSymbologyCode128,
                       .draw =
-                          [](std::mt19937& rng) {
+                          [](TestRandom& rng) {
                               std::string text;
                               for (int n = 1 + int(rng() % 4); n > 0; --n) {
                                   bool digits = rng() % 2;

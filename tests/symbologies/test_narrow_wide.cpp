@@ -281,7 +281,7 @@ TEST(NarrowWide, DamagedImagesNeverDelivered) {
 
 TEST(NarrowWide, RandomRunTables) {
     ExpectRoundTrips({BARCODE_CODE39, DecodeBarsCode39, kSymbologyCode39,
-                      [](std::mt19937& rng) {
+                      [](TestRandom& rng) {
                           std::string text;
                           for (int n = 1 + int(rng() % 20); n > 0; --n)
                               text += kCode39.alphabet[rng() % 43];
@@ -289,7 +289,7 @@ TEST(NarrowWide, RandomRunTables) {
                       },
                       2.3, 3.0});
     ExpectRoundTrips({BARCODE_CODABAR, DecodeBarsCodabar, kSymbologyCodabar,
-                      [](std::mt19937& rng) {
+                      [](TestRandom& rng) {
                           std::string text(1, kLetters[rng() % 4]);
                           for (int n = 4 + int(rng() % 17); n > 0; --n)
                               text += kCodabar.alphabet[rng() % 16];
@@ -298,7 +298,7 @@ TEST(NarrowWide, RandomRunTables) {
                       },
                       2.3, 3.0});
     ExpectRoundTrips({BARCODE_C25INTER, DecodeBarsInt2of5, kSymbologyInt2of5,
-                      [](std::mt19937& rng) {
+                      [](TestRandom& rng) {
                           std::string digits;
                           for (int n = 2 * (3 + int(rng() % 13)); n > 0; --n)
                               digits += kInt2of5.alphabet[rng() % 10];

@@ -1,7 +1,7 @@
-// The event model: handler order, passing events on, typed parameters, the
-// length-prefixed strings they carry; and the manual event loop on the tick
-// clock: fire order, intervals, removal from inside a callback, a moved next
-// fire.
+// The event model: handler order, passing events on, removal while
+// running; and the manual event loop on the tick clock: fire order,
+// intervals, removal from inside a callback, a moved next fire, the clock's
+// wrap. (Parameters and their strings are read by every harness.)
 #include "toolbox/event_loop.h"
 #include "toolbox/events.h"
 #include "toolbox/str255.h"
@@ -79,48 +79,15 @@ TEST(Events, AHandlerMayRemoveItselfWhileRunning) {
     EXPECT_EQ(runs, 1);
 }
 
-TEST(Str255, LengthPrefixedAndCutAt255) {
-    Str255 s = Str255::From("abc");
-    EXPECT_EQ(s[0], 3);
-    EXPECT_EQ(s[1], 'a');
-    EXPECT_EQ(Str255::From(std::string(300, 'x')).View(), std::string(255, 'x'));
-
-    // Equality sees the length and the valid bytes only, case significant.
+// Two reads confirm each other only when their texts are equal: the length
+// and the valid bytes count, case too, and the rest of the buffer does not.
+TEST(Str255, EqualityIsTheTextsAndCutAt255) {
     Str255 a = Str255::From("AB"), b = Str255::From("ABC");
     b.SetLength(2);
     EXPECT_EQ(a, b);
     EXPECT_FALSE(a == Str255::From("ab"));
     EXPECT_FALSE(a == Str255::From("AB "));
-}
-
-TEST(Events, TypedParameters) {
-    Event event = CreateEvent(kScan.eventClass, kScan.kind);
-    Str255 text = Str255::From("4006381333931");
-    OSType symbology = "ean1"_4cc;
-    ASSERT_EQ(SetEventParameterValue(event, "text"_4cc, typePascalString, text.bytes), noErr);
-    ASSERT_EQ(SetEventParameterValue(event, "symb"_4cc, typeType, symbology), noErr);
-
-    // Read back whole by every harness; here what they never meet: absent,
-    // or asked for as another type.
-    OSType gotSymbology = 0;
-    EXPECT_EQ(GetEventParameterValue(event, "none"_4cc, typeType, gotSymbology),
-              eventParameterNotFoundErr);
-    EXPECT_EQ(GetEventParameterValue(event, "text"_4cc, typeType, gotSymbology),
-              eventParameterNotFoundErr);
-
-    // A short buffer gets what fits and learns the stored size.
-    std::byte small[4];
-    std::size_t size = 0;
-    EXPECT_EQ(GetEventParameter(event, "text"_4cc, typePascalString, small, &size), noErr);
-    EXPECT_EQ(size, 256u);
-    EXPECT_EQ(std::to_integer<int>(small[0]), 13);
-
-    // Setting again replaces.
-    OSType upc = "upca"_4cc;
-    SetEventParameterValue(event, "symb"_4cc, typeType, upc);
-    GetEventParameterValue(event, "symb"_4cc, typeType, gotSymbology);
-    EXPECT_EQ(gotSymbology, "upca"_4cc);
-    EXPECT_EQ(event.parameters.size(), 2u);
+    EXPECT_EQ(Str255::From(std::string(300, 'x')).View(), std::string(255, 'x'));
 }
 
 TEST(EventLoop, RepeatingTimerFiresOnTheTickClockUntilRemoved) {

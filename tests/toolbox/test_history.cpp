@@ -18,13 +18,6 @@ std::vector<std::uint8_t> Bytes(std::string_view text) {
     return {text.begin(), text.end()};
 }
 
-std::string FileText(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 HistoryEntry Entry(std::string text, HistoryDelivery delivery = HistoryDelivery::kTyped) {
     return {1765202769123, 3600, "c128"_4cc, "Code 128", std::move(text), delivery};
 }
@@ -125,7 +118,7 @@ TEST(HistoryFile, RoundTripKeepsTheNewestThousandAndDamagedFilesAreKeptAside) {
         EXPECT_EQ(load.state, HistoryFileState::kKeptAside) << file.size();
         EXPECT_TRUE(load.entries.empty());
         EXPECT_FALSE(std::filesystem::exists(path));
-        EXPECT_EQ(FileText(path.string() + ".damaged"), std::string(file.begin(), file.end()));
+        EXPECT_EQ(ReadText(path.string() + ".damaged"), std::string(file.begin(), file.end()));
     }
 }
 

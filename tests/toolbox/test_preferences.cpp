@@ -1,6 +1,7 @@
 // The preferences file: the store's round trip, files that must read as
 // empty and stay untouched until the next save, and writes that either
 // replace the file whole or leave it as it was.
+#include "tests/support/random.h"
 #include "tests/support/temp_config_home.h"
 #include "toolbox/files.h"
 #include "toolbox/preferences.h"
@@ -8,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <random>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -96,7 +96,7 @@ TEST(Preferences, DamagedFilesReadAsEmptyAndStayUntilTheNextSave) {
         b[at] ^= 0x01;
         return b;
     };
-    std::mt19937 random(7);
+    TestRandom random(7);
     Bytes noise(200);
     for (auto& b : noise) b = std::uint8_t(random());
     const std::pair<const char*, Bytes> cases[] = {

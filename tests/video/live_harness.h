@@ -42,7 +42,7 @@ class LiveHarness {
     ScannerInstance* Instance() { return instance_.get(); }
     ManualEventLoop& Loop() { return loop_; }
     std::uint32_t& Pixel(int x, int y);
-    const std::vector<ScanEventRead>& Reads() const { return reads_; }
+    const std::vector<ScanRead>& Reads() const { return reads_; }
     int Redraws() const;
 
     // Lets the loop keep pace with the real clock (for sources that play at
@@ -56,5 +56,5 @@ class LiveHarness {
     EventTarget target_;
     ManualEventLoop loop_;
     InstancePtr instance_;
-    std::vector<ScanEventRead> reads_;
+    std::vector<ScanRead> reads_;
 };

@@ -3,7 +3,7 @@
 // or never start.
 #include "tests/video/live_harness.h"
 
-#include "tests/support/png_writer.h"
+#include "tests/support/media.h"
 #include "tests/support/render_barcode.h"
 #include "tests/support/temp_config_home.h"
 #include "video/gst_capture.h"
@@ -20,13 +20,15 @@ TEST(Capture, BarcodeFramesThroughGStreamerBecomeScanEvents) {
     TempConfigHome dir;
     RenderOptions look;
     look.pixelsPerModule = 3.0;
-    ASSERT_TRUE(WritePng(Frame{}, dir.path / "picture0.png"));
-    ASSERT_TRUE(
-        WritePng(RenderBarcode(BARCODE_EANX, "590123412345", look), dir.path / "picture1.png"));
+    ASSERT_EQ(EncodePicture(Frame{}, dir.path / "picture0.png"), "");
+    ASSERT_EQ(
+        EncodePicture(RenderBarcode(BARCODE_EANX, "590123412345", look), dir.path / "picture1.png"),
+        "");
     look.seed = 2;
     look.angleDegrees = 12;
-    ASSERT_TRUE(
-        WritePng(RenderBarcode(BARCODE_EANX, "400638133393", look), dir.path / "picture2.png"));
+    ASSERT_EQ(
+        EncodePicture(RenderBarcode(BARCODE_EANX, "400638133393", look), dir.path / "picture2.png"),
+        "");
     // The first code for 10 frames, nothing beyond the 2-second hold, the
     // second code for 10: 0000.png ... as links to the pictures, 30 a second.
     std::vector<int> sequence(10, 1);

@@ -1,13 +1,19 @@
 // Snapshots: the first free "Kestrix Image N.png" on the Desktop, the PNG
-// read back, and without a Desktop the pictures or the home folder. The beep: silent without a
-// file, never in the way.
+// read back, and without a Desktop the pictures or the home folder. The beep:
+// silent without a file, never waiting for the audio device.
 #include "tests/video/live_harness.h"
 
 #include "tests/support/temp_config_home.h"
 #include "video/cairo_ptr.h"
 #include "video/live_video.h"
 
+#include <gst/base/gstbasesink.h>
+#include <gst/gst.h>
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include <cstdlib>
 #include <filesystem>
@@ -63,13 +69,60 @@ TEST(Export, WritesTheFirstFreeNumberAsA640x480PngOnTheUsersDesktop) {
     setenv("HOME", savedHome.c_str(), 1);
 }
 
-TEST(Sound, AMissingSoundIsSilentAndTheBeepNeverWaits) {
+namespace {
+
+// An audio device that is slow to open and counts the buffers it plays:
+// ranked above every real one, so the beep's player (autoaudiosink) takes it.
+constexpr gulong kOpenMicroseconds = 1'500'000;
+std::atomic<int> played{0};
+
+struct SlowSink {
+    GstBaseSink parent;
+};
+struct SlowSinkClass {
+    GstBaseSinkClass parent_class;
+};
+G_DEFINE_TYPE(SlowSink, slow_sink, GST_TYPE_BASE_SINK)
+
+void slow_sink_init(SlowSink*) {}
+
+void slow_sink_class_init(SlowSinkClass* type) {
+    static GstStaticPadTemplate pad =
+        GST_STATIC_PAD_TEMPLATE("sink", GST_PAD_SINK, GST_PAD_ALWAYS, GST_STATIC_CAPS_ANY);
+    gst_element_class_add_static_pad_template(GST_ELEMENT_CLASS(type), &pad);
+    gst_element_class_set_static_metadata(GST_ELEMENT_CLASS(type), "Slow audio device",
+                                          "Sink/Audio", "Opens slowly, plays nothing", "Kestrix");
+    GST_BASE_SINK_CLASS(type)->start = [](GstBaseSink*) -> gboolean {
+        g_usleep(kOpenMicroseconds);
+        return TRUE;
+    };
+    GST_BASE_SINK_CLASS(type)->render = [](GstBaseSink*, GstBuffer*) {
+        ++played;
+        return GST_FLOW_OK;
+    };
+}
+
+} // namespace
+
+TEST(Sound, AMissingSoundIsSilentAndTheBeepNeverWaitsForTheDevice) {
     EXPECT_EQ(AppGetMovieFromBundle("NoSuchSound"), nullptr);
     AppPlayMovieAsync(nullptr);
     AppDisposeMovie(nullptr);
+
+    gst_init(nullptr, nullptr);
+    ASSERT_TRUE(gst_element_register(nullptr, "kestrixslowsink", GST_RANK_PRIMARY + 100,
+                                     slow_sink_get_type()));
     Movie* beep = AppGetMovieFromBundle("Beep");
     ASSERT_NE(beep, nullptr);
-    AppPlayMovieAsync(beep); // here there may be no audio device at all
-    AppPlayMovieAsync(beep);
+    for (int i = 0; i < 2; ++i) { // the first beep opens the device, the second plays meanwhile
+        const auto start = std::chrono::steady_clock::now();
+        AppPlayMovieAsync(beep);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+    }
+    EXPECT_EQ(played, 0); // the device is still opening: the calls did not wait for it
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (played == 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_GT(played, 0); // and then the beep played
     AppDisposeMovie(beep);
 }
