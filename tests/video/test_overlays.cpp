@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 
 namespace {
@@ -116,4 +117,17 @@ TEST_F(Overlays, ConfirmationFadesFrom60To90Ticks) {
     EXPECT_NEAR(BoxGreyAt(75), 0.3 * 255 * std::cos(std::acos(-1.0) / 4), 2);
     EXPECT_EQ(BoxGreyAt(90), 0);
     EXPECT_EQ(BoxGreyAt(120), 0);
+}
+
+// The box shows a read's text as every delivery has it, UTF-8 ("Grüße" from
+// a Code 128 with FNC4); a byte that begins no UTF-8 sequence is Mac Roman.
+TEST(OverlayText, TheBoxShowsTheReadAsUtf8) {
+    std::array<char, 64> out{};
+    MacRomanToUtf8("Gr\xc3\xbc\xc3\x9f"
+                   "e",
+                   out);
+    EXPECT_STREQ(out.data(), "Gr\xc3\xbc\xc3\x9f"
+                             "e");
+    MacRomanToUtf8("\x8a", out);
+    EXPECT_STREQ(out.data(), "\xc3\xa4");
 }
