@@ -103,27 +103,6 @@ TEST(Lasers, ATurnCrossesTheCentreInEveryDirectionAtOneDegreeSpacing) {
     EXPECT_LE(widest, 1.2);
 }
 
-TEST(Lasers, PositionIsClampedAndStepsAlongTheLongAxis) {
-    auto s = Instance();
-    std::unique_ptr<Laser> l(NewLaser(s.get(), -1, -5, 10, 700, 10));
-    EXPECT_EQ(RowOf(l.get()), (Row{0, 10, 639, 10, 639}));
-    EXPECT_EQ(l->stepX, 1.0);
-    EXPECT_EQ(l->stepY, 0.0);
-
-    SetLaserPosition(s.get(), l.get(), 320, 479, 320, 0);
-    EXPECT_EQ(l->sampleCount, 479);
-    EXPECT_EQ(l->stepY, -1.0);
-    EXPECT_EQ(l->stepX, 0.0);
-
-    SetLaserPosition(s.get(), l.get(), 10, 10, 110, 110); // a tie takes y
-    EXPECT_EQ(l->stepY, 1.0);
-    EXPECT_EQ(l->stepX, 1.0);
-    EXPECT_EQ(l->sampleCount, 100);
-
-    SetLaserPosition(s.get(), l.get(), 50, 60, 50, 60);
-    EXPECT_EQ(l->sampleCount, 0);
-}
-
 TEST(Sensor, RunTablesOfSteps) {
     auto s = Instance();
     // A dark run farther than 32 samples from any contrast counts as light.

@@ -118,13 +118,6 @@ TEST(SettingsStore, RoundTripThroughThePreferencesFile) {
         void (*change)(ScannerInstance*);
     };
     const Case cases[] = {
-        {"the usual choices",
-         [](ScannerInstance* s) {
-             s->showTarget = true;
-             s->enableCode128 = true;
-             s->supplementMode = kSupplementRequire;
-             s->focusDistance = 0.35;
-         }},
         {"everything turned over",
          [](ScannerInstance* s) {
              for (std::uint8_t* b :
