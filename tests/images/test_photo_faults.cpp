@@ -208,7 +208,7 @@ TEST(PhotoFaults, EachDeliversExactlyItsText) {
 }
 
 // The camera's reading of codes held where the aimed lasers do not read
-// them, as 20-frame clips with jitter, gain and noise: each delivers
+// them, as 30-frame clips with jitter, gain and noise: each delivers
 // exactly its text, first and only, from the slices of the whole-picture
 // sweep. As stills, kestrix-scan's sweep reads them too. A text needs two
 // lines of the sweep, or one and a line 2 to 3 pixels beside it; a UPC-E
