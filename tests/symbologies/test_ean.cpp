@@ -65,10 +65,12 @@ enum class Decoder { EAN13, EAN8, UPCE };
 struct Setting {
     bool ean13 = true, upca = true;
     OSType supplement = kSupplementIgnore;
+    bool harder = false; // read harder: the table's ends are the frame's border
 };
 constexpr Setting kEan13Off{.ean13 = false}, kUpcaOff{.upca = false};
 constexpr Setting kRequired{.supplement = kSupplementRequire};
 constexpr Setting kOptional{.supplement = kSupplementOptional};
+constexpr Setting kRequiredAtBorder{.supplement = kSupplementRequire, .harder = true};
 
 struct RunCase {
     const char* why;
@@ -86,6 +88,7 @@ std::optional<std::string> Read(const RunCase& c) {
     SetOSTypeInfo(in, kKeySupplement, c.setting.supplement);
     auto laser = MakeLaser();
     LoadRuns(*laser, Scaled(c.modules, c.samples));
+    laser->rules = c.setting.harder ? kRulesHard : kRulesPrinted;
     const bool read = c.decoder == Decoder::EAN8   ? DecodeBarsEAN8(laser.get())
                       : c.decoder == Decoder::UPCE ? DecodeUPCE(laser.get())
                                                    : DecodeEAN13(laser.get());
@@ -290,6 +293,15 @@ TEST(EAN, RunTablesAtTheLimitsOfTheRules) {
         // code on the label.
         {"an add-on that does not read, optional", Decoder::EAN13,
          ReversedGroup(Ean13(11, 7, "12"), 64, 4), none, kOptional},
+        // The frame's border ends an add-on only after 3 of its modules of
+        // space (bars cut there leave at most a delineator's one), and
+        // never right after a fifth digit, which may be cut.
+        {"a two-digit add-on 3 modules before the border", Decoder::EAN13,
+         Then(Ean13(11, 0, "12"), {3}), "ean1:4006381333931 12", kRequiredAtBorder},
+        {"a two-digit add-on 1 module before the border", Decoder::EAN13,
+         Then(Ean13(11, 0, "12"), {1}), none, kRequiredAtBorder},
+        {"a five-digit add-on 1 module before the border", Decoder::EAN13,
+         Then(Ean13(11, 0, "54321"), {1}), none, kRequiredAtBorder},
     };
     for (const RunCase& c : cases) EXPECT_EQ(Read(c), c.want) << c.why;
 
