@@ -46,10 +46,10 @@ std::uint64_t Family(const std::string& name);
 void DumpFrame(const Frame& frame, const std::string& name);
 
 // A webcam clip of the symbol held still by hand: frames times the same
-// scene, each moved by up to 1.5 pixels either way, its gain within 7 %
-// and sensor noise of sigma 5 drawn anew.
+// scene, each moved by up to `jitter` pixels either way, its gain within
+// 7 % and sensor noise of sigma 5 drawn anew.
 std::vector<Frame> LiveClip(int zintSymbology, std::string_view data, const RenderOptions& look,
-                            int frames = 20);
+                            int frames = 20, double jitter = 1.5);
 
 // The clip's frames to a fresh harness as the camera gives them (every
 // symbology on, add-ons optional), and the still (its first frame) as
@@ -74,7 +74,8 @@ struct SymbolRow {
 // `alsoOn` names switches turned on beside the eight symbologies.
 void ExpectRowsDelivered(const std::string& family, int zintSymbology, OSType symbology,
                          const std::vector<SymbolRow>& rows, int variations,
-                         std::initializer_list<OSType> alsoOn = {});
+                         std::initializer_list<OSType> alsoOn = {},
+                         OSType supplement = kSupplementIgnore);
 
 struct DamageTable {
     std::string family;
@@ -99,13 +100,6 @@ void ExpectDamageNeverDelivered(const DamageTable& table);
 std::string RandomText(TestRandom& random, const std::string& alphabet, int length);
 std::string RandomDigits(TestRandom& random, int count);
 std::string RandomUpcE(TestRandom& random);
-
-// The EAN/UPC image tables: thirty libzint-drawn symbols of the kind with
-// add-ons of addOnDigits (0, 2 or 5), each shown for one turn under every
-// combination of the EAN-13 switch and the add-on mode, must give exactly
-// the read those settings prescribe, or none.
-enum class EanKind { EAN13, UPCA, EAN8, UPCE };
-void ExpectEanReadsUnderEachSetting(EanKind kind, int addOnDigits);
 
 // What the scanner must report, worked out from the barcode standards alone,
 // never from the scanner's own decoders. The EAN/UPC check digit of a payload

@@ -141,6 +141,13 @@ TEST_F(Code128, RunTablesAtTheLimitsOfTheRules) {
     for (std::size_t i = 1; i + 1 < inked.size(); ++i) inked[i] += i % 2 == 1 ? 0.25 : -0.25;
     blotted[9] += 2.0;
     blotted[10] -= 2.0;
+    // The "Q" (runs 7 to 12) scaled as a whole: its own edges still match,
+    // but it is no longer 11 of the symbol's modules.
+    auto widerQ = [&](double f) {
+        std::vector<double> runs = Modules(q1);
+        for (std::size_t i = 7; i <= 12; ++i) runs[i] *= f;
+        return runs;
+    };
     // Widths 2.5 1 1 2.5 1.5 2.5 put the leading-edge distances half way
     // between those of value 24 (4, 3) and value 39 (3, 4), whose trailing
     // distances (2, 4) both match exactly: the two score alike, and the tie
@@ -193,6 +200,8 @@ TEST_F(Code128, RunTablesAtTheLimitsOfTheRules) {
         {"read backwards", Reversed(k7), 3, none},
         {"ink spread of a quarter module", inked, 3, "K7"},
         {"a bar two modules too wide", blotted, 3, none},
+        {"a character 1.2 times as wide", widerQ(1.2), 3, "Q1"},
+        {"a character 1.3 times as wide", widerQ(1.3), 3, none},
         {"edges at 0.86 of a V's", ShrunkV(0.86), 2, "V"},
         {"edges at 0.84 of a V's", ShrunkV(0.84), 2, none},
         {"a tie with the check of the lower value", OneCharacter(tie, 24), 2, "8"},

@@ -61,51 +61,79 @@ std::vector<double> Then(std::vector<double> runs, std::initializer_list<double>
     return runs;
 }
 
-enum class Decoder { EAN13, EAN13WithAddOn, EAN13WithUPCAOff, EAN8, UPCE };
+enum class Decoder { EAN13, EAN8, UPCE };
+
+// The switches a case is read with.
+struct Setting {
+    bool ean13 = true, upca = true;
+    OSType supplement = kSupplementIgnore;
+    bool harder = false; // read harder: the table's ends are the frame's border
+};
+constexpr Setting kEan13Off{.ean13 = false}, kUpcaOff{.upca = false};
+constexpr Setting kRequired{.supplement = kSupplementRequire};
+constexpr Setting kOptional{.supplement = kSupplementOptional};
+constexpr Setting kRequiredAtBorder{.supplement = kSupplementRequire, .harder = true};
 
 struct RunCase {
     const char* why;
     Decoder decoder;
     std::vector<double> modules;
-    std::optional<std::string> want;
+    std::optional<std::string> want; // "ean1:4006381333931"
+    Setting setting = {};
     double samples = 3;
 };
 
 std::optional<std::string> Read(const RunCase& c) {
-    switch (c.decoder) {
-    case Decoder::EAN8:
-        return DecodeModules(DecodeBarsEAN8, kSymbologyEAN8, c.modules, c.samples);
-    case Decoder::UPCE:
-        return DecodeModules(DecodeUPCE, kSymbologyUPCE, c.modules, c.samples);
-    case Decoder::EAN13WithUPCAOff: { // UPC-A is read whatever its switch while EAN-13 is on
-        SetBooleanInfo(Instance(), kKeyUPCA, 0);
-        auto text = DecodeModules(DecodeEAN13, kSymbologyUPCA, c.modules, c.samples);
-        SetBooleanInfo(Instance(), kKeyUPCA, 1);
-        return text;
-    }
-    case Decoder::EAN13WithAddOn: {
-        SetOSTypeInfo(Instance(), kKeySupplement, kSupplementRequire);
-        auto text = DecodeModules(DecodeEAN13, kSymbologyEAN13, c.modules, c.samples);
-        SetOSTypeInfo(Instance(), kKeySupplement, kSupplementIgnore);
-        return text;
-    }
-    default:
-        return DecodeModules(DecodeEAN13, kSymbologyEAN13, c.modules, c.samples);
-    }
+    ScannerInstance* in = Instance();
+    SetBooleanInfo(in, kKeyEAN13, c.setting.ean13);
+    SetBooleanInfo(in, kKeyUPCA, c.setting.upca);
+    SetOSTypeInfo(in, kKeySupplement, c.setting.supplement);
+    auto laser = MakeLaser();
+    LoadRuns(*laser, Scaled(c.modules, c.samples));
+    laser->rules = c.setting.harder ? kRulesHard : kRulesPrinted;
+    const bool read = c.decoder == Decoder::EAN8   ? DecodeBarsEAN8(laser.get())
+                      : c.decoder == Decoder::UPCE ? DecodeUPCE(laser.get())
+                                                   : DecodeEAN13(laser.get());
+    SetBooleanInfo(in, kKeyEAN13, 1);
+    SetBooleanInfo(in, kKeyUPCA, 1);
+    SetOSTypeInfo(in, kKeySupplement, kSupplementIgnore);
+    if (!read) return std::nullopt;
+    return FourCCToString(laser->symbology) + ":" + laser->text.ToString();
 }
 
 } // namespace
 
-class EanImages : public testing::TestWithParam<std::tuple<EanKind, int>> {};
-
-TEST_P(EanImages, ReadUnderEachSetting) {
-    ExpectEanReadsUnderEachSetting(std::get<0>(GetParam()), std::get<1>(GetParam()));
+// libzint-drawn symbols of each kind, with and without add-ons, at angles
+// round the whole circle: each delivered exactly once, with its add-on when
+// add-ons are optional.
+TEST(EAN, ImagesDelivered) {
+    TestRandom random(2026);
+    std::vector<SymbolRow> ean13, upca, ean8, upce, ean13AddOn, upcaAddOn;
+    for (int i = 0; i < 4; ++i) {
+        std::string p = std::string(1, char('1' + random.Int(0, 8))) + RandomDigits(random, 11);
+        ean13.push_back({p, p + EanCheckDigit(p)});
+        p = RandomDigits(random, 11);
+        upca.push_back({p, "0" + p + EanCheckDigit(p)});
+        p = RandomDigits(random, 7);
+        ean8.push_back({p, p + EanCheckDigit(p)});
+        p = RandomUpcE(random);
+        const std::string expanded = ExpandUpcE(p);
+        upce.push_back({p, "0" + expanded + EanCheckDigit(expanded)});
+        const std::string addOn = RandomDigits(random, i % 2 ? 5 : 2);
+        p = "9" + RandomDigits(random, 11);
+        ean13AddOn.push_back({p + "+" + addOn, p + EanCheckDigit(p) + " " + addOn});
+        p = RandomDigits(random, 11);
+        upcaAddOn.push_back({p + "+" + addOn, "0" + p + EanCheckDigit(p) + " " + addOn});
+    }
+    ExpectRowsDelivered("EAN13", BARCODE_EANX, kSymbologyEAN13, ean13, 5);
+    ExpectRowsDelivered("UPCA", BARCODE_UPCA, kSymbologyUPCA, upca, 5);
+    ExpectRowsDelivered("EAN8", BARCODE_EANX, kSymbologyEAN8, ean8, 5);
+    ExpectRowsDelivered("UPCE", BARCODE_UPCE, kSymbologyUPCE, upce, 5);
+    ExpectRowsDelivered("EAN13AddOn", BARCODE_EANX, kSymbologyEAN13, ean13AddOn, 3, {},
+                        kSupplementOptional);
+    ExpectRowsDelivered("UPCAAddOn", BARCODE_UPCA, kSymbologyUPCA, upcaAddOn, 3, {},
+                        kSupplementOptional);
 }
-
-INSTANTIATE_TEST_SUITE_P(EAN, EanImages,
-                         testing::Combine(testing::Values(EanKind::EAN13, EanKind::UPCA,
-                                                          EanKind::EAN8, EanKind::UPCE),
-                                          testing::Values(0, 2, 5)));
 
 TEST(EAN, DamagedImagesNeverDelivered) {
     for (auto [family, zint, length] :
@@ -168,30 +196,37 @@ TEST(EAN, AddOnCutByTheFrameNeverReadsAsAnother) {
 
 // A second analysis' run table whose edges spell an EAN-13 that the laser's
 // grey levels do not show, as a book cover's blurred 9780201752847 was read
-// as 4184202752847 (its check digit fits): refused. The same edges over
-// grey levels that show them read.
+// as 4184202752847 (its check digit fits), or whose quiet zone the grey
+// levels show a bar in (an analysis that dropped its weak edges): refused.
+// The same edges over grey levels that show them read.
 TEST(EAN, ReadHarderDigitsMustFitTheGreyLevels) {
-    auto laserFor = [](const char* edges, const char* grey) {
+    auto read = [](const char* edges, std::vector<double> grey) -> std::optional<std::string> {
         auto laser = MakeLaser();
         LoadRuns(*laser, Scaled(ZintRuns(BARCODE_EANX, edges, 11, 9), 3));
         int n = 0;
         bool bar = false;
-        for (double modules : ZintRuns(BARCODE_EANX, grey, 11, 9)) {
+        for (double modules : grey) {
             for (int k = 0; k < int(3 * modules); ++k) laser->samples[n++] = bar ? 250 : 900;
             bar = !bar;
         }
         laser->samplesTaken = n;
         laser->rules = kRulesSecondLook;
-        return laser;
+        if (!DecodeEAN13(laser.get())) return std::nullopt;
+        return laser->text.ToString();
     };
-    EXPECT_FALSE(DecodeEAN13(laserFor("418420275284", "978020175284").get()));
-    auto right = laserFor("978020175284", "978020175284");
-    ASSERT_TRUE(DecodeEAN13(right.get()));
-    EXPECT_EQ(right->text.ToString(), "9780201752847");
+    const std::vector<double> printed = ZintRuns(BARCODE_EANX, "978020175284", 11, 9);
+    EXPECT_EQ(read("418420275284", printed), std::nullopt);
+    EXPECT_EQ(read("978020175284", printed), "9780201752847");
+    std::vector<double> barInQuietZone = printed;
+    barInQuietZone[0] = 2.5;
+    barInQuietZone.insert(barInQuietZone.begin(), {7, 1.5});
+    EXPECT_EQ(read("978020175284", barInQuietZone), std::nullopt);
 }
 
 TEST(EAN, RunTablesAtTheLimitsOfTheRules) {
-    const std::optional<std::string> none, ean13 = "4006381333931";
+    const std::optional<std::string> none, ean13 = "ean1:4006381333931";
+    const std::vector<double> upca = ZintRuns(BARCODE_UPCA, "01234567890", 11, 7);
+    const std::vector<double> ean8 = ZintRuns(BARCODE_EANX, "9638507", 9, 9);
     const RunCase cases[] = {
         {"as printed", Decoder::EAN13, Ean13(), ean13},
         {"trailing quiet zone as the laser's last run", Decoder::EAN13, Ean13(11, 9), ean13},
@@ -215,33 +250,60 @@ TEST(EAN, RunTablesAtTheLimitsOfTheRules) {
          Changed(Ean13(6, 7), [](auto& r) { r[1] = r[3] = 0.9, r[2] = 1.1; }), ean13},
         // The six left digits of a UPC-A (first digit 0: all odd) turned
         // even: a parity pattern that no first digit has.
-        {"all left parities even", Decoder::EAN13,
-         ParitiesTurned(ZintRuns(BARCODE_UPCA, "01234567890", 11, 7), 4, 6), none},
+        {"all left parities even", Decoder::EAN13, ParitiesTurned(upca, 4, 6), none},
+
+        // The switches: UPC-A is read with 13 digits while EAN-13 is on,
+        // whatever its own switch, else with its 12; so is a UPC-E's expansion.
+        {"UPC-A", Decoder::EAN13, upca, "upca:0012345678905"},
+        {"UPC-A with EAN-13 off", Decoder::EAN13, upca, "upca:012345678905", kEan13Off},
+        {"UPC-A with its switch off", Decoder::EAN13, upca, "upca:0012345678905", kUpcaOff},
+        {"EAN-13 with EAN-13 off", Decoder::EAN13, Ean13(), none, kEan13Off},
+        {"UPC-E with EAN-13 off", Decoder::UPCE, UpcE(), "upce:012345000058", kEan13Off},
 
         // 4 + 4 k is the first run of left digit k; an EAN-8 has no even left digit.
-        {"UPC-A with its switch off", Decoder::EAN13WithUPCAOff,
-         ZintRuns(BARCODE_UPCA, "01234567890", 11, 7), "0012345678905"},
-        {"EAN-8 as printed", Decoder::EAN8, ZintRuns(BARCODE_EANX, "9638507", 9, 9), "96385074"},
-        {"EAN-8 with even left digits", Decoder::EAN8,
-         ParitiesTurned(ZintRuns(BARCODE_EANX, "9638507", 9, 9), 4, 4), none},
+        {"EAN-8 as printed", Decoder::EAN8, ean8, "ean8:96385074"},
+        {"EAN-8 with even left digits", Decoder::EAN8, ParitiesTurned(ean8, 4, 4), none},
+        // Right digits 1 and 2 swapped: 96385704 fails its check digit.
+        {"EAN-8 with a wrong check digit", Decoder::EAN8,
+         Changed(ean8, [](auto& r) { std::swap_ranges(&r[29], &r[33], &r[33]); }), none},
 
-        {"UPC-E as printed", Decoder::UPCE, UpcE(), "0012345000058"},
-        {"UPC-E trailing quiet zone of 6.5", Decoder::UPCE, UpcE(6.5), "0012345000058"},
+        {"UPC-E as printed", Decoder::UPCE, UpcE(), "upce:0012345000058"},
+        {"UPC-E trailing quiet zone of 6.5", Decoder::UPCE, UpcE(6.5), "upce:0012345000058"},
         {"UPC-E trailing quiet zone of 5", Decoder::UPCE, UpcE(5), none},
         // At 0.9 samples a module every guard bar truncates to zero: nothing
         // is read however the digits happen to match.
-        {"UPC-E at 0.9 samples a module", Decoder::UPCE, UpcE(), none, 0.9},
+        {"UPC-E at 0.9 samples a module", Decoder::UPCE, UpcE(), none, {}, 0.9},
         // All six parities swapped say number system 1 with the same check
         // digit, which no longer fits the expansion.
         {"UPC-E with every parity swapped", Decoder::UPCE, ParitiesTurned(UpcE(), 4, 6), none},
 
-        {"two-digit add-on", Decoder::EAN13WithAddOn, Ean13(11, 7, "12"), "4006381333931 12"},
-        {"a bar right after a five-digit add-on", Decoder::EAN13WithAddOn,
-         Then(Ean13(11, 0, "54321"), {1, 1, 7}), "4006381333931 54321"},
-        {"a bar right after a two-digit add-on", Decoder::EAN13WithAddOn,
-         Then(Ean13(11, 0, "34"), {2, 2, 7}), none},
-        {"the add-on's first digit in the wrong parity", Decoder::EAN13WithAddOn,
-         ReversedGroup(Ean13(11, 7, "12"), 64, 4), none},
+        // Add-ons: ignored, required or optional.
+        {"two-digit add-on ignored", Decoder::EAN13, Ean13(11, 7, "12"), ean13},
+        {"two-digit add-on", Decoder::EAN13, Ean13(11, 7, "12"), "ean1:4006381333931 12",
+         kRequired},
+        {"no add-on where one is required", Decoder::EAN13, Ean13(), none, kRequired},
+        {"no add-on where one is optional", Decoder::EAN13, Ean13(), ean13, kOptional},
+        {"five-digit add-on, optional", Decoder::EAN13, Ean13(11, 7, "54321"),
+         "ean1:4006381333931 54321", kOptional},
+        {"a bar right after a five-digit add-on", Decoder::EAN13,
+         Then(Ean13(11, 0, "54321"), {1, 1, 7}), "ean1:4006381333931 54321", kRequired},
+        {"a bar right after a two-digit add-on", Decoder::EAN13,
+         Then(Ean13(11, 0, "34"), {2, 2, 7}), none, kRequired},
+        {"the add-on's first digit in the wrong parity", Decoder::EAN13,
+         ReversedGroup(Ean13(11, 7, "12"), 64, 4), none, kRequired},
+        // Its bars are in view but do not read: the number alone is not the
+        // code on the label.
+        {"an add-on that does not read, optional", Decoder::EAN13,
+         ReversedGroup(Ean13(11, 7, "12"), 64, 4), none, kOptional},
+        // The frame's border ends an add-on only after 3 of its modules of
+        // space (bars cut there leave at most a delineator's one), and
+        // never right after a fifth digit, which may be cut.
+        {"a two-digit add-on 3 modules before the border", Decoder::EAN13,
+         Then(Ean13(11, 0, "12"), {3}), "ean1:4006381333931 12", kRequiredAtBorder},
+        {"a two-digit add-on 1 module before the border", Decoder::EAN13,
+         Then(Ean13(11, 0, "12"), {1}), none, kRequiredAtBorder},
+        {"a five-digit add-on 1 module before the border", Decoder::EAN13,
+         Then(Ean13(11, 0, "54321"), {1}), none, kRequiredAtBorder},
     };
     for (const RunCase& c : cases) EXPECT_EQ(Read(c), c.want) << c.why;
 
@@ -250,7 +312,7 @@ TEST(EAN, RunTablesAtTheLimitsOfTheRules) {
         auto cut = Ean13(11, 7, "34567");
         cut.resize(62 + 6 * digits);
         cut.push_back(9);
-        EXPECT_EQ(Read({"", Decoder::EAN13WithAddOn, cut, none}), none) << digits << " digits";
+        EXPECT_EQ(Read({"", Decoder::EAN13, cut, none, kRequired}), none) << digits << " digits";
     }
     // Left-half parities that no first digit has, and a UPC-E parity that
     // no check digit has.
@@ -299,7 +361,7 @@ TEST(EAN, ReadBackwardsOrTooFineNeverAnotherNumber) {
 }
 
 TEST(EAN, RandomSymbolsWithJitterRoundTrip) {
-    const unsigned seed = TestSeed(std::random_device{}());
+    const unsigned seed = TestSeed(20261208);
     SCOPED_TRACE("seed " + std::to_string(seed) + " (set KESTRIX_TEST_SEED to replay)");
     std::mt19937 rng(seed);
     // Each edge moves by up to a tenth of a module, and ink spread widens

@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <map>
 #include <string>
 
@@ -75,4 +77,17 @@ TEST_F(Overlays, ConfirmationShowsInWhiteOnGreyUntilItFadesOutAfterTwoSeconds) {
     // No text and the longest text get their box too.
     EXPECT_NEAR(boxGrey(Confirmation("", 0)), 0.3 * 255, 1);
     EXPECT_NEAR(boxGrey(Confirmation(std::string(255, 'W'), 0)), 0.3 * 255, 1);
+}
+
+// The box shows a read's text as every delivery has it, UTF-8 ("Grüße" from
+// a Code 128 with FNC4); a byte that begins no UTF-8 sequence is Mac Roman.
+TEST(OverlayText, TheBoxShowsTheReadAsUtf8) {
+    std::array<char, 64> out{};
+    MacRomanToUtf8("Gr\xc3\xbc\xc3\x9f"
+                   "e",
+                   out);
+    EXPECT_STREQ(out.data(), "Gr\xc3\xbc\xc3\x9f"
+                             "e");
+    MacRomanToUtf8("\x8a", out);
+    EXPECT_STREQ(out.data(), "\xc3\xa4");
 }
