@@ -4,6 +4,7 @@
 // scan on many frames.
 #include "tests/support/plain_sensor.h"
 
+#include "engine/decode.h"
 #include "engine/laser.h"
 #include "engine/scanner_instance.h"
 #include "engine/sensor.h"
@@ -183,7 +184,7 @@ TEST(Sensor, EdgesOfALowContrastSymbol) {
             AnalyzeSensor(s.get(), laser.get());
             AnalyzeSamplesEdges(laser.get(), laser->samples, laser->samplesTaken);
             laser->rules = kRulesSecondLook;
-            EXPECT_TRUE(DecodeBarsEAN13(s.get(), laser.get())) << contrast;
+            EXPECT_TRUE(DecodeBarsEAN13(DecodeOptionsOf(s.get()), laser.get())) << contrast;
             EXPECT_EQ(laser->text.ToString(), "5901234123457");
         }
     }
