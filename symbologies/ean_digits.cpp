@@ -49,6 +49,26 @@ bool AddOnEndsBeforeBorder(const Laser* laser, int f) {
     return W(laser, f + 4) >= kMinBorderQuietModules * module;
 }
 
+// The pattern of a digit table whose three edge distances fit a, b and c
+// best (c after the last element of the digit before, `carry`), and its
+// score out of 3.
+struct DigitMatch {
+    double score = 0.0;
+    int pattern = 0;
+};
+template <std::size_t N>
+DigitMatch BestDigit(double a, double b, double c, const std::array<double, N>& leading,
+                     const std::array<double, N>& trailing, const std::array<double, N>& first,
+                     double carry) {
+    DigitMatch best;
+    for (int k = 0; k < int(N); ++k) {
+        double score = ApproxScore(a, leading[k]) + ApproxScore(b, trailing[k]) +
+                       ApproxScore(c, first[k] + carry);
+        if (score > best.score) best = {score, k};
+    }
+    return best;
+}
+
 } // namespace
 
 bool DetectLeftDigitAndParity(Laser* laser, std::int32_t i, std::uint8_t* parity,
@@ -58,14 +78,8 @@ bool DetectLeftDigitAndParity(Laser* laser, std::int32_t i, std::uint8_t* parity
     double b = (P(laser, i + 4) - P(laser, i + 2)) * s; // second space + second bar
     double c = (P(laser, i + 1) - P(laser, i - 1)) * s; // previous bar + first space
 
-    double best = 0.0;
-    int match = 0;
-    for (int k = 0; k < 20; ++k) {
-        double score = ApproxScore(a, ean::leftLeadingEdges[k]) +
-                       ApproxScore(b, ean::leftTrailingEdges[k]) +
-                       ApproxScore(c, ean::leftFirstSpace[k] + laser->lastBarWidth);
-        if (score > best) best = score, match = k;
-    }
+    const auto [best, match] = BestDigit(a, b, c, ean::leftLeadingEdges, ean::leftTrailingEdges,
+                                         ean::leftFirstSpace, laser->lastBarWidth);
     if (best < MinDigitScore(laser)) return false;
     laser->lastBarWidth = ean::leftLastBar[match];
     *parity = match >= 10 ? 1 : 0;
@@ -79,14 +93,8 @@ bool DetectRightDigit(Laser* laser, std::int32_t i, std::int32_t position) {
     double b = (P(laser, i + 3) - P(laser, i + 1)) * s; // first space + second bar
     double c = (P(laser, i + 1) - P(laser, i - 1)) * s; // previous space + first bar
 
-    double best = 0.0;
-    int match = 0;
-    for (int d = 0; d < 10; ++d) {
-        double score = ApproxScore(a, ean::rightLeadingEdges[d]) +
-                       ApproxScore(b, ean::rightTrailingEdges[d]) +
-                       ApproxScore(c, ean::rightFirstBar[d] + laser->lastSpaceWidth);
-        if (score > best) best = score, match = d;
-    }
+    const auto [best, match] = BestDigit(a, b, c, ean::rightLeadingEdges, ean::rightTrailingEdges,
+                                         ean::rightFirstBar, laser->lastSpaceWidth);
     if (best < MinDigitScore(laser)) return false;
     laser->lastSpaceWidth = ean::rightLastSpace[match];
     laser->text[position] = static_cast<unsigned char>('0' + match);

@@ -17,12 +17,16 @@ constexpr std::size_t kMaxControls = 256;
 } // namespace
 
 std::vector<std::uint8_t> FlattenChannelSettings(const ChannelSettings& settings) {
-    std::vector<std::uint8_t> out(std::begin(kMagic), std::end(kMagic));
-    AppendBigEndian16(out, kVersion);
     const std::size_t idLength = std::min(settings.deviceId.size(), kMaxIdLength);
+    const std::size_t count = std::min(settings.controls.size(), kMaxControls);
+    // Sized first: without it GCC 12 at -O3 (Release) reports overflows in
+    // the inserts that cannot happen.
+    std::vector<std::uint8_t> out;
+    out.reserve(sizeof kMagic + 6 + idLength + 8 * count);
+    out.insert(out.end(), std::begin(kMagic), std::end(kMagic));
+    AppendBigEndian16(out, kVersion);
     AppendBigEndian16(out, std::uint16_t(idLength));
     out.insert(out.end(), settings.deviceId.begin(), settings.deviceId.begin() + idLength);
-    const std::size_t count = std::min(settings.controls.size(), kMaxControls);
     AppendBigEndian16(out, std::uint16_t(count));
     for (std::size_t i = 0; i < count; ++i) {
         AppendBigEndian32(out, settings.controls[i].first);
