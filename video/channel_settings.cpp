@@ -19,18 +19,24 @@ constexpr std::size_t kMaxControls = 256;
 std::vector<std::uint8_t> FlattenChannelSettings(const ChannelSettings& settings) {
     const std::size_t idLength = std::min(settings.deviceId.size(), kMaxIdLength);
     const std::size_t count = std::min(settings.controls.size(), kMaxControls);
-    // Sized first: without it GCC 12 at -O3 (Release) reports overflows in
-    // the inserts that cannot happen.
-    std::vector<std::uint8_t> out;
-    out.reserve(sizeof kMagic + 6 + idLength + 8 * count);
-    out.insert(out.end(), std::begin(kMagic), std::end(kMagic));
-    AppendBigEndian16(out, kVersion);
-    AppendBigEndian16(out, std::uint16_t(idLength));
-    out.insert(out.end(), settings.deviceId.begin(), settings.deviceId.begin() + idLength);
-    AppendBigEndian16(out, std::uint16_t(count));
+    // Written in place into its final size: GCC 12 reports overflows that
+    // cannot happen in a vector grown by inserts here.
+    std::vector<std::uint8_t> out(sizeof kMagic + 6 + idLength + 8 * count);
+    std::span<std::uint8_t> rest(out);
+    auto put16 = [&](std::uint16_t v) {
+        StoreBigEndian16(v, rest.first<2>()), rest = rest.subspan(2);
+    };
+    auto put32 = [&](std::uint32_t v) {
+        StoreBigEndian32(v, rest.first<4>()), rest = rest.subspan(4);
+    };
+    std::ranges::copy(kMagic, rest.begin()), rest = rest.subspan(sizeof kMagic);
+    put16(kVersion);
+    put16(std::uint16_t(idLength));
+    std::copy_n(settings.deviceId.begin(), idLength, rest.begin()), rest = rest.subspan(idLength);
+    put16(std::uint16_t(count));
     for (std::size_t i = 0; i < count; ++i) {
-        AppendBigEndian32(out, settings.controls[i].first);
-        AppendBigEndian32(out, std::uint32_t(settings.controls[i].second));
+        put32(settings.controls[i].first);
+        put32(std::uint32_t(settings.controls[i].second));
     }
     return out;
 }
