@@ -60,6 +60,7 @@ TEST_F(DeliveryTest, TypesTheCodeAndTheEndKeyUnderEachLayout) {
         // French) are typed too, between fast ones.
         {"us", "Grüße", kSymbologyCode128, kAppendReturn, "Grüße\n"},
         {"fr", "Grüße", kSymbologyCode128, kAppendReturn, "Grüße\n"},
+        {"de", "Grüße", kSymbologyCode128, kAppendReturn, "Grüße\n"}, // keys of its own
         {"fr", "(10)AB12(21)XY", kSymbologyGS1_128, kAppendTab, "(10)AB12(21)XY\t"},
     };
     globals->action = kActionSend;
