@@ -138,7 +138,7 @@ void AnalyzeAllSensors(ScannerInstance* instance) {
     std::uint32_t alternate = instance->patternTurn + std::uint32_t(instance->patternIndex);
     for (Laser* laser = head; laser; laser = laser->next, ++alternate) {
         const SecondLook look = alternate % 2 ? SecondLook::kEdges : SecondLook::kMean;
-        if (ReadLaserHarder(instance, laser, look)) {
+        if (ReadLaserHarder(instance, laser, look) && ReachesAcross(instance, laser, look)) {
             CountConsecutiveScans(instance, WithAddOnIfSeen(instance, laser, true));
             return;
         }

@@ -118,37 +118,53 @@ void ConfirmOnNeighbours(ScannerInstance* instance, Laser* forward, Laser* backw
     }
 }
 
+bool InFrame(int x, int y) {
+    return x >= 0 && x < kFrameWidth && y >= 0 && y < kFrameHeight;
+}
+
+// Whether the line moved by (dx, dy) reads the text; true when a row or
+// column moved so lies outside the frame, which then cuts the bars there.
+// Other lines are clipped to the frame.
+bool ReadMoved(ScannerInstance* instance, Laser* forward, Laser* backward, const Line& l, int dx,
+               int dy, OSType symbology, const Str255& text) {
+    const Line moved{l.x1 + dx, l.y1 + dy, l.x2 + dx, l.y2 + dy};
+    const bool straight = l.x1 == l.x2 || l.y1 == l.y2;
+    if (straight && !InFrame(moved.x1, moved.y1) && !InFrame(moved.x2, moved.y2)) return true;
+    bool seen = false;
+    ReadLine(instance, forward, backward, moved, [&](const Laser* laser, const Line&) {
+        seen = seen || (laser->symbology == symbology && laser->text == text);
+    });
+    return seen;
+}
+
 // Whether a line `offset` pixels beside the sighting's first line (across
-// it) reads the same text; true when a row or column there lies outside
-// the frame, which then cuts the bars.
+// it) reads the same text, or leaves the frame there.
 bool ReadBeside(ScannerInstance* instance, Laser* forward, Laser* backward, const Sighting& s,
                 int offset) {
     const Line& l = s.line;
     const bool horizontal = l.y1 == l.y2, vertical = l.x1 == l.x2;
     const int dx = horizontal ? 0 : offset, dy = vertical ? 0 : offset;
-    if (horizontal && (l.y1 + dy < 0 || l.y1 + dy >= kFrameHeight)) return true;
-    if (vertical && (l.x1 + dx < 0 || l.x1 + dx >= kFrameWidth)) return true;
-    bool seen = false;
-    ReadLine(instance, forward, backward, Line{l.x1 + dx, l.y1 + dy, l.x2 + dx, l.y2 + dy},
-             [&](const Laser* laser, const Line&) {
-                 seen = seen || (laser->symbology == s.symbology && laser->text == s.text);
-             });
-    return seen;
+    return ReadMoved(instance, forward, backward, l, dx, dy, s.symbology, s.text);
 }
 
 // UPC-E and EAN-8 are as long as half an EAN-13, and a line that crosses an
 // EAN-13's bars slantwise and leaves them through their ends sees such a
-// half with real space after it, as do the lines just beside it. A short
-// symbol counts only when lines kCrossingMargin pixels to either side of
-// the first read it too, or the frame's edge cuts it there: its bars then
+// half with real space after it, as do the lines just beside it. A symbol
+// without a check digit, crossed that way, shows its last characters as a
+// shorter symbol when a damaged bar there spells a start character. Such
+// reads count only when lines kCrossingMargin pixels to either side of the
+// first read them too, or the frame's edge cuts it there: its bars then
 // reach across the line. Two lines of the sweep itself (a full spacing
 // apart, or read on different frames) are evidence enough: a line a
-// spacing over leaves the EAN-13's bar ends modules further along, and
-// sees other digits.
-constexpr int kCrossingMargin = 4;
+// spacing over leaves the bar ends modules further along, and sees other
+// characters.
+bool NeedsCrossing(OSType symbology) {
+    return symbology == kSymbologyUPCE || symbology == kSymbologyEAN8 ||
+           !SymbologyHasChecksum(symbology);
+}
 
 bool CrossedWithMargin(ScannerInstance* instance, Laser* forward, Laser* backward, Sighting& s) {
-    if (s.symbology != kSymbologyUPCE && s.symbology != kSymbologyEAN8) return true;
+    if (!NeedsCrossing(s.symbology)) return true;
     if (!s.crossed && s.sweepLines < 2)
         s.crossed = ReadBeside(instance, forward, backward, s, -kCrossingMargin) &&
                     ReadBeside(instance, forward, backward, s, kCrossingMargin);

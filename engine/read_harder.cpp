@@ -2,9 +2,14 @@
 
 #include "engine/decode.h"
 #include "engine/laser.h"
+#include "engine/scanner_instance.h"
+#include "engine/sensor.h"
 #include "engine/sensor_edges.h"
 #include "engine/sensor_mean.h"
 #include "engine/sensor_noise.h"
+#include "engine/symbology.h"
+
+#include <cmath>
 
 ReadingRules AnalyzeMeanLook(Laser* laser, const int* samples, int n) {
     const int noise = SampleNoise(samples, n);
@@ -35,4 +40,27 @@ bool ReadLaserHarder(ScannerInstance* instance, Laser* laser, SecondLook look) {
     }
     laser->rules = kRulesPrinted;
     return false;
+}
+
+bool ReachesAcross(ScannerInstance* instance, const Laser* read, SecondLook look) {
+    if (SymbologyHasChecksum(read->symbology)) return true;
+    Laser*& beside = instance->sweepLasers[0];
+    if (!beside) beside = NewLaser(instance, -1, 0, 0, 0, 0);
+    if (!beside) return false;
+    const double dx = read->endX - read->startX, dy = read->endY - read->startY;
+    const double length = std::hypot(dx, dy);
+    if (length <= 0) return false;
+    for (int side : {-1, 1}) {
+        const double ox = -dy / length * kCrossingMargin * side;
+        const double oy = dx / length * kCrossingMargin * side;
+        SetLaserPosition(instance, beside, std::int32_t(std::lround(read->startX + ox)),
+                         std::int32_t(std::lround(read->startY + oy)),
+                         std::int32_t(std::lround(read->endX + ox)),
+                         std::int32_t(std::lround(read->endY + oy)));
+        AnalyzeSensor(instance, beside);
+        if (!ReadLaserHarder(instance, beside, look) || beside->symbology != read->symbology ||
+            !(beside->text == read->text))
+            return false;
+    }
+    return true;
 }

@@ -28,3 +28,12 @@ ReadingRules AnalyzeMeanLook(Laser* laser, const int* samples, int n);
 // The laser's run table is left as the last analysis wrote it. Reads the
 // samples that AnalyzeSensor took of this frame.
 bool ReadLaserHarder(ScannerInstance* instance, Laser* laser, SecondLook look = SecondLook::kBoth);
+
+// Whether the laser's read of the harder reading reaches across its line:
+// for a symbology without a check digit, lines kCrossingMargin pixels to
+// either side of the laser read the same text too, read harder the same
+// way. A line that enters a symbol through its bars' ends sees only its
+// last characters; where a damaged bar spells a start character there,
+// they read as a shorter symbol, and the lines beside it do not.
+constexpr int kCrossingMargin = 4;
+bool ReachesAcross(ScannerInstance* instance, const Laser* read, SecondLook look);

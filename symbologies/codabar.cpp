@@ -3,6 +3,7 @@
 // the module text is looked up in the standard's table. The start and stop
 // letters A to D stay in the text.
 #include "symbologies/decoders.h"
+#include "symbologies/element_contrast.h"
 #include "symbologies/laser_record.h"
 #include "symbologies/module_marks.h"
 #include "symbologies/reading_rules.h"
@@ -45,6 +46,12 @@ constexpr double kQuietZoneRatio = 6.0;  // against the neighbouring character's
 // Read harder: printed Codabar shows quiet zones of some 3.6 times its first
 // bar.
 constexpr double kHardQuietZoneRatio = 3.0;
+// And, read harder, wider than any space inside the symbol: a lost bar
+// leaves a wide space that, at 3 times a narrow bar, passes for a quiet
+// zone, and the characters after it for a shorter symbol. Photographed
+// quiet zones are at least 1.6 times the widest space, except where the
+// frame's border cuts them.
+constexpr double kHardQuietOverWidestSpace = 1.3;
 // Without a check character a minimum length keeps pieces of text, texture
 // and damaged symbols of other kinds from reading as short codes.
 constexpr int kMinDataCharacters = 4;
@@ -64,6 +71,16 @@ static_assert(std::ranges::all_of(codabarDigit, [](const MarkedCharacter& digit)
 }));
 static_assert(IsDistinct(codabarDigit));
 static_assert(LettersAreLast());
+
+// True when the quiet zones at entries q and last are wider than the spaces
+// between them by kHardQuietOverWidestSpace, or lie at the frame's border.
+bool QuietZonesOutwidthSpaces(const Laser* laser, int q, int last) {
+    const Element* e = laser->elements;
+    double widest = 0;
+    for (int k = q + 2; k < last; k += 2) widest = std::max(widest, e[k].width);
+    const double needed = kHardQuietOverWidestSpace * widest;
+    return IsQuietZone(laser, q, needed) && IsQuietZone(laser, last, needed);
+}
 
 // Reads the symbol whose leading quiet zone is entry q, from its start
 // letter to the first letter after it.
@@ -88,6 +105,9 @@ bool ReadSymbol(const Laser* laser, int q, Str255& text) {
         if (!IsQuietZone(laser, b + 8, quietRatio * e[b + 1].width)) return false;
         if (k == 2) return false;
         if (k - 2 < kMinDataCharacters) return false;
+        if (ReadHarder(laser) && (!QuietZonesOutwidthSpaces(laser, q, b + 8) ||
+                                  !two_width::ElementsStandOut(laser, q, b + 8)))
+            return false;
         text.SetLength(k);
         return true;
     }

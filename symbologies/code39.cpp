@@ -2,6 +2,7 @@
 // against the others of its kind, and the resulting module text is looked up
 // in the standard's table. The "*" that starts and stops a symbol is dropped.
 #include "symbologies/decoders.h"
+#include "symbologies/element_contrast.h"
 #include "symbologies/laser_record.h"
 #include "symbologies/module_marks.h"
 #include "symbologies/reading_rules.h"
@@ -69,6 +70,7 @@ bool ReadSymbol(const Laser* laser, int q, Str255& text) {
         if (b + 10 >= count || !IsQuietZone(laser, b + 10, kQuietZoneRatio * e[b + 1].width))
             return false;
         if (k == 2) return false;
+        if (ReadHarder(laser) && !two_width::ElementsStandOut(laser, q, b + 10)) return false;
         std::copy(&text[2], &text[k], &text[1]);
         text.SetLength(k - 2);
         return true;

@@ -4,6 +4,7 @@
 // pair patterns, which are built here from the standard's ten digit patterns.
 #include "symbologies/approx.h"
 #include "symbologies/decoders.h"
+#include "symbologies/element_contrast.h"
 #include "symbologies/laser_record.h"
 #include "symbologies/module_marks.h"
 #include "symbologies/reading_rules.h"
@@ -121,6 +122,7 @@ bool ReadSymbol(const Laser* laser, int q, Str255& text) {
             kWideNarrow.IsWider(e[b + 15].width, e[b + 17].width)) {
             if (length < kMinDigits) return false;
             if (!harder && e[b + 18].width < kMinQuietNarrows * narrow) return false;
+            if (harder && !two_width::ElementsStandOut(laser, q, b + 18)) return false;
             text.SetLength(length);
             return true;
         }
