@@ -1,7 +1,7 @@
-// kestrix-scan end to end: the built program over PNG, JPEG and WebP
-// pictures and AVI and MP4 videos made here by libzint and GStreamer, with
-// its options, its JSON and CSV output, its messages for files it cannot
-// read and its exit status.
+// kestrix-scan end to end: the built program over pictures and videos made
+// here by libzint and GStreamer and over live GStreamer sources, with its
+// options, its JSON and CSV output, its messages for files and sources it
+// cannot read and its exit status.
 #include "engine/settings_store.h"
 #include "test_media.h"
 #include "tests/support/temp_config_home.h"
@@ -19,11 +19,8 @@
 #include <fstream>
 #include <map>
 #include <span>
-#include <sstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
-
-using ::testing::HasSubstr;
 
 namespace {
 
@@ -40,6 +37,7 @@ constexpr const char* kEan8Line = "EAN-8:55123457";
 constexpr const char* kUpcaLine = "UPC-A:0012345678905";
 constexpr const char* kUpcaAddOnLine = "UPC-A:0012345678905 12";
 constexpr const char* kUpceLine = "UPC-E:0012345000065";
+constexpr const char* kCsvHeader = "time,symbology,text,delivery\r";
 // A CSV line's time, the local time in ISO 8601 with its offset.
 const std::string kCsvTime =
     "^[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}[+-][0-9]{2}:[0-9]{2},";
@@ -64,24 +62,43 @@ const std::map<std::string, std::pair<int, std::string>> kSymbols = {
                        "e"}},
 };
 
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
-
 std::string ShellQuoted(const std::string& text) {
     std::string quoted = "'";
     for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return quoted + "'";
 }
 
-struct ProgramRun {
-    int status = -1; // exit status; -1 if the program did not exit normally
-    std::string out, err;
-    std::vector<std::string> OutLines() const { return Lines(out); }
-};
+std::string BigEndian32(std::uint32_t v) {
+    return {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+}
+
+// The chunks of an 8-bit grey PNG that says width x height and holds no
+// pixels: a decoder learns the size before it reads any.
+std::string PngHeader(std::uint32_t width, std::uint32_t height) {
+    auto chunk = [](const std::string& type, const std::string& data) {
+        std::uint32_t crc = 0xFFFFFFFFu;
+        for (unsigned char c : type + data) {
+            crc ^= c;
+            for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+        }
+        return BigEndian32(std::uint32_t(data.size())) + type + data + BigEndian32(~crc);
+    };
+    const std::string size = BigEndian32(width) + BigEndian32(height);
+    return "\x89PNG\r\n\x1A\n" + chunk("IHDR", size + std::string("\x08\0\0\0\0", 5)) +
+           chunk("IDAT", "") + chunk("IEND", "");
+}
+
+// An uncompressed 32-bit Targa picture, top row first: the frame's words
+// as they lie in memory (little-endian BGRA).
+std::string Tga(const Frame& image) {
+    std::string tga(18, '\0');
+    tga[2] = 2; // true colour
+    tga[12] = char(image.width & 0xFF), tga[13] = char(image.width >> 8);
+    tga[14] = char(image.height & 0xFF), tga[15] = char(image.height >> 8);
+    tga[16] = 32, tga[17] = 0x28; // 8 bits of alpha, top row first
+    return tga +
+           std::string(reinterpret_cast<const char*>(image.pixels.data()), image.pixels.size() * 4);
+}
 
 // A run of kestrix-scan: its arguments ("@name" and "{dir}" as Expand takes
 // them), exit status, lines of standard output (a line that starts with ^
@@ -98,6 +115,9 @@ struct RunCase {
 class KestrixScan : public ::testing::Test {
   protected:
     std::string File(const std::string& name) const { return (config_.path / name).string(); }
+    void Write(const std::string& name, const std::string& bytes) {
+        std::ofstream(File(name), std::ios::binary) << bytes;
+    }
 
     // "@name" becomes the picture of kSymbols, "{dir}" the scratch folder.
     std::string Expand(std::string text) {
@@ -114,31 +134,30 @@ class KestrixScan : public ::testing::Test {
         return text;
     }
 
-    // Runs kestrix-scan as a user would, input on standard input, with at
-    // most memoryKiB of address space when given.
-    ProgramRun Run(const std::vector<std::string>& args, const std::string& input = "/dev/null",
-                   long memoryKiB = 0) {
-        std::string command = KESTRIX_SCAN_PATH;
+    // Runs each case as a user would, input on standard input, within a
+    // bound that catches a hang and in at most memoryKiB of address space.
+    void ExpectRuns(std::span<const RunCase> cases, long memoryKiB = 0) {
 #ifdef __SANITIZE_ADDRESS__ // its shadow memory needs terabytes of address space
         memoryKiB = 0;
 #endif
-        if (memoryKiB > 0) command = "ulimit -v " + std::to_string(memoryKiB) + "; " + command;
-        for (const std::string& a : args) command += " " + ShellQuoted(Expand(a));
-        command += " <" + ShellQuoted(Expand(input)) + " >" + ShellQuoted(File("stdout")) + " 2>" +
-                   ShellQuoted(File("stderr"));
-        const int status = std::system(command.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(File("stdout")),
-                ReadText(File("stderr"))};
-    }
-
-    // Each case within a bound that catches a hang, in at most memoryKiB.
-    void ExpectRuns(std::span<const RunCase> cases, long memoryKiB = 0) {
+        auto lines = [](const std::string& path) {
+            std::vector<std::string> read;
+            std::ifstream in(path);
+            for (std::string line; std::getline(in, line);) read.push_back(line);
+            return read;
+        };
         for (const RunCase& c : cases) {
             SCOPED_TRACE(::testing::PrintToString(c.args));
+            std::string command = KESTRIX_SCAN_PATH;
+            if (memoryKiB > 0) command = "ulimit -v " + std::to_string(memoryKiB) + "; " + command;
+            for (const std::string& a : c.args) command += " " + ShellQuoted(Expand(a));
+            command += " <" + ShellQuoted(Expand(c.input)) + " >" + ShellQuoted(File("stdout")) +
+                       " 2>" + ShellQuoted(File("stderr"));
             const auto start = std::chrono::steady_clock::now();
-            const ProgramRun run = Run(c.args, c.input, memoryKiB);
+            const int status = std::system(command.c_str());
             EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(15));
-            EXPECT_EQ(run.status, c.status) << run.err;
+            EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, c.status)
+                << ReadText(File("stderr"));
             std::vector<::testing::Matcher<std::string>> out;
             for (const std::string& line : c.out) {
                 if (line.starts_with('^'))
@@ -146,21 +165,18 @@ class KestrixScan : public ::testing::Test {
                 else
                     out.push_back(Expand(line));
             }
-            EXPECT_THAT(run.OutLines(), ::testing::ElementsAreArray(out));
-            const std::vector<std::string> errors = Lines(run.err);
-            ASSERT_EQ(errors.size(), c.err.size()) << run.err;
+            EXPECT_THAT(lines(File("stdout")), ::testing::ElementsAreArray(out));
+            const std::vector<std::string> errors = lines(File("stderr"));
+            ASSERT_EQ(errors.size(), c.err.size()) << ReadText(File("stderr"));
             for (std::size_t i = 0; i < errors.size(); ++i)
-                EXPECT_THAT(errors[i], HasSubstr(Expand(c.err[i])));
+                EXPECT_THAT(errors[i], ::testing::HasSubstr(Expand(c.err[i])));
         }
     }
 
-    std::string PhotoFile(const std::string& name, int symbology, const std::string& data,
-                          float scale, const PhotoLook& look) {
-        const std::string path = File(name);
-        const Frame label = ZintPicture(symbology, data, scale);
-        EXPECT_GT(label.width, 0) << name;
-        EXPECT_EQ(EncodePicture(Photo(label, look), path), "") << name << " seed " << look.seed;
-        return path;
+    void PhotoFile(const std::string& name, int symbology, const std::string& data, float scale,
+                   const PhotoLook& look) {
+        EXPECT_EQ(EncodePicture(Photo(ZintPicture(symbology, data, scale), look), File(name)), "")
+            << name << " seed " << look.seed;
     }
 
     // Blank frames, an EAN-13, blank frames, an EAN-8, as many of each as
@@ -185,15 +201,37 @@ class KestrixScan : public ::testing::Test {
     TempConfigHome config_;
 };
 
-// ---- Pictures, options and files that cannot be read ----------------------
-
 TEST_F(KestrixScan, ReadsPicturesAsTheOptionsSayAndReportsWhatItCannotRead) {
-    std::ofstream(File("notes.txt")) << "shopping list: milk, eggs\n";
-    std::ofstream(File("empty.jpg")).flush();
+    Write("notes.txt", "shopping list: milk, eggs\n");
+    Write("empty.jpg", "");
     const std::string png = ReadText(Expand("@upca"));
-    std::ofstream(File("cut.png"), std::ios::binary) << png.substr(0, png.size() / 2);
+    Write("cut.png", png.substr(0, png.size() / 2));
     ASSERT_EQ(mkfifo(File("pipe").c_str(), 0600), 0); // nobody writes to it
     ASSERT_EQ(EncodePicture(Frame(800, 600, GreyWord(255)), File("blank.png")), "");
+    const std::string zeros(4 << 20, '\0');
+    Write("thin.png", PngHeader(1, 400000));
+    Write("claims.png", PngHeader(16384, 16384));
+    Write("claims.pgm", "P5 60000 4000 255\n" + std::string(1000, '\0'));
+    // A 1-bit bitmap whose header counts 4 billion colours.
+    Write("colours.bmp",
+          std::string("BM\x46\0\0\0\0\0\0\0\x3E\0\0\0\x28\0\0\0\x08\0\0\0\x01\0\0\0"
+                      "\x01\0\x01\0\0\0\0\0\x04\0\0\0\0\0\0\0\0\0\0\0\0\0\xF3\xF3\0\0\0\0",
+                      54) +
+              std::string(8, '\xFF') + std::string(4, '\0'));
+    Write("zeros.gif", "GIF89a" + zeros);
+    Write("gif8.gif", "GIF8");
+    Write("zeros.jpg", "\xFF\xD8\xFF" + zeros);
+    Write("zeros.pgm", "P5 64 48 255\n" + zeros + zeros);
+    Write("ean8.tga", Tga(ZintPicture(BARCODE_EANX, "5512345")));
+    PhotoFile("photo.jpg", BARCODE_EANX, "400638133393", 2, {1280, 960, 3, 2, 4, kPhotoSeed});
+    Write("cut.jpg",
+          ReadText(File("photo.jpg")).substr(0, ReadText(File("photo.jpg")).size() * 4 / 5));
+    const PhotoLook look{640, 480, 2, 1.5, 3, kPhotoSeed};
+    Write("animated.gif", AnimatedGif({Frame(640, 480, GreyWord(200)),
+                                       Photo(ZintPicture(BARCODE_EANX, "400638133393"), look)},
+                                      100));
+    Write("ctl\n\x1B]0;title\a.gif", "GIF8");
+    Write("latin\xE9.png", ReadText(Expand("@ean8")));
 
     // What is wrong, then where to look.
     const std::vector<std::string> kUsage = {"kestrix-scan: ", "--help"};
@@ -223,12 +261,9 @@ TEST_F(KestrixScan, ReadsPicturesAsTheOptionsSayAndReportsWhatItCannotRead) {
         // The columns of the history's CSV export.
         {{"--csv", "@ean13", "@ean8"},
          kExitRead,
-         {"time,symbology,text,delivery\r", kCsvTime + "EAN-13,4006381333931,shown\r",
+         {kCsvHeader, kCsvTime + "EAN-13,4006381333931,shown\r",
           kCsvTime + "EAN-8,55123457,shown\r"}},
-        {{"--csv", "{dir}/none.png"},
-         kExitNothingRead,
-         {"time,symbology,text,delivery\r"},
-         {"none.png: file not found"}},
+        {{"--csv", "{dir}/none.png"}, kExitNothingRead, {kCsvHeader}, {"none.png: file not found"}},
         // Symbologies on and off; Code 128 is off by default.
         {{"--disable=ean1,upca,upce", "@ean13", "@upca", "@upce"}, kExitNothingRead, {}},
         {{"--disable", "ean8", "@ean8", "@ean13"}, kExitRead, {kEan13Line}},
@@ -267,73 +302,7 @@ TEST_F(KestrixScan, ReadsPicturesAsTheOptionsSayAndReportsWhatItCannotRead) {
         {{"--supplement", "maybe", "a.png"}, kExitUsage, {}, kUsage},
         {{"--csv", "--raw", "a.png"}, kExitUsage, {}, kUsage},
         {{"--source", "videotestsrc", "a.png"}, kExitUsage, {}, kUsage},
-    };
-    ExpectRuns(cases);
-}
-
-std::string BigEndian32(std::uint32_t v) {
-    return {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
-}
-
-// The chunks of an 8-bit grey PNG that says width x height and holds no
-// pixels: a decoder learns the size before it reads any.
-std::string PngHeader(std::uint32_t width, std::uint32_t height) {
-    auto chunk = [](const std::string& type, const std::string& data) {
-        std::uint32_t crc = 0xFFFFFFFFu;
-        for (unsigned char c : type + data) {
-            crc ^= c;
-            for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
-        }
-        return BigEndian32(std::uint32_t(data.size())) + type + data + BigEndian32(~crc);
-    };
-    const std::string size = BigEndian32(width) + BigEndian32(height);
-    return "\x89PNG\r\n\x1A\n" + chunk("IHDR", size + std::string("\x08\0\0\0\0", 5)) +
-           chunk("IDAT", "") + chunk("IEND", "");
-}
-
-// An uncompressed 32-bit Targa picture, top row first: the frame's words
-// as they lie in memory (little-endian BGRA).
-std::string Tga(const Frame& image) {
-    std::string tga(18, '\0');
-    tga[2] = 2; // true colour
-    tga[12] = char(image.width & 0xFF), tga[13] = char(image.width >> 8);
-    tga[14] = char(image.height & 0xFF), tga[15] = char(image.height >> 8);
-    tga[16] = 32, tga[17] = 0x28; // 8 bits of alpha, top row first
-    return tga +
-           std::string(reinterpret_cast<const char*>(image.pixels.data()), image.pixels.size() * 4);
-}
-
-TEST_F(KestrixScan, OddFilesCostOneLineEachInBoundedTimeAndMemory) {
-    auto write = [&](const std::string& name, const std::string& bytes) {
-        std::ofstream(File(name), std::ios::binary) << bytes;
-    };
-    const std::string zeros(4 << 20, '\0');
-    write("thin.png", PngHeader(1, 400000));
-    write("claims.png", PngHeader(16384, 16384));
-    write("ean8.tga", Tga(ZintPicture(BARCODE_EANX, "5512345")));
-    write("claims.pgm", "P5 60000 4000 255\n" + std::string(1000, '\0'));
-    // A 1-bit bitmap whose header counts 4 billion colours.
-    write("colours.bmp",
-          std::string("BM\x46\0\0\0\0\0\0\0\x3E\0\0\0\x28\0\0\0\x08\0\0\0\x01\0\0\0"
-                      "\x01\0\x01\0\0\0\0\0\x04\0\0\0\0\0\0\0\0\0\0\0\0\0\xF3\xF3\0\0\0\0",
-                      54) +
-              std::string(8, '\xFF') + std::string(4, '\0'));
-    write("zeros.gif", "GIF89a" + zeros);
-    write("gif8.gif", "GIF8");
-    write("zeros.jpg", "\xFF\xD8\xFF" + zeros);
-    write("zeros.pgm", "P5 64 48 255\n" + zeros + zeros);
-    const std::string photo = PhotoFile("ean13-photo.jpg", BARCODE_EANX, "400638133393", 2,
-                                        {1280, 960, 3, 2, 4, kPhotoSeed});
-    write("cut.jpg", ReadText(photo).substr(0, ReadText(photo).size() * 4 / 5));
-    const PhotoLook look{640, 480, 2, 1.5, 3, kPhotoSeed};
-    write("animated.gif", AnimatedGif({Frame(640, 480, GreyWord(200)),
-                                       Photo(ZintPicture(BARCODE_EANX, "400638133393"), look)},
-                                      100));
-    write("ctl\n\x1B]0;title\a.gif", "GIF8");
-    write("latin\xE9.png", ReadText(Expand("@ean8")));
-
-    constexpr long kMemoryKiB = 1536 * 1024; // far below what decoding the thin ones would take
-    const RunCase cases[] = {
+        // Odd files cost one line each, in bounded time and memory.
         {{"{dir}/thin.png", "{dir}/claims.png", "{dir}/claims.pgm", "{dir}/zeros.gif",
           "{dir}/gif8.gif", "{dir}/zeros.jpg", "{dir}/zeros.pgm", "{dir}/colours.bmp"},
          kExitNothingRead,
@@ -361,6 +330,7 @@ TEST_F(KestrixScan, OddFilesCostOneLineEachInBoundedTimeAndMemory) {
          {"{\"file\":\"{dir}/latin\\udce9.png\",\"frame\":0,\"symbology\":\"ean8\","
           "\"name\":\"EAN-8\",\"text\":\"55123457\"}"}},
     };
+    constexpr long kMemoryKiB = 1536 * 1024; // far below what decoding the thin PNG would take
     ExpectRuns(cases, kMemoryKiB);
 }
 
@@ -436,7 +406,7 @@ TEST_F(KestrixScan, LiveSourcesPlayAtTheirPaceAndSayWhyTheyEnd) {
          {"it failed"}},
         {{"--csv", "--source", live},
          kExitRead,
-         {"time,symbology,text,delivery\r", kCsvTime + "EAN-13,4006381333931,shown\r",
+         {kCsvHeader, kCsvTime + "EAN-13,4006381333931,shown\r",
           kCsvTime + "EAN-8,55123457,shown\r"}},
         {{"--source"}, kExitNothingRead, {}, {"connect a camera"}},
     };
