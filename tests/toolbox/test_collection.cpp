@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 TEST(Collection, FlattenedRoundTripInOrderAndDamagedValuesReadAsNoItems) {
     using Bytes = std::vector<std::uint8_t>;
     Collection c;
@@ -21,9 +23,8 @@ TEST(Collection, FlattenedRoundTripInOrderAndDamagedValuesReadAsNoItems) {
     ASSERT_EQ(UnflattenCollection(good, back), noErr);
     ASSERT_EQ(back.items.size(), c.items.size());
     for (std::size_t i = 0; i < c.items.size(); ++i) {
-        EXPECT_EQ(back.items[i].tag, c.items[i].tag);
-        EXPECT_EQ(back.items[i].id, c.items[i].id);
-        EXPECT_EQ(back.items[i].bytes, c.items[i].bytes);
+        EXPECT_EQ(std::tie(back.items[i].tag, back.items[i].id, back.items[i].bytes),
+                  std::tie(c.items[i].tag, c.items[i].id, c.items[i].bytes));
     }
 
     auto patched = [&](std::size_t at, std::uint32_t value) {
