@@ -404,10 +404,6 @@ TEST_F(KestrixScan, LiveSourcesPlayAtTheirPaceAndSayWhyTheyEnd) {
          kExitNothingRead,
          {},
          {"it failed"}},
-        {{"--csv", "--source", live},
-         kExitRead,
-         {kCsvHeader, kCsvTime + "EAN-13,4006381333931,shown\r",
-          kCsvTime + "EAN-8,55123457,shown\r"}},
         {{"--source"}, kExitNothingRead, {}, {"connect a camera"}},
     };
     ExpectRuns(cases);
