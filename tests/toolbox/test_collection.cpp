@@ -6,63 +6,38 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
+#include <tuple>
 
-namespace {
-
-using Bytes = std::vector<std::uint8_t>;
-
-Collection Sample() {
+TEST(Collection, FlattenedRoundTripInOrderAndDamagedValuesReadAsNoItems) {
+    using Bytes = std::vector<std::uint8_t>;
     Collection c;
     AddCollectionItem(c, "focm"_4cc, 1, Bytes{1});
     AddCollectionItem(c, "chan"_4cc, 1, Bytes(300, 0xAB));
     AddCollectionItem(c, "none"_4cc, -7, Bytes{});
     AddCollectionItem(c, "focm"_4cc, 2, Bytes{2, 3});
-    return c;
-}
-
-} // namespace
-
-TEST(Collection, FlattenRoundTripKeepsOrderAndReplacesInPlace) {
-    Collection c = Sample();
     AddCollectionItem(c, "focm"_4cc, 1, Bytes{0}); // replaced, stays first
     ASSERT_EQ(c.items.size(), 4u);
-
-    const Bytes flat = FlattenCollection(c);
+    const Bytes good = FlattenCollection(c);
     Collection back;
     AddCollectionItem(back, "old "_4cc, 1, Bytes{9}); // unflattening replaces
-    ASSERT_EQ(UnflattenCollection(flat, back), noErr);
+    ASSERT_EQ(UnflattenCollection(good, back), noErr);
     ASSERT_EQ(back.items.size(), c.items.size());
     for (std::size_t i = 0; i < c.items.size(); ++i) {
-        EXPECT_EQ(back.items[i].tag, c.items[i].tag);
-        EXPECT_EQ(back.items[i].id, c.items[i].id);
-        EXPECT_EQ(back.items[i].bytes, c.items[i].bytes);
+        EXPECT_EQ(std::tie(back.items[i].tag, back.items[i].id, back.items[i].bytes),
+                  std::tie(c.items[i].tag, c.items[i].id, c.items[i].bytes));
     }
 
-    ASSERT_EQ(UnflattenCollection(FlattenCollection({}), back), noErr);
-    EXPECT_TRUE(back.items.empty());
-}
-
-TEST(Collection, DamagedValuesReadAsNoItems) {
-    const Bytes good = FlattenCollection(Sample());
     auto patched = [&](std::size_t at, std::uint32_t value) {
         Bytes b = good;
         StoreBigEndian32(value, std::span(b).subspan(at).first<4>());
         return b;
     };
-    auto appended = [&](Bytes extra) {
-        Bytes b = good;
-        b.insert(b.end(), extra.begin(), extra.end());
-        return b;
-    };
+    Bytes trailing = good;
+    trailing.push_back(0);
     // The second item ("chan", id 1) starts after the 12-byte header and
     // the first item's 13 bytes.
     const std::size_t second = 12 + 13;
-    Bytes duplicate = FlattenCollection(Sample());
-    StoreBigEndian32("focm"_4cc, std::span(duplicate).subspan(second).first<4>());
-
     const std::pair<const char*, Bytes> cases[] = {
-        {"empty", {}},
         {"foreign text", Bytes{'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '!', '\n'}},
         {"bad magic", patched(0, "KCom"_4cc)},
         {"newer version", patched(4, 0x00020000)},
@@ -72,17 +47,17 @@ TEST(Collection, DamagedValuesReadAsNoItems) {
         {"size huge", patched(second + 8, 0xFFFFFFFF)},
         {"size one too many", patched(second + 8, 301)},
         {"size one too few", patched(second + 8, 299)},
-        {"trailing byte", appended({0})},
-        {"duplicate item", duplicate},
+        {"trailing byte", trailing},
+        {"duplicate item", patched(second, "focm"_4cc)},
     };
     for (const auto& [name, bytes] : cases) {
-        Collection c = Sample();
-        EXPECT_EQ(UnflattenCollection(bytes, c), paramErr) << name;
-        EXPECT_TRUE(c.items.empty()) << name;
+        Collection read = c;
+        EXPECT_EQ(UnflattenCollection(bytes, read), paramErr) << name;
+        EXPECT_TRUE(read.items.empty()) << name;
     }
     for (std::size_t n = 0; n < good.size(); ++n) {
-        Collection c;
-        EXPECT_EQ(UnflattenCollection(std::span(good).first(n), c), paramErr) << "cut at " << n;
-        EXPECT_TRUE(c.items.empty());
+        Collection read = c;
+        EXPECT_EQ(UnflattenCollection(std::span(good).first(n), read), paramErr) << "cut at " << n;
+        EXPECT_TRUE(read.items.empty());
     }
 }

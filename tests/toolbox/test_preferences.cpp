@@ -1,6 +1,8 @@
 // The preferences file: the store's round trip, files that must read as
 // empty and stay untouched until the next save, and writes that either
-// replace the file whole or leave it as it was.
+// replace the file whole or leave it as it was. (That a file is read only
+// when it is exactly what we would write is the fuzzer's property,
+// tests/fuzz/fuzz_preferences.cpp.)
 #include "tests/support/random.h"
 #include "tests/support/temp_config_home.h"
 #include "toolbox/files.h"
@@ -39,13 +41,6 @@ std::vector<std::string> Names(const fs::path& folder) {
         names.push_back(entry.path().filename());
     std::sort(names.begin(), names.end());
     return names;
-}
-
-// Appends the checksum that a preferences file ends with.
-Bytes WithChecksum(Bytes body) {
-    std::uint32_t c = PreferencesChecksum(body);
-    for (int shift = 24; shift >= 0; shift -= 8) body.push_back(std::uint8_t(c >> shift));
-    return body;
 }
 
 } // namespace
@@ -141,32 +136,6 @@ TEST(Preferences, DamagedFilesReadAsEmptyAndStayUntilTheNextSave) {
     EXPECT_EQ(ReadRaw(kept), flipped(good.size() - 6));
     EXPECT_FALSE(SetAsideDamagedPreferences(kApp)); // an intact file stays
     EXPECT_EQ(PreferencesWriteTrouble(kApp), "");
-}
-
-TEST(Preferences, ParsingRejectsWhatWeNeverWrite) {
-    const Bytes good = SerializePreferences({{"a", {1}}, {"b", {2}}});
-    const Bytes body(good.begin(), good.end() - 4);
-    ASSERT_EQ(WithChecksum(body), good);
-
-    // Bodies with a correct checksum that break one rule each. Key "a" is
-    // at byte 16, key "b" at byte 26.
-    auto changed = [&](std::size_t at, std::uint8_t value) {
-        Bytes b = body;
-        b[at] = value;
-        return WithChecksum(b);
-    };
-    Bytes trailing = body;
-    trailing.push_back(0);
-    const std::pair<const char*, Bytes> cases[] = {
-        {"key twice", changed(26, 'a')},
-        {"keys out of order", changed(16, 'c')},
-        {"count too large", changed(11, 3)},
-        {"key length huge", changed(12, 0xFF)},
-        {"value length too large", changed(20, 2)},
-        {"newer version", changed(5, 2)},
-        {"trailing byte", WithChecksum(trailing)},
-    };
-    for (const auto& [name, bytes] : cases) EXPECT_FALSE(ParsePreferences(bytes)) << name;
 }
 
 TEST(Preferences, FailedSavesLeaveTheOldFileAndNoTemporary) {

@@ -1,21 +1,20 @@
 // The live scanner's test harness: a scanner instance on the real video
-// layer, driven by a manual event loop on the tick clock, with a scripted
-// camera in place of GStreamer when a test wants one. Collects the Scan
-// events and the view's redraw requests.
+// layer, driven by a manual event loop on the tick clock (it starts at
+// 1000), with a scripted camera in place of GStreamer when a test gives
+// one. Counts the view's redraw requests.
 #pragma once
 
-#include "engine/dispatch.h"
 #include "engine/scanner_instance.h"
 #include "tests/support/frame.h"
-#include "tests/support/scan_event.h"
 #include "toolbox/event_loop.h"
 #include "toolbox/events.h"
 #include "video/capture.h"
 #include "video/live_video.h"
+#include "video/video.h"
 
+#include <algorithm>
 #include <deque>
 #include <string>
-#include <vector>
 
 // A camera that delivers the frames queued in it, one per idle call, and
 // can be unplugged and plugged in again.
@@ -26,35 +25,73 @@ struct FakeCamera final : CaptureService {
     int openChannels = 0;      // channels alive now
     std::deque<Frame> pending; // frames not yet delivered
 
-    std::unique_ptr<CaptureChannel> OpenChannel(const std::string& preferredId,
-                                                std::string& error) override;
+    struct Channel final : CaptureChannel {
+        explicit Channel(FakeCamera& c) : camera(c) { ++camera.openChannels; }
+        ~Channel() override { --camera.openChannels; }
+
+        CaptureIdleResult Idle(std::span<std::uint32_t> frame, std::size_t rowPixels) override {
+            failed = failed || std::exchange(camera.failNext, false);
+            if (failed) return CaptureIdleResult::kFailed;
+            if (camera.pending.empty()) return CaptureIdleResult::kNoFrame;
+            for (int y = 0; y < kFrameHeight; ++y)
+                std::copy_n(camera.pending.front().pixels.begin() + y * kFrameWidth, kFrameWidth,
+                            frame.begin() + y * rowPixels);
+            camera.pending.pop_front();
+            return CaptureIdleResult::kFrame;
+        }
+        void Stop() override {}
+        void Start() override {}
+        std::string DeviceId() const override { return "/dev/v4l/by-id/fake-camera"; }
+        CameraControls* Controls() override { return nullptr; }
+        std::string Error() const override { return failed ? "unplugged" : ""; }
+
+        FakeCamera& camera;
+        bool failed = false;
+    };
+
+    std::unique_ptr<CaptureChannel> OpenChannel(const std::string&, std::string& error) override {
+        if (!present) {
+            error = "no camera found";
+            return nullptr;
+        }
+        ++opens;
+        return std::make_unique<Channel>(*this);
+    }
 };
 
 class LiveHarness {
   public:
-    // camera null: the GStreamer service with the source description set by
-    // the test. The clock starts at 1000 and the loop waits by setting it.
-    explicit LiveHarness(CaptureService* camera = nullptr);
-    ~LiveHarness();
+    // camera null: the GStreamer service.
+    explicit LiveHarness(CaptureService* camera = nullptr) {
+        SetTickCount(1000);
+        SetCurrentEventLoop(&loop_);
+        VideoSetCaptureService(camera);
+        redraws = 0;
+        VideoSetNeedsDisplayProc([](ScannerView*) { ++redraws; });
+        instance_.reset(
+            NewInstance(reinterpret_cast<ScannerView*>(0x1), &target_, LiveVideoHooks()));
+        instance_->beepEnabled = false; // the beep has a test of its own
+    }
+    ~LiveHarness() {
+        instance_.reset();
+        VideoSetNeedsDisplayProc(nullptr);
+        VideoSetCaptureService(nullptr);
+        SetCurrentEventLoop(nullptr);
+    }
     LiveHarness(const LiveHarness&) = delete;
     LiveHarness& operator=(const LiveHarness&) = delete;
 
     ScannerInstance* Instance() { return instance_.get(); }
     ManualEventLoop& Loop() { return loop_; }
-    std::uint32_t& Pixel(int x, int y);
-    const std::vector<ScanRead>& Reads() const { return reads_; }
-    int Redraws() const;
+    std::uint32_t& Pixel(int x, int y) {
+        return reinterpret_cast<std::uint32_t*>(
+            instance_->frameBase + std::size_t(y) * std::size_t(instance_->frameRowBytes))[x];
+    }
 
-    // Lets the loop keep pace with the real clock (for sources that play at
-    // their own rate).
-    void FollowRealTime();
-    // Runs the loop until a tick after end, or until capture has closed
-    // because the source ended or failed.
-    void RunUntil(Ticks end, bool stopWhenClosed = false);
+    static inline int redraws = 0;
 
   private:
     EventTarget target_;
     ManualEventLoop loop_;
     InstancePtr instance_;
-    std::vector<ScanRead> reads_;
 };

@@ -1,5 +1,5 @@
 // The capture loop's states on a scripted camera and the manual clock:
-// stopped, waiting for a camera, live, in the settings dialog.
+// stopped, live, waiting for a camera, in the settings dialog.
 #include "tests/video/live_harness.h"
 
 #include "toolbox/alerts.h"
@@ -8,15 +8,11 @@
 
 namespace {
 
-Frame Filled(std::uint32_t pixel) {
-    Frame frame;
-    std::fill(frame.pixels.begin(), frame.pixels.end(), pixel);
-    return frame;
-}
+const Frame kGrey(kFrameWidth, kFrameHeight, GreyWord(128));
 
 } // namespace
 
-TEST(IdleLoop, OneTimerHoweverOftenThePreviewIsEnabled) {
+TEST(IdleLoop, OneTimerAt30ASecondScansEachNewFrameOnly) {
     FakeCamera camera;
     LiveHarness live(&camera);
     ScannerInstance* in = live.Instance();
@@ -25,40 +21,31 @@ TEST(IdleLoop, OneTimerHoweverOftenThePreviewIsEnabled) {
     for (int i = 0; i < 3; ++i) SetInstancePreviewEnabled(in, true);
     EXPECT_EQ(live.Loop().TimerCount(), 1u);
     EXPECT_EQ(camera.opens, 1);
+
+    // A new frame is scanned (the next laser pattern) and redrawn; no frame
+    // pending, or the marker still in the frame, is no frame.
+    const Frame marker(kFrameWidth, kFrameHeight, kFrameReadyMarker);
+    const struct {
+        const Frame* delivered;
+        int redraws;
+    } steps[] = {{&kGrey, 1}, {nullptr, 1}, {&marker, 1}, {&kGrey, 2}};
+    for (const auto& [delivered, redraws] : steps) {
+        const std::int32_t pattern = in->patternIndex;
+        if (delivered) camera.pending.push_back(*delivered);
+        live.Loop().RunOnce();
+        EXPECT_EQ(LiveHarness::redraws, redraws);
+        EXPECT_EQ(in->patternIndex != pattern, delivered == &kGrey) << redraws;
+        if (!delivered) {
+            EXPECT_NE(live.Pixel(0, 0), kFrameReadyMarker); // the picture left whole
+        }
+        EXPECT_EQ(live.Loop().NextFireTick(in->idleTimer), TickCount() + 2);
+    }
+
     SetInstancePreviewEnabled(in, false);
     EXPECT_EQ(live.Loop().TimerCount(), 0u);
     EXPECT_EQ(in->idleTimer, nullptr);
     EXPECT_EQ(in->channel, nullptr);
     EXPECT_EQ(camera.openChannels, 0);
-}
-
-TEST(IdleLoop, LiveFramesAreScannedAndTheMarkerFrameIsSkipped) {
-    FakeCamera camera;
-    LiveHarness live(&camera);
-    ScannerInstance* in = live.Instance();
-    SetInstancePreviewEnabled(in, true);
-    ASSERT_NE(in->channel, nullptr);
-
-    camera.pending.push_back(Filled(0xFF808080u));
-    live.Loop().RunOnce();
-    EXPECT_EQ(live.Redraws(), 1);
-    const std::int32_t pattern = in->patternIndex;
-    EXPECT_EQ(live.Loop().NextFireTick(in->idleTimer), TickCount() + 2); // 30 a second
-
-    live.Loop().RunOnce(); // nothing pending: no scan, no redraw, the picture whole
-    EXPECT_EQ(live.Redraws(), 1);
-    EXPECT_EQ(in->patternIndex, pattern);
-    EXPECT_NE(live.Pixel(0, 0), kFrameReadyMarker);
-
-    camera.pending.push_back(Filled(kFrameReadyMarker)); // taken for no frame
-    live.Loop().RunOnce();
-    EXPECT_EQ(live.Redraws(), 1);
-    EXPECT_EQ(in->patternIndex, pattern);
-
-    camera.pending.push_back(Filled(0xFF808080u));
-    live.Loop().RunOnce();
-    EXPECT_EQ(live.Redraws(), 2);
-    EXPECT_NE(in->patternIndex, pattern);
 }
 
 TEST(IdleLoop, WithoutACameraRetriesOnlyAfterMoreThan300Ticks) {
@@ -77,34 +64,28 @@ TEST(IdleLoop, WithoutACameraRetriesOnlyAfterMoreThan300Ticks) {
     live.Loop().RunOnce(); // exactly 300 ticks later: no retry, but a redraw
     EXPECT_EQ(in->channel, nullptr);
     EXPECT_EQ(in->lastOpenAttemptTick, attempt);
-    EXPECT_EQ(live.Redraws(), 2);
+    EXPECT_EQ(LiveHarness::redraws, 2);
     EXPECT_EQ(live.Loop().NextFireTick(in->idleTimer), attempt + 600);
 
     live.Loop().RunOnce(); // 600 ticks: the camera opens, back to 30 a second
     ASSERT_NE(in->channel, nullptr);
     EXPECT_EQ(camera.opens, 1);
     EXPECT_EQ(live.Loop().NextFireTick(in->idleTimer), attempt + 602);
-}
 
-TEST(IdleLoop, ACameraThatFailsClosesAndComesBackOnRetry) {
-    FakeCamera camera;
-    LiveHarness live(&camera);
-    ScannerInstance* in = live.Instance();
-    SetInstancePreviewEnabled(in, true);
-    camera.pending.push_back(Filled(0xFF808080u));
+    // Unplugged while live: closed, the no-camera picture (black), and the
+    // slow retries until it is back.
+    camera.pending.push_back(kGrey);
     live.Loop().RunOnce();
-
     camera.failNext = true;
     camera.present = false;
     live.Loop().RunOnce();
     EXPECT_EQ(in->channel, nullptr);
     EXPECT_EQ(camera.openChannels, 0);
     EXPECT_TRUE(VideoLastCaptureEnd().failed);
-    EXPECT_EQ(live.Pixel(0, 0) & 0xFFFFFFu, 0u); // the no-camera picture: black
+    EXPECT_EQ(live.Pixel(0, 0) & 0xFFFFFFu, 0u);
     EXPECT_EQ(live.Loop().NextFireTick(in->idleTimer), TickCount() + 300);
-
     camera.present = true;
-    live.RunUntil(TickCount() + 700);
+    live.Loop().RunUntil(TickCount() + 700);
     ASSERT_NE(in->channel, nullptr);
     EXPECT_EQ(camera.opens, 2);
     EXPECT_EQ(camera.openChannels, 1);
@@ -124,18 +105,18 @@ TEST(IdleLoop, TicksDuringTheSettingsDialogDoNothing) {
     AppSetAlertPresenter(nullptr);
 
     SetInstancePreviewEnabled(in, true);
-    static LiveHarness* current = &live;
-    static int firesInDialog = 0;
+    static ManualEventLoop* loop = &live.Loop();
+    static int redrawsInDialog = -1;
     VideoSetSettingsDialogProc([](ScannerInstance* instance) {
         EXPECT_TRUE(instance->inSettingsDialog);
-        current->Loop().RunOnce();
-        firesInDialog = current->Redraws();
+        loop->RunOnce();
+        redrawsInDialog = LiveHarness::redraws;
     });
-    camera.pending.push_back(Filled(0xFF808080u));
+    camera.pending.push_back(kGrey);
     VideoSettingsDialog(in);
     VideoSetSettingsDialogProc(nullptr);
-    EXPECT_EQ(firesInDialog, 0);
+    EXPECT_EQ(redrawsInDialog, 0);
     EXPECT_FALSE(in->inSettingsDialog);
     live.Loop().RunOnce();
-    EXPECT_EQ(live.Redraws(), 1);
+    EXPECT_EQ(LiveHarness::redraws, 1);
 }
