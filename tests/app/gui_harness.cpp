@@ -79,27 +79,21 @@ bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
     return true;
 }
 
-std::string RunTool(const std::vector<std::string>& argv, int* status) {
+std::optional<std::string> RunTool(const std::vector<std::string>& argv) {
     QProcess process;
     QStringList args;
     for (std::size_t i = 1; i < argv.size(); ++i) args << QString::fromStdString(argv[i]);
     process.start(QString::fromStdString(argv[0]), args);
-    const bool finished = WaitFor([&] { return process.state() == QProcess::NotRunning; }, 20'000);
-    if (!finished) process.kill(), process.waitForFinished(1000);
-    if (status)
-        *status =
-            finished && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    if (!WaitFor([&] { return process.state() == QProcess::NotRunning; }, 20'000)) {
+        process.kill(), process.waitForFinished(1000);
+        return std::nullopt;
+    }
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        return std::nullopt;
     return process.readAllStandardOutput().toStdString();
 }
 
-bool SetKeyboardLayout(const std::string& layout) {
-    int status = -1;
-    RunTool({"setxkbmap", layout}, &status);
-    return status == 0;
-}
-
 TargetWindow::TargetWindow() {
-    edit.setWindowTitle(QStringLiteral("Test target"));
     edit.setGeometry(700, 600, 300, 150);
     edit.show();
 }

@@ -10,12 +10,14 @@
 #include "app/options.h"
 #include "tests/support/temp_config_home.h"
 
+#include <QAbstractButton>
 #include <QLabel>
 #include <QMainWindow>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <functional>
 #include <gtest/gtest.h>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,17 +34,19 @@ inline void Pump(int ms) {
 }
 
 // Runs a program (no shell), serving this process's X connection meanwhile
-// (xclip asks us for the clipboard), and returns what it printed; status
-// gets its exit status, -1 when it could not run or took over 20 seconds.
-std::string RunTool(const std::vector<std::string>& argv, int* status = nullptr);
+// (xclip asks us for the clipboard); what it printed, nothing when it failed
+// or took over 20 seconds.
+std::optional<std::string> RunTool(const std::vector<std::string>& argv);
 
 // The clipboard as another X client reads it.
 inline std::string ClipboardByXclip() {
-    return RunTool({"xclip", "-o", "-selection", "clipboard"});
+    return RunTool({"xclip", "-o", "-selection", "clipboard"}).value_or("");
 }
 
-// The keyboard layout of the private server, by setxkbmap.
-bool SetKeyboardLayout(const std::string& layout);
+// The keyboard layout of the private server.
+inline bool SetKeyboardLayout(const std::string& layout) {
+    return RunTool({"setxkbmap", layout}).has_value();
+}
 
 // A small window of the test's own, a text field, to type into.
 struct TargetWindow {
@@ -51,6 +55,11 @@ struct TargetWindow {
     QString Text() const { return edit.toPlainText(); }
     QPlainTextEdit edit;
 };
+
+// A click on a button or checkbox, as a user's.
+inline void Click(QAbstractButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
+}
 
 // What the window says under the video, and a command given to it.
 inline QString Note() {

@@ -33,11 +33,9 @@ WId StartKestrix(QProcess& kestrix, const std::string& source, const char* actio
     kestrix.start(QStringLiteral(KESTRIX_PROGRAM), {"--source", QString::fromStdString(source),
                                                     "--action", action, "--enable=c128"});
     if (!kestrix.waitForStarted(5000)) return 0;
-    int found = -1;
-    const std::string ids = RunTool({"xdotool", "search", "--sync", "--onlyvisible", "--pid",
-                                     std::to_string(kestrix.processId())},
-                                    &found);
-    return found == 0 ? WId(std::stoul(ids)) : 0;
+    const auto ids = RunTool({"xdotool", "search", "--sync", "--onlyvisible", "--pid",
+                              std::to_string(kestrix.processId())});
+    return ids ? WId(std::stoul(*ids)) : 0;
 }
 
 // Ends kestrix through the ordinary shut-down.
@@ -89,34 +87,6 @@ TEST(LiveProgram, TypesWhatTheVideoShowsIntoTheFocusedWindow) {
     }
 }
 
-namespace {
-
-// What a screenshot of the scanner window shows, counted in pixels.
-struct ScreenshotCounts {
-    int dark = 0, light = 0; // the video: the barcode's bars and its label
-    int targetGreen = 0;
-    int boxGrey = 0; // the confirmation box's 30% grey
-};
-
-ScreenshotCounts Count(const QImage& shot) {
-    ScreenshotCounts n;
-    const QImage image = shot.convertToFormat(QImage::Format_RGB32);
-    for (int y = 0; y < image.height(); ++y) {
-        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            const int r = qRed(row[x]), g = qGreen(row[x]), b = qBlue(row[x]);
-            n.dark += r < 60 && g < 60 && b < 60;
-            n.light += r > 180 && g > 180 && b > 180;
-            n.targetGreen += g > 200 && r < 50 && b < 50;
-            // 30% grey, a little lighter while the box fades over the video
-            n.boxGrey += r > 65 && r < 105 && std::abs(r - g) < 6 && std::abs(g - b) < 6;
-        }
-    }
-    return n;
-}
-
-} // namespace
-
 TEST(LiveProgram, ScreenshotShowsTheVideoTheTargetAndTheConfirmation) {
     REQUIRE_GUI();
     TempConfigHome config;
@@ -129,19 +99,32 @@ TEST(LiveProgram, ScreenshotShowsTheVideoTheTargetAndTheConfirmation) {
     RunTool({"xdotool", "windowfocus", "--sync", std::to_string(window), "key", "alt+t"});
 
     // The box fades two seconds after a read and comes back with the next
-    // one, so keep looking until one shot has everything.
+    // one, so keep looking until one shot has everything: the video (the
+    // barcode's bars and its label), the green target and the box's 30% grey
+    // (a little lighter while it fades over the video).
     QImage shot;
-    ScreenshotCounts n;
+    int dark, light, green, grey;
     const bool complete = WaitFor(
         [&] {
-            shot = QGuiApplication::primaryScreen()->grabWindow(window).toImage();
-            n = Count(shot);
-            return n.dark > 2000 && n.light > 2000 && n.targetGreen > 20 && n.boxGrey > 2000;
+            shot = QGuiApplication::primaryScreen()->grabWindow(window).toImage().convertToFormat(
+                QImage::Format_RGB32);
+            dark = light = green = grey = 0;
+            for (int y = 0; y < shot.height(); ++y) {
+                const auto* row = reinterpret_cast<const QRgb*>(shot.constScanLine(y));
+                for (int x = 0; x < shot.width(); ++x) {
+                    const int r = qRed(row[x]), g = qGreen(row[x]), b = qBlue(row[x]);
+                    dark += r < 60 && g < 60 && b < 60;
+                    light += r > 180 && g > 180 && b > 180;
+                    green += g > 200 && r < 50 && b < 50;
+                    grey += r > 65 && r < 105 && std::abs(r - g) < 6 && std::abs(g - b) < 6;
+                }
+            }
+            return dark > 2000 && light > 2000 && green > 20 && grey > 2000;
         },
         15'000);
     shot.save(KESTRIX_SCREENSHOT);
-    EXPECT_TRUE(complete) << "see " << KESTRIX_SCREENSHOT << ": dark " << n.dark << ", light "
-                          << n.light << ", green " << n.targetGreen << ", box " << n.boxGrey;
+    EXPECT_TRUE(complete) << "see " << KESTRIX_SCREENSHOT << ": dark " << dark << ", light "
+                          << light << ", green " << green << ", box " << grey;
     // The box and the window above say Grüße; so does the clipboard.
     EXPECT_EQ(ClipboardByXclip(), "Grüße");
     Stop(kestrix, "screenshot");

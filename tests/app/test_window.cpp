@@ -79,16 +79,33 @@ TEST_F(AppTest, TheChoicesAndThePlaceAreKeptAndADamagedFileIsSaid) {
     EXPECT_EQ(Note(), "");
 }
 
-TEST_F(AppTest, TheCommandLinesScriptAndSwitchesAreTaken) {
-    StopApplication();
+TEST_F(AppTest, TheCommandLineIsTakenAndItsMistakesAreSaid) {
+    const struct {
+        std::vector<std::string> args;
+        std::string said;
+    } mistakes[] = {
+        {{"stray"}, "kestrix: unexpected argument 'stray'"},
+        {{"--bogus=1"}, "kestrix: unknown option '--bogus'"},
+        {{"--enable", "c129"}, "kestrix: unknown symbology key 'c129'"},
+        {{"--source="}, "kestrix: --source needs a value"},
+    };
+    for (const auto& c : mistakes) {
+        AppOptions options;
+        std::ostringstream out, err;
+        EXPECT_EQ(ParseOptions(c.args, options, out, err), 2) << c.args[0];
+        EXPECT_TRUE(err.str().starts_with(c.said)) << err.str();
+    }
     AppOptions options;
-    options.action = kActionScript;
-    options.script = (config.path / "on-scan").string();
-    options.switches = {{kKeyCode128, true}};
+    std::ostringstream out;
+    ASSERT_EQ(ParseOptions({"--action=script", "--script", "on-scan", "--enable=c128"}, options,
+                           out, out),
+              std::nullopt);
+    EXPECT_EQ(options.script, (std::filesystem::current_path() / "on-scan").string());
+    StopApplication();
     Start(options);
+    EXPECT_EQ(globals->action, kActionScript);
     EXPECT_TRUE(GetBooleanInfo(globals->instance, kKeyCode128));
     EXPECT_EQ(globals->scriptName->text(), "on-scan"); // beside the action
-    EXPECT_EQ(globals->scriptName->toolTip().toStdString(), *options.script);
 
     // The popup's choice counts only from its own menu, with the menu
     // attribute alone.
@@ -107,30 +124,6 @@ TEST_F(AppTest, TheCommandLinesScriptAndSwitchesAreTaken) {
     }
 }
 
-TEST(AppOptions, MistakesAreSaidAndTheScriptMadeAbsolute) {
-    const struct {
-        std::vector<std::string> args;
-        std::string said;
-    } mistakes[] = {
-        {{"stray"}, "kestrix: unexpected argument 'stray'"},
-        {{"--bogus=1"}, "kestrix: unknown option '--bogus'"},
-        {{"--enable", "c129"}, "kestrix: unknown symbology key 'c129'"},
-        {{"--source="}, "kestrix: --source needs a value"},
-    };
-    for (const auto& c : mistakes) {
-        AppOptions options;
-        std::ostringstream out, err;
-        EXPECT_EQ(ParseOptions(c.args, options, out, err), 2) << c.args[0];
-        EXPECT_TRUE(err.str().starts_with(c.said)) << err.str();
-    }
-    AppOptions options;
-    std::ostringstream out;
-    EXPECT_EQ(ParseOptions({"--script", "on-scan", "--disable=ean8"}, options, out, out),
-              std::nullopt);
-    EXPECT_EQ(options.script, (std::filesystem::current_path() / "on-scan").string());
-    EXPECT_FALSE(options.switches.at(0).on);
-}
-
 TEST_F(AppTest, ASourceThatPlaysNothingIsSaidOnceAndHasNoCameraSettings) {
     StopApplication();
     AppOptions options;
@@ -147,26 +140,10 @@ TEST_F(AppTest, ASourceThatPlaysNothingIsSaidOnceAndHasNoCameraSettings) {
 
 namespace {
 
+// The sheet, shown at once (modal to the window, not a loop of its own).
 QDialog* OpenSheet() {
     Command(kCommandAdvanced);
-    QDialog* sheet = nullptr;
-    WaitFor(
-        [&] {
-            sheet = globals->window->findChild<QDialog*>(QStringLiteral("Advanced"));
-            return sheet && sheet->isVisible();
-        },
-        3000);
-    return sheet;
-}
-
-void Click(QWidget* window, const char* name) {
-    auto* control = window->findChild<QAbstractButton*>(QString::fromLatin1(name));
-    ASSERT_NE(control, nullptr) << name;
-    QTest::mouseClick(control, Qt::LeftButton, {}, QPoint(8, control->height() / 2));
-}
-
-std::vector<std::uint8_t> StoredSettings() {
-    return FlattenCollection(SettingsToCollection(globals->instance));
+    return globals->window->findChild<QDialog*>(QStringLiteral("Advanced"));
 }
 
 } // namespace
@@ -183,16 +160,16 @@ TEST_F(AppTest, AdvancedSheetShowsTheFocusInTruncatedHundredthsAndCancelChangesN
         QDialog* sheet = OpenSheet();
         ASSERT_NE(sheet, nullptr);
         EXPECT_EQ(sheet->findChild<QSlider*>(QStringLiteral("focd"))->value(), c.shown) << c.stored;
-        Click(sheet, "ok");
+        Click(sheet->findChild<QPushButton*>(QStringLiteral("ok")));
         EXPECT_DOUBLE_EQ(GetDoubleInfo(globals->instance, kKeyFocusDistance), c.shown / 100.0);
     }
 
-    const std::vector<std::uint8_t> before = StoredSettings();
+    auto stored = [] { return FlattenCollection(SettingsToCollection(globals->instance)); };
+    const std::vector<std::uint8_t> before = stored();
     QDialog* sheet = OpenSheet();
     ASSERT_NE(sheet, nullptr);
-    for (QCheckBox* box : sheet->findChildren<QCheckBox*>())
-        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+    for (QCheckBox* box : sheet->findChildren<QCheckBox*>()) Click(box);
     sheet->findChild<QSlider*>(QStringLiteral("focd"))->setValue(77);
-    Click(sheet, "cancel");
-    EXPECT_EQ(StoredSettings(), before);
+    Click(sheet->findChild<QPushButton*>(QStringLiteral("cancel")));
+    EXPECT_EQ(stored(), before);
 }
