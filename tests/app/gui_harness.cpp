@@ -1,41 +1,26 @@
-// Xvfb is started with -displayfd so that it picks a free display and says
-// which; DISPLAY is set for this process and the programs it starts.
+// Xvfb picks a free display and says which (-displayfd), and ends with its
+// last client (-terminate): this process, whatever way it ends. DISPLAY is
+// set for this process and the programs it starts.
 #include "tests/app/gui_harness.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QProcess>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <gst/gst.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
 
-pid_t xvfbPid = -1;
 QApplication* application = nullptr;
 
 bool StartXvfb() {
-    int fds[2];
-    if (pipe(fds) != 0) return false;
-    xvfbPid = fork();
-    if (xvfbPid == 0) {
-        close(fds[0]);
-        std::freopen("/dev/null", "w", stderr);
-        const std::string fd = std::to_string(fds[1]);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24",
-               "-nolisten", "tcp", "-noreset", nullptr);
-        _exit(127);
-    }
-    close(fds[1]);
-    // The number, or nothing once the pipe closes because Xvfb did not start.
-    FILE* said = fdopen(fds[0], "r");
+    FILE* xvfb = popen("Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp -terminate "
+                       "2>/dev/null",
+                       "re");
     int display = -1;
-    if (xvfbPid < 0 || std::fscanf(said, "%d", &display) != 1) display = -1;
-    std::fclose(said);
-    if (display < 0) return false;
+    if (!xvfb || std::fscanf(xvfb, "%d", &display) != 1) return false;
     setenv("DISPLAY", (":" + std::to_string(display)).c_str(), 1);
     unsetenv("WAYLAND_DISPLAY");
     setenv("QT_QPA_PLATFORM", "xcb", 1);
@@ -53,10 +38,7 @@ class GuiEnvironment final : public testing::Environment {
         application = new QApplication(argc, argv);
         SetKeyboardLayout("us");
     }
-    void TearDown() override {
-        delete application;
-        if (xvfbPid > 0) kill(xvfbPid, SIGTERM), waitpid(xvfbPid, nullptr, 0);
-    }
+    void TearDown() override { delete application; }
 };
 
 [[maybe_unused]] testing::Environment* const environment =
