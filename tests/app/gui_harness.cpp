@@ -32,8 +32,7 @@ class GuiEnvironment final : public testing::Environment {
     void SetUp() override {
         if (!StartXvfb()) return;
         static int argc = 1;
-        static char name[] = "gui_tests";
-        static char* argv[] = {name, nullptr};
+        static char* argv[] = {const_cast<char*>("gui_tests"), nullptr};
         gst_init(nullptr, nullptr);
         application = new QApplication(argc, argv);
         SetKeyboardLayout("us");
@@ -75,14 +74,8 @@ std::optional<std::string> RunTool(const std::vector<std::string>& argv) {
     return process.readAllStandardOutput().toStdString();
 }
 
-TargetWindow::TargetWindow() {
-    edit.setGeometry(700, 600, 300, 150);
-    edit.show();
-}
-
 bool TargetWindow::Focus() {
-    edit.activateWindow();
-    edit.setFocus();
-    return WaitFor([this] { return QApplication::activeWindow() == &edit && edit.hasFocus(); },
-                   3000);
+    activateWindow();
+    setFocus();
+    return WaitFor([this] { return QApplication::activeWindow() == this && hasFocus(); }, 3000);
 }

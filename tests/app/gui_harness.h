@@ -1,7 +1,6 @@
 // The GUI tests' world: a private Xvfb server (never the user's desktop)
-// with the test's QApplication on it, waiting, tools, a target window of the
-// test's own, and the desktop program started inside the test process with
-// its own empty preferences folder.
+// with the test's QApplication on it, waiting, tools, a target window, and
+// the desktop program in the test process with an empty preferences folder.
 #pragma once
 
 #include "app/app_globals.h"
@@ -49,11 +48,13 @@ inline bool SetKeyboardLayout(const std::string& layout) {
 }
 
 // A small window of the test's own, a text field, to type into.
-struct TargetWindow {
-    TargetWindow();
+struct TargetWindow : QPlainTextEdit {
+    TargetWindow() {
+        setGeometry(700, 600, 300, 150);
+        show();
+    }
     bool Focus(); // gives it the keyboard focus; false if it would not take it
-    QString Text() const { return edit.toPlainText(); }
-    QPlainTextEdit edit;
+    std::string Text() const { return toPlainText().toStdString(); }
 };
 
 // A click on a button or checkbox, as a user's.
