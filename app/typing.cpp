@@ -34,8 +34,8 @@ namespace {
 
 constexpr useconds_t kKeyDelayMicroseconds = 2000; // between keystrokes
 constexpr std::size_t kMaxQueuedCodes = 4;
-// How long a bound key stays after the last code that used it before it is
-// given back at the end, for the focused program to take the code in.
+// How long the bound keys stay after the last code typed when they are given
+// back at the end, for the focused program to take that code in.
 constexpr auto kBindingHold = std::chrono::seconds(1);
 
 using XdoPtr = Owned<xdo_t, xdo_free>;
@@ -95,18 +95,18 @@ KeySym KeysymOf(char32_t c) {
 }
 
 // The spare keys Kestrix has bound to characters that the layout has no key
-// for, the least recently used first.
+// for, the oldest binding first.
 struct BoundKeys {
     struct Key {
         KeyCode code;
         KeySym symbol;
     };
     std::vector<Key> keys;
-    std::chrono::steady_clock::time_point lastUse;
+    std::chrono::steady_clock::time_point lastTyped; // the last code typed
 
-    // Binds each symbol to a key without symbols, or else to the least
-    // recently used of those bound before (a symbol left without a key is
-    // then bound by libxdo for each keystroke, as before).
+    // Binds each symbol to a key without symbols, or else to the oldest of
+    // those bound before (a symbol left without a key is then bound by
+    // libxdo for each keystroke).
     void Bind(Display* display, const std::vector<KeySym>& symbols) {
         int low = 0, high = 0, perKey = 0;
         XDisplayKeycodes(display, &low, &high);
@@ -133,13 +133,12 @@ struct BoundKeys {
         }
         XFree(map);
         XSync(display, False);
-        lastUse = std::chrono::steady_clock::now();
     }
 
     // Gives the keys back, those a layout change has not already taken.
     void Release(const std::string& displayName) {
         if (keys.empty()) return;
-        std::this_thread::sleep_until(lastUse + kBindingHold);
+        std::this_thread::sleep_until(lastTyped + kBindingHold);
         XdoPtr xdo(xdo_new(displayName.c_str()));
         if (!xdo) return;
         for (const Key& key : keys) {
@@ -174,6 +173,7 @@ void TypeOnX11(const std::string& display, const std::string& printable, const c
     if (!printable.empty())
         xdo_enter_text_window(xdo.get(), CURRENTWINDOW, printable.c_str(), kKeyDelayMicroseconds);
     if (key) xdo_send_keysequence_window(xdo.get(), CURRENTWINDOW, key, kKeyDelayMicroseconds);
+    bound.lastTyped = std::chrono::steady_clock::now();
 }
 
 // Chooses the back end. In a Wayland session XTest reaches only the X11 programs on Xwayland,
