@@ -1,16 +1,21 @@
 // Typing back ends. libxdo looks each character up in the keyboard map that
 // is current when it connects, so a connection is made per read: a layout
 // changed in the meantime (AZERTY digits need Shift, QWERTZ swaps Y and Z)
-// is typed right. A character that has no key on the layout is typed by
-// binding it to a spare key for the moment, and the focused program must
-// see that change of the keyboard map before the key: such characters are
-// typed slowly, the others fast.
+// is typed right. A character that has no key on the layout is bound to a
+// spare key (one without symbols) before the code is typed, and stays bound
+// while Kestrix runs: the focused program looks the key up in the map that
+// is current when it takes in the change, which under load can be long
+// after the key was pressed. (libxdo's own binding is undone right after
+// each keystroke; a busy program then saw a key without a character, and
+// "Grüße" arrived as "Gre".)
 #include "app/typing.h"
 
 #include "app/uinput_keyboard.h"
 #include "toolbox/owned.h"
 #include "toolbox/utf8.h"
 
+#include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <cstdlib>
 #include <deque>
@@ -19,6 +24,7 @@
 #include <mutex>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 extern "C" {
 #include <xdo.h>
@@ -27,10 +33,10 @@ extern "C" {
 namespace {
 
 constexpr useconds_t kKeyDelayMicroseconds = 2000; // between keystrokes
-// Around a character that has no key on the layout: time for the focused
-// program to take in the keyboard map changed for it and back.
-constexpr useconds_t kRemappedKeyDelayMicroseconds = 100'000;
 constexpr std::size_t kMaxQueuedCodes = 4;
+// How long the bound keys stay after the last code typed when they are given
+// back at the end, for the focused program to take that code in.
+constexpr auto kBindingHold = std::chrono::seconds(1);
 
 using XdoPtr = Owned<xdo_t, xdo_free>;
 
@@ -88,32 +94,86 @@ KeySym KeysymOf(char32_t c) {
     return c < 0x100 ? KeySym(c) : KeySym(0x01000000 | c);
 }
 
-// Types the text in runs of characters that the layout has a key for
-// (fast) and of those it has none for (slowly).
-void EnterText(xdo_t* xdo, const std::string& text) {
-    std::string run;
-    bool runOnLayout = true;
-    auto flush = [&] {
-        if (run.empty()) return;
-        xdo_enter_text_window(xdo, CURRENTWINDOW, run.c_str(),
-                              runOnLayout ? kKeyDelayMicroseconds : kRemappedKeyDelayMicroseconds);
-        run.clear();
+// The spare keys Kestrix has bound to characters that the layout has no key
+// for, the oldest binding first.
+struct BoundKeys {
+    struct Key {
+        KeyCode code;
+        KeySym symbol;
     };
-    for (std::size_t i = 0; i < text.size();) {
-        const char32_t c = NextCodePoint(text, i);
-        const bool onLayout = XKeysymToKeycode(xdo->xdpy, KeysymOf(c)) != 0;
-        if (onLayout != runOnLayout) flush();
-        runOnLayout = onLayout;
-        AppendUtf8(run, c);
-    }
-    flush();
-}
+    std::vector<Key> keys;
+    std::chrono::steady_clock::time_point lastTyped; // the last code typed
 
-void TypeOnX11(const std::string& display, const std::string& printable, const char* key) {
+    // Binds each symbol to a key without symbols, or else to the oldest of
+    // those bound before (a symbol left without a key is then bound by
+    // libxdo for each keystroke).
+    void Bind(Display* display, const std::vector<KeySym>& symbols) {
+        int low = 0, high = 0, perKey = 0;
+        XDisplayKeycodes(display, &low, &high);
+        KeySym* map = XGetKeyboardMapping(display, KeyCode(low), high - low + 1, &perKey);
+        if (!map) return;
+        auto unused = [&](int code) {
+            for (int k = 0; k < perKey; ++k)
+                if (map[(code - low) * perKey + k] != NoSymbol) return false;
+            return std::none_of(keys.begin(), keys.end(),
+                                [&](const Key& key) { return key.code == code; });
+        };
+        std::size_t thisCode = 0; // the keys bound for this code, last in keys
+        for (const KeySym wanted : symbols) {
+            int code = high;
+            while (code >= low && !unused(code)) --code;
+            // Reused, a key bound for an earlier code; never one of this code's.
+            if (code < low && keys.size() > thisCode) code = keys.front().code;
+            if (code < low) continue;
+            std::erase_if(keys, [&](const Key& key) { return key.code == code; });
+            KeySym symbol = wanted;
+            XChangeKeyboardMapping(display, code, 1, &symbol, 1);
+            keys.push_back({KeyCode(code), symbol});
+            ++thisCode;
+        }
+        XFree(map);
+        XSync(display, False);
+    }
+
+    // Gives the keys back, those a layout change has not already taken.
+    void Release(const std::string& displayName) {
+        if (keys.empty()) return;
+        std::this_thread::sleep_until(lastTyped + kBindingHold);
+        XdoPtr xdo(xdo_new(displayName.c_str()));
+        if (!xdo) return;
+        for (const Key& key : keys) {
+            int perKey = 0;
+            KeySym* now = XGetKeyboardMapping(xdo->xdpy, key.code, 1, &perKey);
+            KeySym none = NoSymbol;
+            if (now && perKey > 0 && now[0] == key.symbol)
+                XChangeKeyboardMapping(xdo->xdpy, key.code, 1, &none, 1);
+            if (now) XFree(now);
+        }
+        XSync(xdo->xdpy, False);
+        keys.clear();
+    }
+};
+
+void TypeOnX11(const std::string& display, const std::string& printable, const char* key,
+               BoundKeys& bound) {
     XdoPtr xdo(xdo_new(display.c_str()));
     if (!xdo) return;
-    if (!printable.empty()) EnterText(xdo.get(), printable);
+    std::vector<KeySym> missing;
+    for (std::size_t i = 0; i < printable.size();) {
+        const KeySym symbol = KeysymOf(NextCodePoint(printable, i));
+        if (XKeysymToKeycode(xdo->xdpy, symbol) == 0 &&
+            std::ranges::find(missing, symbol) == missing.end())
+            missing.push_back(symbol);
+    }
+    if (!missing.empty()) {
+        bound.Bind(xdo->xdpy, missing);
+        xdo.reset(xdo_new(display.c_str())); // libxdo reads the map as it connects
+        if (!xdo) return;
+    }
+    if (!printable.empty())
+        xdo_enter_text_window(xdo.get(), CURRENTWINDOW, printable.c_str(), kKeyDelayMicroseconds);
     if (key) xdo_send_keysequence_window(xdo.get(), CURRENTWINDOW, key, kKeyDelayMicroseconds);
+    bound.lastTyped = std::chrono::steady_clock::now();
 }
 
 // Chooses the back end. In a Wayland session XTest reaches only the X11 programs on Xwayland,
@@ -180,19 +240,22 @@ struct TypingQueue {
         std::unique_lock lock(mutex);
         for (;;) {
             changed.wait(lock, [this] { return closing || !codes.empty(); });
-            if (codes.empty()) return; // closing, and all typed
+            if (codes.empty()) break; // closing, and all typed
             Code code = std::move(codes.front());
             codes.pop_front();
             lock.unlock();
-            TypeOnX11(display, code.printable, code.key);
+            TypeOnX11(display, code.printable, code.key, bound);
             lock.lock();
         }
+        lock.unlock();
+        bound.Release(display);
     }
 
     std::mutex mutex;
     std::condition_variable changed;
     std::deque<Code> codes;
     bool closing = false;
+    BoundKeys bound;    // the worker's alone
     std::thread worker; // last: it starts once the rest is made
 };
 

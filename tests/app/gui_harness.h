@@ -1,70 +1,77 @@
-// The GUI tests' world: a private Xvfb server (never the user's desktop),
-// the test's QApplication on it, helpers to wait, run tools and show a
-// target window of the test's own, the desktop program started inside the
-// test process with its own empty preferences folder, and a private
-// headless Weston for the program as a Wayland client.
+// The GUI tests' world: a private Xvfb server (never the user's desktop)
+// with the test's QApplication on it, waiting, tools, a target window, and
+// the desktop program in the test process with an empty preferences folder.
 #pragma once
 
 #include "app/app_globals.h"
 #include "app/app_main.h"
+#include "app/commands.h"
+#include "app/options.h"
 #include "tests/support/temp_config_home.h"
 
-#include <QImage>
+#include <QAbstractButton>
+#include <QLabel>
 #include <QMainWindow>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QTest>
-#include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
+#include <optional>
 #include <string>
 #include <vector>
 
 // True once the private X server and the QApplication run; tests skip
-// otherwise (the reason is printed once).
+// otherwise.
 bool GuiAvailable();
 #define REQUIRE_GUI()                                                                              \
     if (!GuiAvailable()) GTEST_SKIP() << "no private X server (is Xvfb installed?)"
 
 // Processes events until done() or timeoutMs ran out; done()'s last answer.
 bool WaitFor(const std::function<bool()>& done, int timeoutMs);
-void Pump(int ms);
+inline void Pump(int ms) {
+    WaitFor([] { return false; }, ms);
+}
 
-// Runs a program (no shell) and returns what it printed; status gets its
-// exit status, -1 when it could not run or took longer than 20 seconds.
-std::string RunTool(const std::vector<std::string>& argv, int* status = nullptr);
+// Runs a program (no shell), serving this process's X connection meanwhile
+// (xclip asks us for the clipboard); what it printed, nothing when it failed
+// or took over 20 seconds.
+std::optional<std::string> RunTool(const std::vector<std::string>& argv);
 
-// The keyboard layout of the private server, by setxkbmap.
-bool SetKeyboardLayout(const std::string& layout);
+// The clipboard as another X client reads it.
+inline std::string ClipboardByXclip() {
+    return RunTool({"xclip", "-o", "-selection", "clipboard"}).value_or("");
+}
 
-// A small window of the test's own with a text field that has the focus.
-struct TargetWindow {
-    TargetWindow();
-    ~TargetWindow();
+// The keyboard layout of the private server.
+inline bool SetKeyboardLayout(const std::string& layout) {
+    return RunTool({"setxkbmap", layout}).has_value();
+}
+
+// A small window of the test's own, a text field, to type into.
+struct TargetWindow : QPlainTextEdit {
+    TargetWindow() {
+        setGeometry(700, 600, 300, 150);
+        show();
+    }
     bool Focus(); // gives it the keyboard focus; false if it would not take it
-    QString Text() const { return edit->toPlainText(); }
-    QWidget* window;
-    QPlainTextEdit* edit;
+    std::string Text() const { return toPlainText().toStdString(); }
 };
 
-// A headless Weston of the test's own, on a socket in a runtime folder of
-// its own: a plain blue desktop without a panel drawn by pixman, so that a
-// screenshot shows exactly what its clients drew.
-class HeadlessWeston {
-  public:
-    HeadlessWeston();
-    ~HeadlessWeston();
-    bool Running() const { return running; }
-    // A Wayland session's environment for a client; DISPLAY only withX.
-    QProcessEnvironment ClientEnvironment(bool withX) const;
-    QImage Screenshot(); // null when weston-screenshooter failed
+// A click on a button or checkbox, as a user's.
+inline void Click(QAbstractButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
+}
 
-  private:
-    QProcess weston;
-    std::filesystem::path runtime;
-    bool running = false;
-};
+// What the window says under the video, and a command given to it.
+inline QString Note() {
+    return globals->noteText->text();
+}
+inline void Command(OSType command) {
+    SendCommand(&globals->windowTarget, {0, command, nullptr});
+}
 
+// The desktop program in this process, on a source without a barcode so
+// that nothing is read by chance.
 class AppTest : public testing::Test {
   protected:
     void SetUp() override {
@@ -75,7 +82,8 @@ class AppTest : public testing::Test {
         if (globals && globals->instance) StopApplication();
         SetKeyboardLayout("us"); // the delivery tests change it
     }
-    void Start(const AppOptions& options = BlankSource()) {
+    void Start(AppOptions options = {}) {
+        if (options.source.empty()) options.source = "videotestsrc pattern=black is-live=true";
         int status = -1;
         ASSERT_TRUE(StartApplication(options, status));
         ASSERT_TRUE(QTest::qWaitForWindowExposed(globals->window.get()));
@@ -83,12 +91,6 @@ class AppTest : public testing::Test {
     void Restart() {
         StopApplication();
         Start();
-    }
-    // A source without a barcode, so that nothing is read by chance.
-    static AppOptions BlankSource() {
-        AppOptions options;
-        options.source = "videotestsrc pattern=black is-live=true";
-        return options;
     }
 
     TempConfigHome config;
