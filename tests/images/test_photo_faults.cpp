@@ -23,29 +23,21 @@ constexpr double kCentreX = kFrameWidth / 2.0, kCentreY = kFrameHeight / 2.0;
 // of it.
 using Warp = std::function<bool(double x, double y, double& sx, double& sy)>;
 
-std::uint32_t Bilinear(const Frame& frame, double x, double y) {
-    if (x < 0 || y < 0 || x > kFrameWidth - 1.001 || y > kFrameHeight - 1.001) return kBackground;
-    const int x0 = int(x), y0 = int(y);
-    const double fx = x - x0, fy = y - y0;
-    std::uint32_t out = 0xFF000000u;
-    for (int shift : {0, 8, 16}) {
-        auto c = [&](int dx, int dy) {
-            return double((frame.At(x0 + dx, y0 + dy) >> shift) & 0xFF);
-        };
-        const double v = (c(0, 0) * (1 - fx) + c(1, 0) * fx) * (1 - fy) +
-                         (c(0, 1) * (1 - fx) + c(1, 1) * fx) * fy;
-        out |= std::uint32_t(std::lround(v)) << shift;
-    }
-    return out;
-}
-
 Frame Warped(const Frame& flat, const Warp& warp) {
-    Frame out;
+    Frame out(kFrameWidth, kFrameHeight, kBackground);
     for (int y = 0; y < kFrameHeight; ++y)
         for (int x = 0; x < kFrameWidth; ++x) {
             double sx, sy;
-            out.At(x, y) =
-                warp(x + 0.5, y + 0.5, sx, sy) ? Bilinear(flat, sx - 0.5, sy - 0.5) : kBackground;
+            if (!warp(x + 0.5, y + 0.5, sx, sy) || sx < 0.5 || sy < 0.5 ||
+                sx > kFrameWidth - 0.501 || sy > kFrameHeight - 0.501)
+                continue;
+            std::uint32_t& pixel = out.At(x, y) = 0xFF000000u;
+            for (int shift : {0, 8, 16})
+                pixel |=
+                    std::uint32_t(std::lround(Bilinear(
+                        sx - 0.5, sy - 0.5,
+                        [&](int i, int j) { return double((flat.At(i, j) >> shift) & 0xFF); })))
+                    << shift;
         }
     return out;
 }
@@ -189,18 +181,14 @@ TEST(PhotoFaults, EachDeliversExactlyItsText) {
     };
     for (const FaultCase& c : cases) {
         for (std::uint64_t seed : {20261207u, 2u, 3u}) {
-            const std::string name =
-                std::string(c.fault) + " " + c.data + " " + std::to_string(seed);
-            SCOPED_TRACE(name);
+            SCOPED_TRACE(std::string(c.fault) + " " + c.data + " seed " + std::to_string(seed));
             TestRandom random(seed);
             RenderOptions look = c.look;
             look.seed = seed;
             const Frame frame = c.camera(RenderBarcode(c.symbology, c.data, look), random);
             ScanHarness harness;
-            ASSERT_TRUE(harness.Ready());
             harness.SetAllSymbologies(true);
             const std::vector<ScanRead> reads = harness.Run(frame, 2 * kFramesPerTurn);
-            if (reads.empty() || reads.front().text != c.expected) DumpFrame(frame, name);
             EXPECT_FALSE(reads.empty()) << "nothing read";
             for (const ScanRead& r : reads) EXPECT_EQ(r.text, c.expected);
         }
@@ -248,8 +236,7 @@ TEST(PhotoFaults, CodesAwayFromTheAimAreReadFromClips) {
         c.look.offsetY = c.offsetY;
         c.look.barHeight = c.barHeight;
         const std::vector<Frame> clip = LiveClip(c.symbology, c.data, c.look, 30, c.jitter);
-        const ClipAndStillReads reads = ReadClipAndStill(clip);
-        for (const auto& [how, got] : {std::pair{"live", reads.live}, {"still", reads.still}}) {
+        for (const auto& [how, got] : ReadClipAndStill(clip)) {
             if (!c.expected) {
                 EXPECT_TRUE(got.empty()) << how << ": " << Describe(got);
                 continue;

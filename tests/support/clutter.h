@@ -3,7 +3,6 @@
 // made once and each frame adds fresh sensor noise, as live video does.
 #pragma once
 
-#include "tests/support/camera_effects.h"
 #include "tests/support/frame.h"
 
 #include <cstdint>

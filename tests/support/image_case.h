@@ -1,8 +1,7 @@
 // The image tables of the symbology suites: libzint-drawn symbols under
 // viewing conditions drawn from a seed, shown to a real scanner instance
 // with all eight symbologies enabled. A failing case names its seed and
-// conditions, and saves its frame for a look when KESTRIX_IMAGE_DUMP names
-// a folder.
+// conditions.
 #pragma once
 
 #include "tests/support/frame.h"
@@ -19,31 +18,12 @@
 
 // One turn of the ten laser patterns.
 constexpr int kFramesPerTurn = 10;
-// Pixels along the reading direction that symbol and quiet zones may span:
-// the shortest laser through the centre is 479 samples long.
-constexpr double kMaxSymbolSpan = 440;
-constexpr double kMinPixelsPerModule = 2.0;
-constexpr double kMaxPixelsPerModule = 4.0;
-
-// Viewing conditions drawn from the seed: pixels per module between 2 and
-// what lets the symbol fit (at most 4), blur, noise, contrast, lighting and
-// a small offset from the centre. The angle and the ratio are the caller's.
-RenderOptions DrawConditions(std::uint64_t seed, const BarPattern& pattern, double angleDegrees,
-                             double wideRatio = 0);
-
-// "seed 12 angle 187.3 ppm 2.41 blur 0.62 noise 3.1 contrast 0.55 ..."
-std::string Describe(std::uint64_t seed, const RenderOptions& options);
 
 // "'ean1' 5901234123457 at frame 3" for each read.
 std::string Describe(const std::vector<ScanRead>& reads);
 
 // A seed for case `index` of a test family.
 std::uint64_t CaseSeed(std::uint64_t family, int index);
-// A family number from a name.
-std::uint64_t Family(const std::string& name);
-
-// Saves the frame as <dir>/<name>.png when KESTRIX_IMAGE_DUMP is set.
-void DumpFrame(const Frame& frame, const std::string& name);
 
 // A webcam clip of the symbol held still by hand: frames times the same
 // scene, each moved by up to `jitter` pixels either way, its gain within
@@ -54,11 +34,12 @@ std::vector<Frame> LiveClip(int zintSymbology, std::string_view data, const Rend
 // The clip's frames to a fresh harness as the camera gives them (every
 // symbology on, add-ons optional), and the still (its first frame) as
 // kestrix-scan shows a picture: one turn of the patterns, then the sweep of
-// the whole frame. The reads of each.
-struct ClipAndStillReads {
-    std::vector<ScanRead> live, still;
+// the whole frame. The reads of each, each named.
+struct NamedReads {
+    const char* how; // "live" or "still"
+    std::vector<ScanRead> reads;
 };
-ClipAndStillReads ReadClipAndStill(const std::vector<Frame>& clip);
+std::vector<NamedReads> ReadClipAndStill(const std::vector<Frame>& clip);
 
 // One symbol of a symbology's image table.
 struct SymbolRow {
@@ -68,9 +49,11 @@ struct SymbolRow {
 };
 
 // Each row drawn `variations` times, the angles of all of them together
-// stepping through the whole circle: delivered exactly once with its text
-// and symbology, within a turn when the symbology has a check digit, else
-// within two (its second equal read).
+// stepping through the whole circle, with pixels per module between 2 and
+// what lets the symbol fit (at most 4), blur, noise, contrast, lighting and
+// a small offset from the centre drawn from the case's seed: delivered
+// exactly once with its text and symbology, within a turn when the
+// symbology has a check digit, else within two (its second equal read).
 // `alsoOn` names switches turned on beside the eight symbologies.
 void ExpectRowsDelivered(const std::string& family, int zintSymbology, OSType symbology,
                          const std::vector<SymbolRow>& rows, int variations,

@@ -6,7 +6,6 @@
 // zones, the ink of the bars (with any damage), then the camera's effects.
 #include "tests/support/render_barcode.h"
 
-#include "tests/support/camera_effects.h"
 #include "tests/support/random.h"
 
 #include <cairo.h>
@@ -132,16 +131,15 @@ struct ContextDeleter {
     void operator()(cairo_t* cr) const { cairo_destroy(cr); }
 };
 
-// Adds to each pixel of coverage (0 = none, 1 = fully covered) the share of
-// its area that the bars cover, clamped to 1, as Cairo's anti-aliasing
-// rasterises them.
+} // namespace
+
 void DrawBars(GrayImage& coverage, std::span<const Bar> bars, const Placement& p) {
     const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_A8, coverage.width);
     std::vector<unsigned char> alpha(std::size_t(stride) * std::size_t(coverage.height), 0);
     std::unique_ptr<cairo_surface_t, SurfaceDeleter> surface(cairo_image_surface_create_for_data(
         alpha.data(), CAIRO_FORMAT_A8, coverage.width, coverage.height, stride));
     std::unique_ptr<cairo_t, ContextDeleter> cr(cairo_create(surface.get()));
-    // The map of Placement: reading direction (cos a, -sin a), y down.
+    // Reading direction (cos a, -sin a), y down.
     cairo_translate(cr.get(), p.centreX, p.centreY);
     cairo_rotate(cr.get(), -p.angleDegrees * 3.141592653589793 / 180.0);
     cairo_scale(cr.get(), p.pixelsPerModule, p.pixelsPerModule);
@@ -156,6 +154,8 @@ void DrawBars(GrayImage& coverage, std::span<const Bar> bars, const Placement& p
                          c + alpha[std::size_t(y) * std::size_t(stride) + std::size_t(x)] / 255.0f);
         }
 }
+
+namespace {
 
 constexpr double kSmudgeInk = 0.88;     // ink density of a smear, 1 = as dark as a bar
 constexpr double kSmudgeOverhang = 0.5; // modules the smear reaches beyond its span
@@ -178,8 +178,10 @@ std::vector<Bar> BarsAfterErasing(const BarPattern& pattern, const std::vector<D
     return bars;
 }
 
-void ApplySmudges(GrayImage& ink, const BarPattern& pattern, const Placement& placement,
+void ApplySmudges(GrayImage& ink, const BarPattern& pattern, const Placement& p,
                   const std::vector<Damage>& damage) {
+    const double radians = p.angleDegrees * 3.141592653589793 / 180.0;
+    const double cosine = std::cos(radians), sine = std::sin(radians);
     double top = pattern.bars.front().v0, bottom = top;
     for (const Bar& b : pattern.bars) {
         top = std::min(top, b.v0);
@@ -191,8 +193,10 @@ void ApplySmudges(GrayImage& ink, const BarPattern& pattern, const Placement& pl
         double hi = pattern.Left() + d.u1 + kSmudgeOverhang;
         for (int y = 0; y < ink.height; ++y) {
             for (int x = 0; x < ink.width; ++x) {
-                double u = placement.SymbolU(x + 0.5, y + 0.5);
-                double v = placement.SymbolV(x + 0.5, y + 0.5);
+                // The pixel's centre in symbol coordinates.
+                const double px = x + 0.5 - p.centreX, py = y + 0.5 - p.centreY;
+                double u = p.symbolU + (px * cosine + py * -sine) / p.pixelsPerModule;
+                double v = p.symbolV + (px * sine + py * cosine) / p.pixelsPerModule;
                 double share = SoftInside(u, lo, hi, kSmudgeSoftEdge) *
                                SoftInside(v, top, bottom, kSmudgeSoftEdge);
                 float& c = ink.At(x, y);
@@ -270,10 +274,6 @@ Damage SmudgeRuns(const BarPattern& pattern, int firstRun, int runCount) {
     return Smudge(start, end);
 }
 
-double MaxPixelsPerModule(const BarPattern& pattern, double span) {
-    return span / pattern.TotalWidth();
-}
-
 Frame RenderBarcode(int symbology, std::string_view data, const RenderOptions& options) {
     BarPattern pattern =
         EncodeBars(symbology, data, {options.wideRatio, options.barHeight, options.addOnGap});
@@ -283,5 +283,5 @@ Frame RenderBarcode(int symbology, std::string_view data, const RenderOptions& o
     GrayImage scene = SymbolScene(pattern, placement, options, random);
     ApplyLighting(scene, options.lighting, random.Uniform(0, 360));
     GaussianBlur(scene, options.blurSigma);
-    return ToFrame(scene, {options.noiseSigma, random.Next()});
+    return ToFrame(scene, options.noiseSigma, random.Next());
 }

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 
 std::unique_ptr<Laser> MakeLaser() {
     return std::make_unique<Laser>();
@@ -63,11 +62,6 @@ std::optional<std::string> DecodeModules(bool (*decode)(Laser*), OSType symbolog
     return DecodeText(decode, symbology, Scaled(modules, samplesPerModule));
 }
 
-unsigned TestSeed(unsigned fallback) {
-    const char* fromEnvironment = std::getenv("KESTRIX_TEST_SEED");
-    return fromEnvironment ? unsigned(std::strtoul(fromEnvironment, nullptr, 10)) : fallback;
-}
-
 namespace {
 
 std::vector<double> Jittered(const std::vector<double>& modules, double samplesPerModule,
@@ -92,9 +86,8 @@ std::vector<double> WithJunk(const std::vector<double>& symbol, TestRandom& rng)
 } // namespace
 
 void ExpectRoundTrips(const RoundTrip& trip) {
-    const unsigned seed = TestSeed(20240611u);
-    SCOPED_TRACE("seed " + std::to_string(seed) + " (set KESTRIX_TEST_SEED to replay)");
-    TestRandom rng(seed);
+    SCOPED_TRACE("seed " + std::to_string(trip.seed));
+    TestRandom rng(trip.seed);
     for (int trial = 0; trial < trip.trials; ++trial) {
         auto [data, text] = trip.draw(rng);
         const double ratio = trip.maxRatio > 0 ? rng.Uniform(trip.minRatio, trip.maxRatio) : 0;
