@@ -64,7 +64,8 @@ TEST(Lasers, ATurnCrossesTheCentreInEveryDirectionAtOneDegreeSpacing) {
     for (Laser* head : s->laserHeads)
         for (Laser* l = head; l; l = l->next) {
             const double dx = l->endX - l->startX, dy = l->endY - l->startY;
-            EXPECT_LT(std::fabs((320 - l->startX) * dy - (240 - l->startY) * dx) / std::hypot(dx, dy),
+            EXPECT_LT(std::fabs((320 - l->startX) * dy - (240 - l->startY) * dx) /
+                          std::hypot(dx, dy),
                       1.0)
                 << l->startX << "," << l->startY << " to " << l->endX << "," << l->endY;
             directions.push_back(
@@ -104,9 +105,9 @@ TEST(Sensor, FastWindowMatchesThePlainScan) {
         const int amplitude = random.Int(60, 1020);
         for (int y = 0; y < kFrameHeight; ++y)
             for (int x = 0; x < kFrameWidth; ++x) {
-                const int lum = frame % 4 == 0   ? random.Int(0, amplitude)
-                                : frame % 4 == 1 ? (x / (1 + (x * 7 + y) % 9)) % 2 * amplitude
-                                : frame % 4 == 2 ? (x * 3 + y) % 300 / 2 + random.Int(0, 2)
+                const int lum = frame % 4 == 0        ? random.Int(0, amplitude)
+                                : frame % 4 == 1      ? (x / (1 + (x * 7 + y) % 9)) % 2 * amplitude
+                                : frame % 4 == 2      ? (x * 3 + y) % 300 / 2 + random.Int(0, 2)
                                 : random.Chance(0.02) ? 1020
                                                       : 300;
                 Pixels(s.get())[y * kFrameWidth + x] = PixelOfLuminance(lum);

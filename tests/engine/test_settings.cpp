@@ -130,8 +130,11 @@ TEST(SettingsStore, DamagedStoredValuesLeaveDefaults) {
     // other items in the same value are still read.
     Snapshot targetOn = defaults;
     targetOn.booleans[1] = 1; // 'targ'
-    for (auto [tag, size] : {std::pair{"focm"_4cc, 1u}, {"focd"_4cc, 8u}, {"supp"_4cc, 4u},
-                             {"appc"_4cc, 4u}, {"hard"_4cc, 1u}}) {
+    for (auto [tag, size] : {std::pair{"focm"_4cc, 1u},
+                             {"focd"_4cc, 8u},
+                             {"supp"_4cc, 4u},
+                             {"appc"_4cc, 4u},
+                             {"hard"_4cc, 1u}}) {
         for (std::size_t wrong : {0u, size - 1, size + 1, 1000u}) {
             Collection c;
             AddCollectionItem(c, tag, 1, Bytes(wrong, 0));

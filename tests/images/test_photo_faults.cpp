@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
-#include <memory>
 
 namespace {
 
@@ -66,47 +65,38 @@ Frame Cylinder(const Frame& flat, double r) {
     });
 }
 
-struct PixbufDeleter {
-    void operator()(GdkPixbuf* p) const { g_object_unref(p); }
-};
-using PixbufPtr = std::unique_ptr<GdkPixbuf, PixbufDeleter>;
-
 // Through GdkPixbuf's JPEG encoder and decoder at the given quality; an
 // empty frame when either fails.
 Frame ThroughJpeg(const Frame& flat, int quality) {
-    PixbufPtr pixbuf(gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, kFrameWidth, kFrameHeight));
-    if (!pixbuf) return {};
-    guchar* rgb = gdk_pixbuf_get_pixels(pixbuf.get());
-    const int stride = gdk_pixbuf_get_rowstride(pixbuf.get());
-    for (int y = 0; y < kFrameHeight; ++y)
-        for (int x = 0; x < kFrameWidth; ++x)
-            for (int c = 0; c < 3; ++c)
-                rgb[y * stride + x * 3 + c] = guchar(flat.At(x, y) >> (16 - 8 * c));
+    std::vector<guchar> rgb;
+    for (std::uint32_t p : flat.pixels)
+        rgb.insert(rgb.end(), {guchar(p >> 16), guchar(p >> 8), guchar(p)});
+    GdkPixbuf* pixbuf =
+        gdk_pixbuf_new_from_data(rgb.data(), GDK_COLORSPACE_RGB, FALSE, 8, kFrameWidth,
+                                 kFrameHeight, 3 * kFrameWidth, nullptr, nullptr);
     gchar* bytes = nullptr;
     gsize size = 0;
-    const std::string q = std::to_string(quality);
-    if (!gdk_pixbuf_save_to_buffer(pixbuf.get(), &bytes, &size, "jpeg", nullptr, "quality",
-                                   q.c_str(), nullptr))
-        return {};
+    const bool saved = gdk_pixbuf_save_to_buffer(pixbuf, &bytes, &size, "jpeg", nullptr, "quality",
+                                                 std::to_string(quality).c_str(), nullptr);
+    g_object_unref(pixbuf);
     GdkPixbufLoader* loader = gdk_pixbuf_loader_new_with_type("jpeg", nullptr);
     const bool loaded =
-        loader &&
-        gdk_pixbuf_loader_write(loader, reinterpret_cast<guchar*>(bytes), size, nullptr) &&
+        saved && gdk_pixbuf_loader_write(loader, reinterpret_cast<guchar*>(bytes), size, nullptr) &&
         gdk_pixbuf_loader_close(loader, nullptr);
     g_free(bytes);
     Frame out;
     if (GdkPixbuf* decoded = loaded ? gdk_pixbuf_loader_get_pixbuf(loader) : nullptr) {
         const guchar* in = gdk_pixbuf_get_pixels(decoded);
-        const int inStride = gdk_pixbuf_get_rowstride(decoded);
-        const int channels = gdk_pixbuf_get_n_channels(decoded);
+        const int stride = gdk_pixbuf_get_rowstride(decoded),
+                  channels = gdk_pixbuf_get_n_channels(decoded);
         for (int y = 0; y < kFrameHeight; ++y)
             for (int x = 0; x < kFrameWidth; ++x) {
-                const guchar* p = in + y * inStride + x * channels;
+                const guchar* p = in + y * stride + x * channels;
                 out.At(x, y) =
                     0xFF000000u | std::uint32_t(p[0]) << 16 | std::uint32_t(p[1]) << 8 | p[2];
             }
     }
-    if (loader) g_object_unref(loader);
+    g_object_unref(loader);
     return out;
 }
 

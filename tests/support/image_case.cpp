@@ -1,5 +1,4 @@
-// Case conditions, messages, the shared image tables and the texts the
-// standards prescribe.
+// Case conditions, messages and the shared image tables.
 #include "tests/support/image_case.h"
 
 #include "engine/dispatch.h"
@@ -218,54 +217,6 @@ void ExpectDamageNeverDelivered(const DamageTable& table) {
                     << (right ? " (the intact symbol's text)" : " (a wrong read)");
             }
         }
-    }
-}
-
-std::string RandomDigits(TestRandom& random, int count) {
-    std::string s;
-    for (int i = 0; i < count; ++i) s += char('0' + random.Int(0, 9));
-    return s;
-}
-
-std::string RandomUpcE(TestRandom& random) {
-    std::string payload;
-    do {
-        payload = std::string(1, char('0' + random.Int(0, 1))) + RandomDigits(random, 6);
-    } while (!IsCanonicalUpcE(payload));
-    return payload;
-}
-
-char EanCheckDigit(std::string_view payload) {
-    int sum = 0, weight = 3;
-    for (auto it = payload.rbegin(); it != payload.rend(); ++it) {
-        sum += weight * (*it - '0');
-        weight = 4 - weight;
-    }
-    return char('0' + (10 - sum % 10) % 10);
-}
-
-bool IsCanonicalUpcE(std::string_view e) {
-    char last = e[6];
-    if (last == '3') return e[3] >= '3';
-    if (last == '4') return e[4] != '0';
-    if (last >= '5') return e[5] != '0';
-    return true;
-}
-
-std::string ExpandUpcE(std::string_view e) {
-    std::string ns(1, e[0]);
-    std::string d(e.substr(1, 6));
-    switch (d[5]) {
-    case '0':
-    case '1':
-    case '2':
-        return ns + d.substr(0, 2) + d[5] + "0000" + d.substr(2, 3);
-    case '3':
-        return ns + d.substr(0, 3) + "00000" + d.substr(3, 2);
-    case '4':
-        return ns + d.substr(0, 4) + "00000" + d[4];
-    default:
-        return ns + d.substr(0, 5) + "0000" + d[5];
     }
 }
 

@@ -77,22 +77,7 @@ struct DamageTable {
 // never another.
 void ExpectDamageNeverDelivered(const DamageTable& table);
 
-// Random data of `length` characters from the alphabet; random digits; a
-// UPC-E number (number system and six digits) in the form that zero
-// suppression produces.
+// Random data of `length` characters from the alphabet.
 std::string RandomText(TestRandom& random, const std::string& alphabet, int length);
-std::string RandomDigits(TestRandom& random, int count);
-std::string RandomUpcE(TestRandom& random);
-
-// What the scanner must report, worked out from the barcode standards alone,
-// never from the scanner's own decoders. The EAN/UPC check digit of a payload
-// (the weights 3, 1, 3, ... run from its rightmost digit).
-char EanCheckDigit(std::string_view payload);
-// True when a UPC-E number is in the form that zero suppression produces: a
-// last digit 3 needs a third digit of 3 or more, 4 a non-zero fourth digit,
-// 5 to 9 a non-zero fifth digit.
-bool IsCanonicalUpcE(std::string_view numberSystemAndSix);
-// A UPC-E number expanded to the 11-digit UPC-A payload, without check digit.
-std::string ExpandUpcE(std::string_view numberSystemAndSix);
 // Code 39 data as the scanner reports it: the space character as "_".
 std::string Code39Text(std::string_view data);

@@ -32,9 +32,8 @@ struct BarPattern {
     std::vector<Bar> bars; // left to right, not overlapping
     double quietLeft = 10; // quiet zone the standard asks for, modules
     double quietRight = 10;
-    double height = 0;       // height of the main bars, modules
-    std::string encodedText; // libzint's own reading of what it encoded (check digits added)
-    std::string error;       // libzint's message when encoding failed; empty on success
+    double height = 0; // height of the main bars, modules
+    std::string error; // libzint's message when encoding failed; empty on success
 
     bool Ok() const { return error.empty() && !bars.empty(); }
     double Left() const { return bars.front().u0; }
