@@ -31,32 +31,6 @@ GrayImage Paint(Level level) {
     return scene;
 }
 
-// Noise of blobs about `size` pixels across: normal values on a grid
-// `size` apart, bilinear between them, scaled to unit spread.
-GrayImage SmoothNoise(TestRandom& random, double size) {
-    GrayImage grid(int(kFrameWidth / size) + 2, int(kFrameHeight / size) + 2);
-    for (float& v : grid.pixels) v = float(random.Normal());
-    GrayImage field = Paint([&](int x, int y) {
-        return Bilinear(x / size, y / size, [&](int i, int j) { return grid.At(i, j); });
-    });
-    double sum2 = 0;
-    for (float v : field.pixels) sum2 += double(v) * v;
-    float norm = float(1.0 / std::sqrt(sum2 / double(field.pixels.size()) + 1e-12));
-    for (float& v : field.pixels) v *= norm;
-    return field;
-}
-
-GrayImage Blobs(TestRandom& random) {
-    GrayImage field = SmoothNoise(random, random.Uniform(2, 10));
-    double mid = random.Uniform(80, 170), spread = random.Uniform(20, 60);
-    bool spots = random.Chance(0.5); // hard-edged spots rather than mottling
-    for (float& v : field.pixels) {
-        double t = spots ? std::tanh(3 * v) : v;
-        v = float(mid + spread * t);
-    }
-    return field;
-}
-
 // Stripes along direction angle inside a band of the frame (or all of it).
 GrayImage Stripes(TestRandom& random, bool regular) {
     double angle = random.Uniform(0, 360);
@@ -163,58 +137,6 @@ GrayImage TextPage(TestRandom& random) {
     return scene;
 }
 
-GrayImage Gradient(TestRandom& random) {
-    double a = Radians(random.Uniform(0, 360));
-    double from = random.Uniform(40, 230), to = random.Uniform(40, 230);
-    double cx = random.Uniform(0, kFrameWidth), cy = random.Uniform(0, kFrameHeight);
-    double radius = random.Uniform(100, 500), shadow = random.Uniform(0, 0.5);
-    double edgeAt = random.Uniform(-200, 200), edgeSoftness = random.Uniform(3, 30);
-    return Paint([&](int x, int y) -> double {
-        double t =
-            ((x - kFrameWidth / 2.0) * std::cos(a) + (y - kFrameHeight / 2.0) * std::sin(a)) / 800 +
-            0.5;
-        double v = from + (to - from) * t;
-        double r = std::hypot(x - cx, y - cy) / radius;
-        v *= 1 - shadow * std::exp(-r * r);
-        double s = ((x - kFrameWidth / 2.0) * std::sin(a) - (y - kFrameHeight / 2.0) * std::cos(a) -
-                    edgeAt);
-        v *= 1 - 0.3 / (1 + std::exp(-s / edgeSoftness)); // a soft shadow edge
-        return v;
-    });
-}
-
-GrayImage Wood(TestRandom& random) {
-    GrayImage turbulence = SmoothNoise(random, random.Uniform(8, 20));
-    double cx = random.Uniform(-800, 1400), cy = random.Uniform(-800, 1200);
-    double ringSpacing = random.Uniform(6, 25), stretch = random.Uniform(2, 8);
-    double a = Radians(random.Uniform(0, 180));
-    double light = random.Uniform(150, 210), dark = light * random.Uniform(0.45, 0.75);
-    return Paint([&](int x, int y) -> double {
-        double rx = x - cx, ry = y - cy;
-        double u = rx * std::cos(a) + ry * std::sin(a),
-               v = (-rx * std::sin(a) + ry * std::cos(a)) * stretch;
-        double r = std::hypot(u, v) / stretch + 4 * turbulence.At(x, y);
-        double ring = std::pow(0.5 + 0.5 * std::sin(2 * kPi * r / ringSpacing), 3);
-        return light + (dark - light) * ring;
-    });
-}
-
-GrayImage Fabric(TestRandom& random) {
-    double period = random.Uniform(3, 12);
-    double a = Radians(random.Uniform(0, 90));
-    double light = random.Uniform(120, 220), depth = random.Uniform(0.2, 0.6);
-    GrayImage fibres = SmoothNoise(random, 1.0);
-    return Paint([&](int x, int y) -> double {
-        double u = (x * std::cos(a) + y * std::sin(a)) / period;
-        double v = (-x * std::sin(a) + y * std::cos(a)) / period;
-        bool warpOnTop = (int(std::floor(u)) + int(std::floor(v))) % 2 == 0;
-        double thread =
-            warpOnTop ? std::sin(kPi * (u - std::floor(u))) : std::sin(kPi * (v - std::floor(v)));
-        double shade = 1 - depth * (1 - thread) + 0.05 * fibres.At(x, y);
-        return light * shade;
-    });
-}
-
 GrayImage Noise(TestRandom& random) {
     return Flat(random.Uniform(60, 190));
 }
@@ -228,15 +150,13 @@ GrayImage RandomStripes(TestRandom& random) {
 } // namespace
 
 const char* ClutterName(ClutterKind kind) {
-    constexpr const char* kNames[] = {"noise",          "blobs", "regular stripes",
-                                      "random stripes", "text",  "gradient",
-                                      "wood",           "fabric"};
+    constexpr const char* kNames[] = {"noise", "regular stripes", "random stripes", "text"};
     return kNames[int(kind)];
 }
 
 ClutterScene MakeClutterScene(ClutterKind kind, std::uint64_t seed) {
-    constexpr GrayImage (*kScenes[])(TestRandom&) = {
-        Noise, Blobs, RegularStripes, RandomStripes, TextPage, Gradient, Wood, Fabric};
+    constexpr GrayImage (*kScenes[])(TestRandom&) = {Noise, RegularStripes, RandomStripes,
+                                                     TextPage};
     TestRandom random(seed);
     ClutterScene out;
     // Flat grey comes under heavy noise; the others under a sensor's.
