@@ -6,6 +6,9 @@
 // exactly its text, first and only.
 #include "tests/support/image_case.h"
 
+#include "engine/dispatch.h"
+#include "engine/frame_sweep.h"
+
 #include <gdk-pixbuf/gdk-pixbuf.h>
 #include <gtest/gtest.h>
 
@@ -131,6 +134,51 @@ RenderOptions TightCrop(int symbology, const char* data, double ppm) {
     const BarPattern bars = EncodeBars(symbology, data);
     const double half = (bars.Right() - bars.Left()) * ppm / 2;
     return Look(ppm, 0, 0.6, 0.75, 0.1, half + 3 - kCentreX);
+}
+
+// A webcam clip of the symbol held still by hand: frames times the same
+// scene, each moved by up to `jitter` pixels either way, its gain within
+// 7 % and sensor noise of sigma 5 drawn anew.
+std::vector<Frame> LiveClip(int zintSymbology, std::string_view data, const RenderOptions& look,
+                            int frames, double jitter) {
+    TestRandom random(look.seed);
+    std::vector<Frame> clip;
+    for (int i = 0; i < frames; ++i) {
+        RenderOptions o = look;
+        o.offsetX += random.Uniform(-jitter, jitter);
+        o.offsetY += random.Uniform(-jitter, jitter);
+        o.noiseSigma = 5;
+        o.seed = random.Next();
+        Frame frame = RenderBarcode(zintSymbology, data, o);
+        const double gain = random.Uniform(0.93, 1.07);
+        for (std::uint32_t& p : frame.pixels) {
+            std::uint32_t q = 0xFF000000u;
+            for (int shift : {0, 8, 16})
+                q |= std::uint32_t(std::min(255.0, std::round(((p >> shift) & 0xFF) * gain)))
+                     << shift;
+            p = q;
+        }
+        clip.push_back(std::move(frame));
+    }
+    return clip;
+}
+
+// The clip's frames to a fresh harness as the camera gives them (every
+// symbology on, add-ons optional), and the still (its first frame) as
+// kestrix-scan shows a picture: one turn of the patterns, then the sweep of
+// the whole frame. The reads of each, each named.
+std::vector<std::pair<const char*, std::vector<ScanRead>>>
+ReadClipAndStill(const std::vector<Frame>& clip) {
+    ScanHarness live, still;
+    for (ScanHarness* h : {&live, &still}) {
+        h->SetAllSymbologies(true);
+        h->SetSupplementMode(kSupplementOptional);
+    }
+    for (const Frame& frame : clip) live.Feed(frame);
+    still.Run(clip.front(), kFramesPerTurn);
+    SweepWholeFrame(still.Instance());
+    DeliverAwaitedRead(still.Instance());
+    return {{"live", live.Reads()}, {"still", still.Reads()}};
 }
 
 } // namespace

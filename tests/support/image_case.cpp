@@ -2,7 +2,6 @@
 #include "tests/support/image_case.h"
 
 #include "engine/dispatch.h"
-#include "engine/frame_sweep.h"
 #include "engine/scanner_instance.h"
 #include "engine/symbology.h"
 
@@ -98,43 +97,6 @@ std::string Describe(const std::vector<ScanRead>& reads) {
                std::to_string(r.frame);
     }
     return out;
-}
-
-std::vector<Frame> LiveClip(int zintSymbology, std::string_view data, const RenderOptions& look,
-                            int frames, double jitter) {
-    TestRandom random(look.seed);
-    std::vector<Frame> clip;
-    for (int i = 0; i < frames; ++i) {
-        RenderOptions o = look;
-        o.offsetX += random.Uniform(-jitter, jitter);
-        o.offsetY += random.Uniform(-jitter, jitter);
-        o.noiseSigma = 5;
-        o.seed = random.Next();
-        Frame frame = RenderBarcode(zintSymbology, data, o);
-        const double gain = random.Uniform(0.93, 1.07);
-        for (std::uint32_t& p : frame.pixels) {
-            std::uint32_t q = 0xFF000000u;
-            for (int shift : {0, 8, 16})
-                q |= std::uint32_t(std::min(255.0, std::round(((p >> shift) & 0xFF) * gain)))
-                     << shift;
-            p = q;
-        }
-        clip.push_back(std::move(frame));
-    }
-    return clip;
-}
-
-std::vector<NamedReads> ReadClipAndStill(const std::vector<Frame>& clip) {
-    ScanHarness live, still;
-    for (ScanHarness* h : {&live, &still}) {
-        h->SetAllSymbologies(true);
-        h->SetSupplementMode(kSupplementOptional);
-    }
-    for (const Frame& frame : clip) live.Feed(frame);
-    still.Run(clip.front(), kFramesPerTurn);
-    SweepWholeFrame(still.Instance());
-    DeliverAwaitedRead(still.Instance());
-    return {{"live", live.Reads()}, {"still", still.Reads()}};
 }
 
 std::uint64_t CaseSeed(std::uint64_t family, int index) {

@@ -25,22 +25,6 @@ std::string Describe(const std::vector<ScanRead>& reads);
 // A seed for case `index` of a test family.
 std::uint64_t CaseSeed(std::uint64_t family, int index);
 
-// A webcam clip of the symbol held still by hand: frames times the same
-// scene, each moved by up to `jitter` pixels either way, its gain within
-// 7 % and sensor noise of sigma 5 drawn anew.
-std::vector<Frame> LiveClip(int zintSymbology, std::string_view data, const RenderOptions& look,
-                            int frames = 20, double jitter = 1.5);
-
-// The clip's frames to a fresh harness as the camera gives them (every
-// symbology on, add-ons optional), and the still (its first frame) as
-// kestrix-scan shows a picture: one turn of the patterns, then the sweep of
-// the whole frame. The reads of each, each named.
-struct NamedReads {
-    const char* how; // "live" or "still"
-    std::vector<ScanRead> reads;
-};
-std::vector<NamedReads> ReadClipAndStill(const std::vector<Frame>& clip);
-
 // One symbol of a symbology's image table.
 struct SymbolRow {
     std::string data;     // what libzint is given

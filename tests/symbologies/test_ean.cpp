@@ -207,37 +207,6 @@ TEST(EAN, DamagedImagesNeverDelivered) {
                                 }});
 }
 
-// An EAN-13 whose 2-digit add-on the frame's edge cuts, at each edge and
-// several depths into the add-on (in modules from its last bar), as a
-// still and as a live clip: never another add-on, and nothing but the
-// main number, read from where the edge stood in for the add-on's quiet
-// zone.
-TEST(EAN, AddOnCutByTheFrameNeverReadsAsAnother) {
-    const std::string main = "9780201752847";
-    const BarPattern bars = EncodeBars(BARCODE_EANX, "978020175284+59");
-    ASSERT_TRUE(bars.Ok());
-    const double ppm = 2.5, fromMiddle = bars.Right() - (bars.Left() + bars.Right()) / 2;
-    for (double angle : {0.0, 90.0, 180.0, 270.0}) {
-        const double halfFrame = int(angle) % 180 ? kFrameHeight / 2.0 : kFrameWidth / 2.0;
-        for (double depth : {1.0, 2.5, 4.0, 6.5, 9.0, 12.0}) {
-            RenderOptions look;
-            look.pixelsPerModule = ppm;
-            look.angleDegrees = angle;
-            look.blurSigma = 0.8;
-            look.contrast = 0.7;
-            look.seed = std::uint64_t(angle * 100 + depth * 10);
-            const double shift = halfFrame - (fromMiddle - depth) * ppm;
-            const double radians = angle * 3.141592653589793 / 180;
-            look.offsetX = shift * std::cos(radians);
-            look.offsetY = -shift * std::sin(radians);
-            for (const auto& [how, reads] :
-                 ReadClipAndStill(LiveClip(BARCODE_EANX, "978020175284+59", look)))
-                for (const ScanRead& r : reads)
-                    EXPECT_EQ(r.text, main) << how << " angle " << angle << " depth " << depth;
-        }
-    }
-}
-
 // A second analysis' run table whose edges spell an EAN-13 that the laser's
 // grey levels do not show, as a book cover's blurred 9780201752847 was read
 // as 4184202752847 (its check digit fits), or whose quiet zone the grey
