@@ -20,15 +20,6 @@ InstancePtr Instance() {
     return InstancePtr(NewInstance(nullptr, nullptr, NullVideoHooks()));
 }
 
-// Every stored setting of an instance, to compare two instances at once.
-struct Snapshot {
-    Bytes booleans;
-    double focusDistance;
-    OSType supplementMode, appendKeyCode;
-    Bytes channelSettings;
-    bool operator==(const Snapshot&) const = default;
-};
-
 std::array<std::uint8_t*, 14> Booleans(ScannerInstance* s) {
     return {&s->manualFocus,   &s->showTarget,    &s->enableEAN8,    &s->enableEAN13,
             &s->enableUPCA,    &s->enableUPCE,    &s->enableCodabar, &s->enableCode39,
@@ -36,18 +27,17 @@ std::array<std::uint8_t*, 14> Booleans(ScannerInstance* s) {
             &s->tryHarder,     &s->enableCode32};
 }
 
-Snapshot Take(ScannerInstance* s) {
-    Bytes booleans;
-    for (std::uint8_t* b : Booleans(s)) booleans.push_back(*b);
-    return {booleans, s->focusDistance, s->supplementMode, s->appendKeyCode, s->channelSettings};
+// Every stored setting of an instance, to compare two instances at once.
+Bytes Stored(const ScannerInstance* s) {
+    return FlattenCollection(SettingsToCollection(s));
 }
 
 // Loads a stored value into a fresh instance.
-Snapshot LoadedFrom(const Bytes& stored) {
+Bytes LoadedFrom(const Bytes& stored) {
     EXPECT_EQ(SetPreferencesValue(kScannerSettingsKey, stored, kApplicationIdentifier), noErr);
     auto s = Instance();
     LoadSettings(s.get(), kScannerSettingsKey);
-    return Take(s.get());
+    return Stored(s.get());
 }
 
 } // namespace
@@ -105,7 +95,7 @@ TEST(SettingsStore, StoredFormAndRoundTripThroughThePreferencesFile) {
     EXPECT_EQ(SettingsToCollection(s.get()).items.back().tag, "chan"_4cc);
     auto loaded = Instance();
     LoadSettings(loaded.get(), kScannerSettingsKey);
-    EXPECT_EQ(Take(loaded.get()), Take(s.get()));
+    EXPECT_EQ(Stored(loaded.get()), Stored(s.get()));
     EXPECT_TRUE(loaded->previewEnabled && loaded->scanEnabled);
     EXPECT_EQ(CopyPreferencesValue("com.vondrel.kestrix.prefs", kApplicationIdentifier), Bytes{1});
 }
@@ -113,23 +103,24 @@ TEST(SettingsStore, StoredFormAndRoundTripThroughThePreferencesFile) {
 TEST(SettingsStore, DamagedStoredValuesLeaveDefaults) {
     TempConfigHome home;
     auto fresh = Instance();
-    const Snapshot defaults = Take(fresh.get());
+    const Bytes defaults = Stored(fresh.get());
 
     // Nothing stored (a first launch), or whole stored values that are no
     // collection.
     LoadSettings(fresh.get(), kScannerSettingsKey);
-    EXPECT_EQ(Take(fresh.get()), defaults);
+    EXPECT_EQ(Stored(fresh.get()), defaults);
     TestRandom random(11);
     Bytes noise(64);
     for (auto& b : noise) b = std::uint8_t(random.Next());
-    Bytes good = FlattenCollection(SettingsToCollection(fresh.get()));
-    for (const Bytes& stored : {Bytes{}, noise, Bytes(good.begin(), good.end() - 1), Bytes{1}})
+    for (const Bytes& stored :
+         {Bytes{}, noise, Bytes(defaults.begin(), defaults.end() - 1), Bytes{1}})
         EXPECT_EQ(LoadedFrom(stored), defaults);
 
     // Single items of the wrong size: truncated, empty or oversized. The
     // other items in the same value are still read.
-    Snapshot targetOn = defaults;
-    targetOn.booleans[1] = 1; // 'targ'
+    auto shown = Instance();
+    shown->showTarget = 1; // 'targ'
+    const Bytes targetOn = Stored(shown.get());
     for (auto [tag, size] : {std::pair{"focm"_4cc, 1u},
                              {"focd"_4cc, 8u},
                              {"supp"_4cc, 4u},

@@ -1,7 +1,6 @@
 // Code 128: libzint-drawn frames in each code set with switches and a
-// shift, damaged symbols, random run tables, and run tables built from the
-// standard's bar and space widths for what no encoder draws: start values
-// and FNC4 as data, check characters valued 99 to 101, ties between
+// shift, damaged symbols, and run tables built from the standard's bar and
+// space widths for what no encoder draws: start values and FNC4 as data, check characters valued 99 to 101, ties between
 // characters, and the limits of the quiet zones and of the width tolerance;
 // GS1-128, its element strings and their printed form.
 #include "tests/support/image_case.h"
@@ -338,24 +337,4 @@ TEST_F(Code128, DamagedImagesNeverDelivered) {
              int characters = int(RunWidths(pattern).size() - 7) / 6;
              return SmudgeRuns(pattern, 6 * r.Int(1, characters - 2), 6);
          }});
-}
-
-TEST_F(Code128, RandomRunTables) {
-    // Printable text with runs of digits: libzint switches between sets B and C.
-    ExpectRoundTrips({.zintSymbology = BARCODE_CODE128,
-                      .decode = DecodeBarsCode128,
-                      .symbology = kSymbologyCode128,
-                      .draw =
-                          [](TestRandom& rng) {
-                              std::string text;
-                              for (int n = 1 + int(rng() % 4); n > 0; --n) {
-                                  bool digits = rng() % 2;
-                                  for (int k = 1 + int(rng() % 8); k > 0; --k)
-                                      text +=
-                                          digits ? char('0' + rng() % 10) : char(32 + rng() % 95);
-                              }
-                              return std::pair{text, text};
-                          },
-                      .jitter = 0.15,
-                      .minSamples = 2.5});
 }
