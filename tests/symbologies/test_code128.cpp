@@ -1,8 +1,9 @@
 // Code 128: libzint-drawn frames in each code set with switches and a
 // shift, damaged symbols, and run tables built from the standard's bar and
-// space widths for what no encoder draws: start values and FNC4 as data, check characters valued 99 to 101, ties between
-// characters, and the limits of the quiet zones and of the width tolerance;
-// GS1-128, its element strings and their printed form.
+// space widths for what no encoder draws: start values and FNC4 as data,
+// check characters valued 99 to 101, ties between characters, and the
+// limits of the quiet zones and of the width tolerance; GS1-128, its
+// element strings and their printed form.
 #include "tests/support/image_case.h"
 #include "tests/support/runs.h"
 
