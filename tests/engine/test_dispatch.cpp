@@ -17,26 +17,22 @@
 
 namespace {
 
-// Bars across the whole frame, sharp and level: every pattern crosses them.
-Frame Upright(int zintSymbology, const char* data) {
-    RenderOptions o;
-    o.barHeight = 200;
-    o.blurSigma = 0.4;
-    return RenderBarcode(zintSymbology, data, o);
-}
-
 constexpr int kMaxFramesToRead = 3 * kFramesPerTurn;
 constexpr double kPaperGrey = 205;
 
-Frame SymbolFrame(int zintSymbology, const char* data, std::uint64_t seed) {
+// A symbol turned by 23 degrees; or, upright, bars across the whole frame,
+// sharp and level, that every pattern crosses.
+Frame SymbolFrame(int zintSymbology, const char* data, std::uint64_t seed, bool upright = false) {
     RenderOptions o;
-    o.pixelsPerModule = 3;
-    o.angleDegrees = 23;
-    o.blurSigma = 0.6;
-    o.noiseSigma = 2;
+    o.angleDegrees = upright ? 0 : 23;
+    o.blurSigma = upright ? 0.4 : 0.6;
     o.seed = seed;
     o.wideRatio = HasWideRatio(zintSymbology) ? 3 : 0;
+    o.barHeight = upright ? 200 : 0;
     return RenderBarcode(zintSymbology, data, o);
+}
+Frame Upright(int zintSymbology, const char* data) {
+    return SymbolFrame(zintSymbology, data, 1, true);
 }
 
 // Feeds the frame until the harness has decoded `count` more times (raw,
