@@ -244,9 +244,7 @@ TEST_F(Code128, ImagesDelivered) {
     // a SHIFT reads in the other set; FNC4 makes the next character (or,
     // doubled, those up to the next double FNC4) Latin-1, delivered as UTF-8.
     const std::vector<SymbolRow> rows = {
-        {"\x01\x02\x03"
-         "ABC",
-         "   ABC"},                                 // Start A
+        {"\1\2\3ABC", "   ABC"},                    // Start A
         {"KESTRIX\tSCAN\x01", "KESTRIX SCAN "},     // Start A
         {"scanner 1.0", "scanner 1.0"},             // Start B
         {"1234567890", "1234567890"},               // Start C
@@ -293,27 +291,20 @@ TEST_F(Code128, Gs1ElementStringsInTheirPrintedForm) {
     // An FNC1 that is not first stays a function character.
     EXPECT_EQ(gs1({kStartB, 33, kFnc1, 34}), "c128:A B");
 
+    // Element strings, their separators the group separator \035.
     const struct {
         std::string_view elements;
         std::optional<std::string> printed;
     } forms[] = {
-        {"10AB12\x1d"
-         "21XY",
-         "(10)AB12(21)XY"},
-        {"0109501101530003\x1d"
-         "10X",
-         "(01)09501101530003(10)X"}, // an FNC1 that was not needed
-        {"3103000500"
-         "8005123",
-         "(3103)000500(8005)123"},
+        {"10AB12\03521XY", "(10)AB12(21)XY"},
+        {"0109501101530003\03510X", "(01)09501101530003(10)X"}, // an FNC1 not needed
+        {"31030005008005123", "(3103)000500(8005)123"},
         {"2401A(B)", std::nullopt},         // a "(" would not turn back
-        {"10AB\x1d", std::nullopt},         // a separator before nothing
+        {"10AB\035", std::nullopt},         // a separator before nothing
         {"10A B", std::nullopt},            // a space
         {"01123", std::nullopt},            // too short for its length
         {"010950110153000X", std::nullopt}, // not digits
-        {"10\x1d"
-         "21X",
-         std::nullopt}, // an empty element
+        {"10\03521X", std::nullopt},        // an empty element
     };
     for (const auto& f : forms) {
         EXPECT_EQ(Gs1PrintedForm(f.elements), f.printed) << f.elements;
@@ -322,8 +313,7 @@ TEST_F(Code128, Gs1ElementStringsInTheirPrintedForm) {
         ASSERT_TRUE(back) << *f.printed;
         EXPECT_EQ(Gs1PrintedForm(*back), f.printed);
     }
-    EXPECT_EQ(Gs1ElementString("(10)AB12(21)XY"), "10AB12\x1d"
-                                                  "21XY");
+    EXPECT_EQ(Gs1ElementString("(10)AB12(21)XY"), "10AB12\03521XY");
     EXPECT_EQ(Gs1ElementString("10AB12"), std::nullopt);
 }
 
