@@ -52,13 +52,10 @@ std::vector<ScanRead> ScanHarness::Feed(const Frame& frame) {
     // one that decoded have been cleared by the dispatcher, so the first
     // laser with a symbology code is this frame's decode (lasers after it
     // were not reached).
-    for (const Laser* l = in->laserHeads[in->patternIndex]; l && in->scanEnabled && !holding;
-         l = l->next) {
-        if (l->symbology != 0) {
-            rawDecodes_.push_back({l->text.ToString(), l->symbology, framesFed_});
-            break;
-        }
-    }
+    const Laser* l = in->laserHeads[in->patternIndex];
+    while (l && l->symbology == 0) l = l->next;
+    if (l && in->scanEnabled && !holding)
+        rawDecodes_.push_back({l->text.ToString(), l->symbology, framesFed_});
     return {reads_.begin() + long(before), reads_.end()};
 }
 

@@ -1,8 +1,8 @@
 // Drives a real scanner instance with test frames, as the capture loop
 // would: each frame is copied into the frame buffer, the clock advances by
 // two ticks (30 frames a second) and VideoScan runs. Collects the Scan
-// events that the instance sends, and also the raw decodes of each frame
-// (reads before the confirmation rule), for measurements.
+// events that the instance sends, and also the raw decode of each frame
+// (its read before the confirmation rule).
 #pragma once
 
 #include "engine/scanner_instance.h"
