@@ -1,7 +1,7 @@
 // The lasers and the sensor analysis: a turn of the patterns crosses the
-// centre in every direction, positions clamped to the frame; exact run tables for stepped
-// luminance rows, and the fast window extremes against the plain 65-sample
-// scan on many frames.
+// centre in every direction; exact run tables for stepped luminance rows;
+// the fast window extremes against the plain 65-sample scan on many frames;
+// the edges of the harder reading on a symbol of low contrast.
 #include "tests/support/plain_sensor.h"
 
 #include "engine/decode.h"
@@ -10,6 +10,7 @@
 #include "engine/sensor.h"
 #include "engine/sensor_edges.h"
 #include "symbologies/decoders.h"
+#include "tests/support/random.h"
 #include "tests/support/render_barcode.h"
 #include "video/null_video.h"
 
@@ -17,9 +18,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <numbers>
-#include <random>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -39,47 +39,19 @@ std::uint32_t* Pixels(ScannerInstance* s) {
     return reinterpret_cast<std::uint32_t*>(s->frameBase);
 }
 
-struct Row {
-    int startX, startY, endX, endY, samples;
-    bool operator==(const Row&) const = default;
-};
+using Runs = std::vector<std::tuple<double, double, unsigned>>; // start, width, bar
 
-Row RowOf(const Laser* l) {
-    return {int(l->startX), int(l->startY), int(l->endX), int(l->endY), l->sampleCount};
-}
-
-std::ostream& operator<<(std::ostream& o, const Row& r) {
-    return o << "(" << r.startX << "," << r.startY << ")->(" << r.endX << "," << r.endY << ") "
-             << r.samples;
-}
-
-struct Run {
-    double start, width;
-    unsigned isBar;
-};
-
-std::vector<Run> Analyze(ScannerInstance* s, const std::vector<int>& lums) {
-    for (std::size_t x = 0; x < lums.size(); ++x) Pixels(s)[x] = PixelOfLuminance(lums[x]);
-    std::unique_ptr<Laser> laser(NewLaser(s, -1, 0, 0, int(lums.size()), 0));
+// The run table of a laser along the top row, whose luminance steps through
+// the spans (count, luminance).
+Runs Analyze(ScannerInstance* s, std::initializer_list<std::pair<int, int>> spans) {
+    int x = 0;
+    for (auto [count, lum] : spans)
+        for (int i = 0; i < count; ++i) Pixels(s)[x++] = PixelOfLuminance(lum);
+    std::unique_ptr<Laser> laser(NewLaser(s, -1, 0, 0, x, 0));
     AnalyzeSensor(s, laser.get());
-    std::vector<Run> runs;
-    for (const Element& e : laser->Runs()) runs.push_back({e.start, e.width, e.isBar});
+    Runs runs;
+    for (const Element& e : laser->Runs()) runs.emplace_back(e.start, e.width, e.isBar);
     return runs;
-}
-
-std::vector<int> Steps(std::initializer_list<std::pair<int, int>> spans) {
-    std::vector<int> lums;
-    for (auto [count, lum] : spans) lums.insert(lums.end(), count, lum);
-    return lums;
-}
-
-void ExpectRuns(const std::vector<Run>& got, const std::vector<Run>& want) {
-    ASSERT_EQ(got.size(), want.size());
-    for (std::size_t i = 0; i < got.size(); ++i) {
-        EXPECT_DOUBLE_EQ(got[i].start, want[i].start) << "run " << i;
-        EXPECT_DOUBLE_EQ(got[i].width, want[i].width) << "run " << i;
-        EXPECT_EQ(got[i].isBar, want[i].isBar) << "run " << i;
-    }
 }
 
 } // namespace
@@ -92,9 +64,10 @@ TEST(Lasers, ATurnCrossesTheCentreInEveryDirectionAtOneDegreeSpacing) {
     for (Laser* head : s->laserHeads)
         for (Laser* l = head; l; l = l->next) {
             const double dx = l->endX - l->startX, dy = l->endY - l->startY;
-            const double fromCentre =
-                std::fabs((320 - l->startX) * dy - (240 - l->startY) * dx) / std::hypot(dx, dy);
-            EXPECT_LT(fromCentre, 1.0) << RowOf(l);
+            EXPECT_LT(std::fabs((320 - l->startX) * dy - (240 - l->startY) * dx) /
+                          std::hypot(dx, dy),
+                      1.0)
+                << l->startX << "," << l->startY << " to " << l->endX << "," << l->endY;
             directions.push_back(
                 std::fmod(std::atan2(-dy, dx) * 180 / std::numbers::pi + 360, 180));
         }
@@ -108,47 +81,36 @@ TEST(Lasers, ATurnCrossesTheCentreInEveryDirectionAtOneDegreeSpacing) {
 TEST(Sensor, RunTablesOfSteps) {
     auto s = Instance();
     // A dark run farther than 32 samples from any contrast counts as light.
-    ExpectRuns(Analyze(s.get(), Steps({{100, 0}, {200, 1020}})),
-               {{0.0, 68.0, 0}, {68.0, 32.5, 1}, {100.5, 199.5, 0}});
+    const Runs step = {{0.0, 68.0, 0}, {68.0, 32.5, 1}, {100.5, 199.5, 0}};
+    EXPECT_EQ(Analyze(s.get(), {{100, 0}, {200, 1020}}), step);
     // Dark from the first sample: a space of width 0, then the bar.
-    ExpectRuns(Analyze(s.get(), Steps({{10, 0}, {290, 1020}})),
-               {{0.0, 0.0, 0}, {0.0, 10.5, 1}, {10.5, 289.5, 0}});
+    EXPECT_EQ(Analyze(s.get(), {{10, 0}, {290, 1020}}),
+              (Runs{{0.0, 0.0, 0}, {0.0, 10.5, 1}, {10.5, 289.5, 0}}));
     // Interior widths are exact.
-    ExpectRuns(Analyze(s.get(), Steps({{50, 1020}, {5, 0}, {245, 1020}})),
-               {{0.0, 50.5, 0}, {50.5, 5.0, 1}, {55.5, 244.5, 0}});
+    EXPECT_EQ(Analyze(s.get(), {{50, 1020}, {5, 0}, {245, 1020}}),
+              (Runs{{0.0, 50.5, 0}, {50.5, 5.0, 1}, {55.5, 244.5, 0}}));
     // A range of 149 is flat; 150 is contrast enough.
-    EXPECT_TRUE(Analyze(s.get(), Steps({{100, 100}, {200, 249}})).empty());
-    ExpectRuns(Analyze(s.get(), Steps({{100, 100}, {200, 250}})),
-               {{0.0, 68.0, 0}, {68.0, 32.5, 1}, {100.5, 199.5, 0}});
+    EXPECT_TRUE(Analyze(s.get(), {{100, 100}, {200, 249}}).empty());
+    EXPECT_EQ(Analyze(s.get(), {{100, 100}, {200, 250}}), step);
 }
 
 // Every laser of every pattern, over frames that stress the window
-// extremes: noise at all contrasts, random bars, ramps near the threshold.
+// extremes: noise at all contrasts, random bars, ramps near the threshold,
+// sparse spikes.
 TEST(Sensor, FastWindowMatchesThePlainScan) {
     auto s = Instance();
     auto reference = std::make_unique<Laser>();
     for (int frame = 0; frame < 12; ++frame) {
-        std::mt19937 rng(std::uint32_t(frame + 1)); // a fixed seed a frame
-        std::uint32_t* px = Pixels(s.get());
-        int kind = frame % 4;
-        int amplitude = 60 + int(rng() % 960);
+        TestRandom random(std::uint64_t(frame + 1));
+        const int amplitude = random.Int(60, 1020);
         for (int y = 0; y < kFrameHeight; ++y)
             for (int x = 0; x < kFrameWidth; ++x) {
-                int lum = 0;
-                switch (kind) {
-                case 0:
-                    lum = int(rng() % (amplitude + 1));
-                    break; // noise
-                case 1:
-                    lum = ((x / (1 + (x * 7 + y) % 9)) % 2) * amplitude;
-                    break; // bars
-                case 2:
-                    lum = (x * 3 + y) % 300 / 2 + int(rng() % 3);
-                    break; // ramps at 149/150
-                default:
-                    lum = (rng() % 50 == 0) ? 1020 : 300; // sparse spikes
-                }
-                px[y * kFrameWidth + x] = PixelOfLuminance(std::min(lum, 1020));
+                const int lum = frame % 4 == 0        ? random.Int(0, amplitude)
+                                : frame % 4 == 1      ? (x / (1 + (x * 7 + y) % 9)) % 2 * amplitude
+                                : frame % 4 == 2      ? (x * 3 + y) % 300 / 2 + random.Int(0, 2)
+                                : random.Chance(0.02) ? 1020
+                                                      : 300;
+                Pixels(s.get())[y * kFrameWidth + x] = PixelOfLuminance(lum);
             }
         for (Laser* head : s->laserHeads)
             for (Laser* l = head; l; l = l->next) {
@@ -170,22 +132,20 @@ TEST(Sensor, FastWindowMatchesThePlainScan) {
 // edges, not the noise's in the quiet zones and the bars.
 TEST(Sensor, EdgesOfALowContrastSymbol) {
     for (double contrast : {0.2, 0.3}) {
-        {
-            RenderOptions look;
-            look.pixelsPerModule = 2.5;
-            look.blurSigma = 0.6;
-            look.noiseSigma = 3;
-            look.contrast = contrast;
-            look.seed = std::uint64_t(contrast * 100);
-            const Frame frame = RenderBarcode(BARCODE_EANX, "590123412345", look);
-            auto s = Instance();
-            std::copy(frame.pixels.begin(), frame.pixels.end(), Pixels(s.get()));
-            std::unique_ptr<Laser> laser(NewLaser(s.get(), -1, 0, 240, 639, 240));
-            AnalyzeSensor(s.get(), laser.get());
-            AnalyzeSamplesEdges(laser.get(), laser->samples, laser->samplesTaken);
-            laser->rules = kRulesSecondLook;
-            EXPECT_TRUE(DecodeBarsEAN13(DecodeOptionsOf(s.get()), laser.get())) << contrast;
-            EXPECT_EQ(laser->text.ToString(), "5901234123457");
-        }
+        RenderOptions look;
+        look.pixelsPerModule = 2.5;
+        look.blurSigma = 0.6;
+        look.noiseSigma = 3;
+        look.contrast = contrast;
+        look.seed = std::uint64_t(contrast * 100);
+        const Frame frame = RenderBarcode(BARCODE_EANX, "590123412345", look);
+        auto s = Instance();
+        std::copy(frame.pixels.begin(), frame.pixels.end(), Pixels(s.get()));
+        std::unique_ptr<Laser> laser(NewLaser(s.get(), -1, 0, 240, 639, 240));
+        AnalyzeSensor(s.get(), laser.get());
+        AnalyzeSamplesEdges(laser.get(), laser->samples, laser->samplesTaken);
+        laser->rules = kRulesSecondLook;
+        EXPECT_TRUE(DecodeBarsEAN13(DecodeOptionsOf(s.get()), laser.get())) << contrast;
+        EXPECT_EQ(laser->text.ToString(), "5901234123457");
     }
 }

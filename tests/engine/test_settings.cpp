@@ -1,8 +1,9 @@
-// Scanner settings: the accessors by key and type with their clamping, what
-// is stored, the round trip through the preferences file, and stored values
-// that must leave the defaults alone.
+// Scanner settings: the accessors by key and type with their clamping, the
+// stored form, the round trip through the preferences file, and stored
+// values that must leave the defaults alone.
 #include "engine/scanner_instance.h"
 #include "engine/settings_store.h"
+#include "tests/support/random.h"
 #include "tests/support/temp_config_home.h"
 #include "toolbox/preferences.h"
 #include "video/null_video.h"
@@ -10,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <random>
 
 namespace {
 
@@ -20,40 +20,24 @@ InstancePtr Instance() {
     return InstancePtr(NewInstance(nullptr, nullptr, NullVideoHooks()));
 }
 
-// Every stored setting of an instance, to compare two instances at once.
-struct Snapshot {
-    Bytes booleans;
-    double focusDistance;
-    OSType supplementMode, appendKeyCode;
-    Bytes channelSettings;
-    bool operator==(const Snapshot&) const = default;
-};
-
-Snapshot Take(const ScannerInstance* s) {
-    return {{s->manualFocus, s->showTarget, s->enableEAN8, s->enableEAN13, s->enableUPCA,
-             s->enableUPCE, s->enableCodabar, s->enableCode39, s->enableCode128, s->enableInt2of5,
-             s->appendKey, s->beepEnabled, s->tryHarder, s->enableCode32},
-            s->focusDistance,
-            s->supplementMode,
-            s->appendKeyCode,
-            s->channelSettings};
+std::array<std::uint8_t*, 14> Booleans(ScannerInstance* s) {
+    return {&s->manualFocus,   &s->showTarget,    &s->enableEAN8,    &s->enableEAN13,
+            &s->enableUPCA,    &s->enableUPCE,    &s->enableCodabar, &s->enableCode39,
+            &s->enableCode128, &s->enableInt2of5, &s->appendKey,     &s->beepEnabled,
+            &s->tryHarder,     &s->enableCode32};
 }
 
-std::vector<OSType> Tags(const Collection& c) {
-    std::vector<OSType> tags;
-    for (const CollectionItem& item : c.items) {
-        EXPECT_EQ(item.id, 1);
-        tags.push_back(item.tag);
-    }
-    return tags;
+// Every stored setting of an instance, to compare two instances at once.
+Bytes Stored(const ScannerInstance* s) {
+    return FlattenCollection(SettingsToCollection(s));
 }
 
 // Loads a stored value into a fresh instance.
-InstancePtr LoadedFrom(const Bytes& stored) {
+Bytes LoadedFrom(const Bytes& stored) {
     EXPECT_EQ(SetPreferencesValue(kScannerSettingsKey, stored, kApplicationIdentifier), noErr);
     auto s = Instance();
     LoadSettings(s.get(), kScannerSettingsKey);
-    return s;
+    return Stored(s.get());
 }
 
 } // namespace
@@ -63,7 +47,6 @@ InstancePtr LoadedFrom(const Bytes& stored) {
 // gets stored.
 TEST(Settings, AccessorsByKeyAndType) {
     auto s = Instance();
-    ASSERT_TRUE(s);
     EXPECT_EQ(GetBooleanInfo(s.get(), kKeySupplement), 0);
     EXPECT_EQ(GetOSTypeInfo(s.get(), kKeyScan), 0u);
     SetBooleanInfo(s.get(), "nope"_4cc, 1);
@@ -82,102 +65,73 @@ TEST(Settings, AccessorsByKeyAndType) {
     EXPECT_EQ(s->focusDistance, 0.0);
 }
 
-TEST(SettingsStore, ItemsInOrderWithBigEndianNumbers) {
+// The stored form, as files written before keep it: items in order, numbers
+// big-endian, no 'prev' or 'scan', the camera's block last and only when
+// there is one. Every setting turned over comes back from the file as it
+// was, and the application's own preferences beside it are kept.
+TEST(SettingsStore, StoredFormAndRoundTripThroughThePreferencesFile) {
+    TempConfigHome home;
     auto s = Instance();
     s->focusDistance = 0.35;
     s->supplementMode = kSupplementRequire;
-    Collection c = SettingsToCollection(s.get());
-    const std::vector<OSType> expected = {
-        "focm"_4cc, "focd"_4cc, "targ"_4cc, "ean8"_4cc, "ean1"_4cc, "upca"_4cc,
-        "upce"_4cc, "coda"_4cc, "cd39"_4cc, "c128"_4cc, "i2o5"_4cc, "supp"_4cc,
-        "appe"_4cc, "appc"_4cc, "beep"_4cc, "hard"_4cc, "cd32"_4cc};
-    EXPECT_EQ(Tags(c), expected); // no 'prev', 'scan' or 'chan'
+    const Collection c = SettingsToCollection(s.get());
+    std::string tags;
+    for (const CollectionItem& item : c.items) tags += FourCCToString(item.tag) + " ";
+    EXPECT_EQ(tags, "focm focd targ ean8 ean1 upca upce coda cd39 c128 i2o5 supp appe appc beep "
+                    "hard cd32 ");
     EXPECT_EQ(FindCollectionItem(c, "focd"_4cc, 1)->bytes,
               (Bytes{0x3F, 0xD6, 0x66, 0x66, 0x66, 0x66, 0x66, 0x66}));
     EXPECT_EQ(FindCollectionItem(c, "supp"_4cc, 1)->bytes, (Bytes{'r', 'e', 'q', 'u'}));
-    EXPECT_EQ(FindCollectionItem(c, "focm"_4cc, 1)->bytes, Bytes{1});
 
-    s->channelSettings = {1, 2, 3};
-    c = SettingsToCollection(s.get());
-    EXPECT_EQ(c.items.size(), 18u);
-    EXPECT_EQ(c.items.back().tag, "chan"_4cc);
-    EXPECT_EQ(c.items.back().bytes, (Bytes{1, 2, 3}));
-}
-
-TEST(SettingsStore, RoundTripThroughThePreferencesFile) {
-    TempConfigHome home;
-    auto fresh = Instance();
-    const Snapshot defaults = Take(fresh.get());
-
-    // First launch: nothing stored, every default stays.
-    LoadSettings(fresh.get(), kScannerSettingsKey);
-    EXPECT_EQ(Take(fresh.get()), defaults);
-    EXPECT_TRUE(fresh->channelSettings.empty());
-
-    struct Case {
-        const char* name;
-        void (*change)(ScannerInstance*);
-    };
-    const Case cases[] = {
-        {"everything turned over",
-         [](ScannerInstance* s) {
-             for (std::uint8_t* b :
-                  {&s->manualFocus, &s->showTarget, &s->enableEAN8, &s->enableEAN13, &s->enableUPCA,
-                   &s->enableUPCE, &s->enableCodabar, &s->enableCode39, &s->enableCode128,
-                   &s->enableInt2of5, &s->appendKey, &s->beepEnabled, &s->tryHarder,
-                   &s->enableCode32})
-                 *b = !*b;
-             s->focusDistance = 1.0;
-             s->supplementMode = kSupplementOptional;
-             s->appendKeyCode = kAppendTab;
-             s->channelSettings = Bytes(5000, 0x5A);
-         }},
-    };
-    for (const Case& t : cases) {
-        auto saved = Instance();
-        t.change(saved.get());
-        saved->previewEnabled = false;
-        saved->scanEnabled = false;
-        ASSERT_EQ(SaveSettings(saved.get(), kScannerSettingsKey), noErr) << t.name;
-
-        auto loaded = Instance();
-        LoadSettings(loaded.get(), kScannerSettingsKey);
-        EXPECT_EQ(Take(loaded.get()), Take(saved.get())) << t.name;
-        EXPECT_TRUE(loaded->previewEnabled && loaded->scanEnabled) << t.name;
-    }
-    // The application's own preferences beside the settings are kept.
     ASSERT_EQ(SetPreferencesValue("com.vondrel.kestrix.prefs", Bytes{1}, kApplicationIdentifier),
               noErr);
-    ASSERT_EQ(SaveSettings(fresh.get(), kScannerSettingsKey), noErr);
+    for (std::uint8_t* b : Booleans(s.get())) *b = !*b;
+    s->focusDistance = 1.0;
+    s->supplementMode = kSupplementOptional;
+    s->appendKeyCode = kAppendTab;
+    s->channelSettings = Bytes(5000, 0x5A);
+    s->previewEnabled = s->scanEnabled = false;
+    ASSERT_EQ(SaveSettings(s.get(), kScannerSettingsKey), noErr);
+    EXPECT_EQ(SettingsToCollection(s.get()).items.back().tag, "chan"_4cc);
+    auto loaded = Instance();
+    LoadSettings(loaded.get(), kScannerSettingsKey);
+    EXPECT_EQ(Stored(loaded.get()), Stored(s.get()));
+    EXPECT_TRUE(loaded->previewEnabled && loaded->scanEnabled);
     EXPECT_EQ(CopyPreferencesValue("com.vondrel.kestrix.prefs", kApplicationIdentifier), Bytes{1});
 }
 
 TEST(SettingsStore, DamagedStoredValuesLeaveDefaults) {
     TempConfigHome home;
     auto fresh = Instance();
-    const Snapshot defaults = Take(fresh.get());
+    const Bytes defaults = Stored(fresh.get());
 
-    // Whole stored values that are no collection.
-    std::mt19937 random(11);
+    // Nothing stored (a first launch), or whole stored values that are no
+    // collection.
+    LoadSettings(fresh.get(), kScannerSettingsKey);
+    EXPECT_EQ(Stored(fresh.get()), defaults);
+    TestRandom random(11);
     Bytes noise(64);
-    for (auto& b : noise) b = std::uint8_t(random());
-    Bytes good = FlattenCollection(SettingsToCollection(fresh.get()));
-    for (const Bytes& stored : {Bytes{}, noise, Bytes(good.begin(), good.end() - 1), Bytes{1}})
-        EXPECT_EQ(Take(LoadedFrom(stored).get()), defaults);
+    for (auto& b : noise) b = std::uint8_t(random.Next());
+    for (const Bytes& stored :
+         {Bytes{}, noise, Bytes(defaults.begin(), defaults.end() - 1), Bytes{1}})
+        EXPECT_EQ(LoadedFrom(stored), defaults);
 
     // Single items of the wrong size: truncated, empty or oversized. The
     // other items in the same value are still read.
-    for (OSType tag : {"focm"_4cc, "focd"_4cc, "supp"_4cc, "appc"_4cc, "hard"_4cc}) {
-        for (std::size_t size : {0, 1, 3, 7, 9, 1000}) {
+    auto shown = Instance();
+    shown->showTarget = 1; // 'targ'
+    const Bytes targetOn = Stored(shown.get());
+    for (auto [tag, size] : {std::pair{"focm"_4cc, 1u},
+                             {"focd"_4cc, 8u},
+                             {"supp"_4cc, 4u},
+                             {"appc"_4cc, 4u},
+                             {"hard"_4cc, 1u}}) {
+        for (std::size_t wrong : {0u, size - 1, size + 1, 1000u}) {
             Collection c;
-            AddCollectionItem(c, tag, 1, Bytes(size, 0));
+            AddCollectionItem(c, tag, 1, Bytes(wrong, 0));
             AddCollectionItem(c, "targ"_4cc, 1, Bytes{1});
-            if (size == (tag == "focd"_4cc ? 8u : tag == "supp"_4cc || tag == "appc"_4cc ? 4u : 1u))
-                continue; // the right size, which would be read
-            auto s = LoadedFrom(FlattenCollection(c));
-            Snapshot expected = defaults;
-            expected.booleans[1] = 1; // 'targ'
-            EXPECT_EQ(Take(s.get()), expected) << FourCCToString(tag) << " of " << size;
+            EXPECT_EQ(LoadedFrom(FlattenCollection(c)), targetOn)
+                << FourCCToString(tag) << " of " << wrong;
         }
     }
 
@@ -190,8 +144,6 @@ TEST(SettingsStore, DamagedStoredValuesLeaveDefaults) {
         s->enableCode32 = true;
         Collection c = SettingsToCollection(s.get());
         c.items.resize(c.items.size() - 2); // 'hard' and 'cd32'
-        auto loaded = LoadedFrom(FlattenCollection(c));
-        EXPECT_EQ(loaded->focusDistance, 0.2) << distance;
-        EXPECT_TRUE(loaded->tryHarder && !loaded->enableCode32);
+        EXPECT_EQ(LoadedFrom(FlattenCollection(c)), defaults) << distance;
     }
 }

@@ -6,13 +6,15 @@
 // exactly its text, first and only.
 #include "tests/support/image_case.h"
 
+#include "engine/dispatch.h"
+#include "engine/frame_sweep.h"
+
 #include <gdk-pixbuf/gdk-pixbuf.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <functional>
-#include <memory>
 
 namespace {
 
@@ -23,29 +25,21 @@ constexpr double kCentreX = kFrameWidth / 2.0, kCentreY = kFrameHeight / 2.0;
 // of it.
 using Warp = std::function<bool(double x, double y, double& sx, double& sy)>;
 
-std::uint32_t Bilinear(const Frame& frame, double x, double y) {
-    if (x < 0 || y < 0 || x > kFrameWidth - 1.001 || y > kFrameHeight - 1.001) return kBackground;
-    const int x0 = int(x), y0 = int(y);
-    const double fx = x - x0, fy = y - y0;
-    std::uint32_t out = 0xFF000000u;
-    for (int shift : {0, 8, 16}) {
-        auto c = [&](int dx, int dy) {
-            return double((frame.At(x0 + dx, y0 + dy) >> shift) & 0xFF);
-        };
-        const double v = (c(0, 0) * (1 - fx) + c(1, 0) * fx) * (1 - fy) +
-                         (c(0, 1) * (1 - fx) + c(1, 1) * fx) * fy;
-        out |= std::uint32_t(std::lround(v)) << shift;
-    }
-    return out;
-}
-
 Frame Warped(const Frame& flat, const Warp& warp) {
-    Frame out;
+    Frame out(kFrameWidth, kFrameHeight, kBackground);
     for (int y = 0; y < kFrameHeight; ++y)
         for (int x = 0; x < kFrameWidth; ++x) {
             double sx, sy;
-            out.At(x, y) =
-                warp(x + 0.5, y + 0.5, sx, sy) ? Bilinear(flat, sx - 0.5, sy - 0.5) : kBackground;
+            if (!warp(x + 0.5, y + 0.5, sx, sy) || sx < 0.5 || sy < 0.5 ||
+                sx > kFrameWidth - 0.501 || sy > kFrameHeight - 0.501)
+                continue;
+            std::uint32_t& pixel = out.At(x, y) = 0xFF000000u;
+            for (int shift : {0, 8, 16})
+                pixel |=
+                    std::uint32_t(std::lround(Bilinear(
+                        sx - 0.5, sy - 0.5,
+                        [&](int i, int j) { return double((flat.At(i, j) >> shift) & 0xFF); })))
+                    << shift;
         }
     return out;
 }
@@ -74,47 +68,38 @@ Frame Cylinder(const Frame& flat, double r) {
     });
 }
 
-struct PixbufDeleter {
-    void operator()(GdkPixbuf* p) const { g_object_unref(p); }
-};
-using PixbufPtr = std::unique_ptr<GdkPixbuf, PixbufDeleter>;
-
 // Through GdkPixbuf's JPEG encoder and decoder at the given quality; an
 // empty frame when either fails.
 Frame ThroughJpeg(const Frame& flat, int quality) {
-    PixbufPtr pixbuf(gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, kFrameWidth, kFrameHeight));
-    if (!pixbuf) return {};
-    guchar* rgb = gdk_pixbuf_get_pixels(pixbuf.get());
-    const int stride = gdk_pixbuf_get_rowstride(pixbuf.get());
-    for (int y = 0; y < kFrameHeight; ++y)
-        for (int x = 0; x < kFrameWidth; ++x)
-            for (int c = 0; c < 3; ++c)
-                rgb[y * stride + x * 3 + c] = guchar(flat.At(x, y) >> (16 - 8 * c));
+    std::vector<guchar> rgb;
+    for (std::uint32_t p : flat.pixels)
+        rgb.insert(rgb.end(), {guchar(p >> 16), guchar(p >> 8), guchar(p)});
+    GdkPixbuf* pixbuf =
+        gdk_pixbuf_new_from_data(rgb.data(), GDK_COLORSPACE_RGB, FALSE, 8, kFrameWidth,
+                                 kFrameHeight, 3 * kFrameWidth, nullptr, nullptr);
     gchar* bytes = nullptr;
     gsize size = 0;
-    const std::string q = std::to_string(quality);
-    if (!gdk_pixbuf_save_to_buffer(pixbuf.get(), &bytes, &size, "jpeg", nullptr, "quality",
-                                   q.c_str(), nullptr))
-        return {};
+    const bool saved = gdk_pixbuf_save_to_buffer(pixbuf, &bytes, &size, "jpeg", nullptr, "quality",
+                                                 std::to_string(quality).c_str(), nullptr);
+    g_object_unref(pixbuf);
     GdkPixbufLoader* loader = gdk_pixbuf_loader_new_with_type("jpeg", nullptr);
     const bool loaded =
-        loader &&
-        gdk_pixbuf_loader_write(loader, reinterpret_cast<guchar*>(bytes), size, nullptr) &&
+        saved && gdk_pixbuf_loader_write(loader, reinterpret_cast<guchar*>(bytes), size, nullptr) &&
         gdk_pixbuf_loader_close(loader, nullptr);
     g_free(bytes);
     Frame out;
     if (GdkPixbuf* decoded = loaded ? gdk_pixbuf_loader_get_pixbuf(loader) : nullptr) {
         const guchar* in = gdk_pixbuf_get_pixels(decoded);
-        const int inStride = gdk_pixbuf_get_rowstride(decoded);
-        const int channels = gdk_pixbuf_get_n_channels(decoded);
+        const int stride = gdk_pixbuf_get_rowstride(decoded),
+                  channels = gdk_pixbuf_get_n_channels(decoded);
         for (int y = 0; y < kFrameHeight; ++y)
             for (int x = 0; x < kFrameWidth; ++x) {
-                const guchar* p = in + y * inStride + x * channels;
+                const guchar* p = in + y * stride + x * channels;
                 out.At(x, y) =
                     0xFF000000u | std::uint32_t(p[0]) << 16 | std::uint32_t(p[1]) << 8 | p[2];
             }
     }
-    if (loader) g_object_unref(loader);
+    g_object_unref(loader);
     return out;
 }
 
@@ -149,6 +134,51 @@ RenderOptions TightCrop(int symbology, const char* data, double ppm) {
     const BarPattern bars = EncodeBars(symbology, data);
     const double half = (bars.Right() - bars.Left()) * ppm / 2;
     return Look(ppm, 0, 0.6, 0.75, 0.1, half + 3 - kCentreX);
+}
+
+// A webcam clip of the symbol held still by hand: frames times the same
+// scene, each moved by up to `jitter` pixels either way, its gain within
+// 7 % and sensor noise of sigma 5 drawn anew.
+std::vector<Frame> LiveClip(int zintSymbology, std::string_view data, const RenderOptions& look,
+                            int frames, double jitter) {
+    TestRandom random(look.seed);
+    std::vector<Frame> clip;
+    for (int i = 0; i < frames; ++i) {
+        RenderOptions o = look;
+        o.offsetX += random.Uniform(-jitter, jitter);
+        o.offsetY += random.Uniform(-jitter, jitter);
+        o.noiseSigma = 5;
+        o.seed = random.Next();
+        Frame frame = RenderBarcode(zintSymbology, data, o);
+        const double gain = random.Uniform(0.93, 1.07);
+        for (std::uint32_t& p : frame.pixels) {
+            std::uint32_t q = 0xFF000000u;
+            for (int shift : {0, 8, 16})
+                q |= std::uint32_t(std::min(255.0, std::round(((p >> shift) & 0xFF) * gain)))
+                     << shift;
+            p = q;
+        }
+        clip.push_back(std::move(frame));
+    }
+    return clip;
+}
+
+// The clip's frames to a fresh harness as the camera gives them (every
+// symbology on, add-ons optional), and the still (its first frame) as
+// kestrix-scan shows a picture: one turn of the patterns, then the sweep of
+// the whole frame. The reads of each, each named.
+std::vector<std::pair<const char*, std::vector<ScanRead>>>
+ReadClipAndStill(const std::vector<Frame>& clip) {
+    ScanHarness live, still;
+    for (ScanHarness* h : {&live, &still}) {
+        h->SetAllSymbologies(true);
+        h->SetSupplementMode(kSupplementOptional);
+    }
+    for (const Frame& frame : clip) live.Feed(frame);
+    still.Run(clip.front(), kFramesPerTurn);
+    SweepWholeFrame(still.Instance());
+    DeliverAwaitedRead(still.Instance());
+    return {{"live", live.Reads()}, {"still", still.Reads()}};
 }
 
 } // namespace
@@ -189,18 +219,14 @@ TEST(PhotoFaults, EachDeliversExactlyItsText) {
     };
     for (const FaultCase& c : cases) {
         for (std::uint64_t seed : {20261207u, 2u, 3u}) {
-            const std::string name =
-                std::string(c.fault) + " " + c.data + " " + std::to_string(seed);
-            SCOPED_TRACE(name);
+            SCOPED_TRACE(std::string(c.fault) + " " + c.data + " seed " + std::to_string(seed));
             TestRandom random(seed);
             RenderOptions look = c.look;
             look.seed = seed;
             const Frame frame = c.camera(RenderBarcode(c.symbology, c.data, look), random);
             ScanHarness harness;
-            ASSERT_TRUE(harness.Ready());
             harness.SetAllSymbologies(true);
             const std::vector<ScanRead> reads = harness.Run(frame, 2 * kFramesPerTurn);
-            if (reads.empty() || reads.front().text != c.expected) DumpFrame(frame, name);
             EXPECT_FALSE(reads.empty()) << "nothing read";
             for (const ScanRead& r : reads) EXPECT_EQ(r.text, c.expected);
         }
@@ -248,8 +274,7 @@ TEST(PhotoFaults, CodesAwayFromTheAimAreReadFromClips) {
         c.look.offsetY = c.offsetY;
         c.look.barHeight = c.barHeight;
         const std::vector<Frame> clip = LiveClip(c.symbology, c.data, c.look, 30, c.jitter);
-        const ClipAndStillReads reads = ReadClipAndStill(clip);
-        for (const auto& [how, got] : {std::pair{"live", reads.live}, {"still", reads.still}}) {
+        for (const auto& [how, got] : ReadClipAndStill(clip)) {
             if (!c.expected) {
                 EXPECT_TRUE(got.empty()) << how << ": " << Describe(got);
                 continue;

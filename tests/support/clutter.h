@@ -1,29 +1,21 @@
 // Frames without a barcode: what the camera sees when no symbol is in view
-// (sensor noise, stripes, printed text, gradients, textures). The scene is
-// made once and each frame adds fresh sensor noise, as live video does.
+// (sensor noise, stripes, printed text). The scene is made once and each
+// frame adds fresh sensor noise, as live video does.
 #pragma once
 
-#include "tests/support/camera_effects.h"
 #include "tests/support/frame.h"
 
 #include <cstdint>
 
 enum class ClutterKind {
     Noise,          // flat grey under heavy sensor noise
-    Blobs,          // smoothed noise: mottled surfaces
     RegularStripes, // square-wave or sine stripes of one period
     RandomStripes,  // parallel stripes of random widths (blinds, wood, shelves)
     Text,           // a printed page
-    Gradient,       // smooth ramps and soft shadows
-    Wood,           // wood grain
-    Fabric,         // woven cloth
 };
 
-constexpr ClutterKind kAllClutterKinds[] = {
-    ClutterKind::Noise,         ClutterKind::Blobs,  ClutterKind::RegularStripes,
-    ClutterKind::RandomStripes, ClutterKind::Text,   ClutterKind::Gradient,
-    ClutterKind::Wood,          ClutterKind::Fabric,
-};
+constexpr ClutterKind kAllClutterKinds[] = {ClutterKind::Noise, ClutterKind::RegularStripes,
+                                            ClutterKind::RandomStripes, ClutterKind::Text};
 
 const char* ClutterName(ClutterKind kind);
 

@@ -41,3 +41,16 @@ double Bilinear(double x, double y, At at) {
     return (at(x0, y0) * (1 - fx) + at(x0 + 1, y0) * fx) * (1 - fy) +
            (at(x0, y0 + 1) * (1 - fx) + at(x0 + 1, y0 + 1) * fx) * fy;
 }
+
+// What the camera does to a scene. Separable Gaussian blur (defocus); a
+// sigma below 0.05 pixels leaves the image alone.
+void GaussianBlur(GrayImage& image, double sigma);
+
+// Multiplies the scene by a light ramp: 1 + strength at one edge of the
+// frame, 1 - strength at the other, along the direction angleDegrees.
+void ApplyLighting(GrayImage& image, double strength, double angleDegrees);
+
+// Quantises the scene into a frame with a faint paper tint (red a little
+// above, blue a little below the grey level) and sensor noise of noiseSigma
+// grey levels a channel, drawn from seed.
+Frame ToFrame(const GrayImage& scene, double noiseSigma, std::uint64_t seed);

@@ -1,8 +1,7 @@
 // The image tables of the symbology suites: libzint-drawn symbols under
 // viewing conditions drawn from a seed, shown to a real scanner instance
 // with all eight symbologies enabled. A failing case names its seed and
-// conditions, and saves its frame for a look when KESTRIX_IMAGE_DUMP names
-// a folder.
+// conditions.
 #pragma once
 
 #include "tests/support/frame.h"
@@ -19,46 +18,12 @@
 
 // One turn of the ten laser patterns.
 constexpr int kFramesPerTurn = 10;
-// Pixels along the reading direction that symbol and quiet zones may span:
-// the shortest laser through the centre is 479 samples long.
-constexpr double kMaxSymbolSpan = 440;
-constexpr double kMinPixelsPerModule = 2.0;
-constexpr double kMaxPixelsPerModule = 4.0;
-
-// Viewing conditions drawn from the seed: pixels per module between 2 and
-// what lets the symbol fit (at most 4), blur, noise, contrast, lighting and
-// a small offset from the centre. The angle and the ratio are the caller's.
-RenderOptions DrawConditions(std::uint64_t seed, const BarPattern& pattern, double angleDegrees,
-                             double wideRatio = 0);
-
-// "seed 12 angle 187.3 ppm 2.41 blur 0.62 noise 3.1 contrast 0.55 ..."
-std::string Describe(std::uint64_t seed, const RenderOptions& options);
 
 // "'ean1' 5901234123457 at frame 3" for each read.
 std::string Describe(const std::vector<ScanRead>& reads);
 
 // A seed for case `index` of a test family.
 std::uint64_t CaseSeed(std::uint64_t family, int index);
-// A family number from a name.
-std::uint64_t Family(const std::string& name);
-
-// Saves the frame as <dir>/<name>.png when KESTRIX_IMAGE_DUMP is set.
-void DumpFrame(const Frame& frame, const std::string& name);
-
-// A webcam clip of the symbol held still by hand: frames times the same
-// scene, each moved by up to `jitter` pixels either way, its gain within
-// 7 % and sensor noise of sigma 5 drawn anew.
-std::vector<Frame> LiveClip(int zintSymbology, std::string_view data, const RenderOptions& look,
-                            int frames = 20, double jitter = 1.5);
-
-// The clip's frames to a fresh harness as the camera gives them (every
-// symbology on, add-ons optional), and the still (its first frame) as
-// kestrix-scan shows a picture: one turn of the patterns, then the sweep of
-// the whole frame. The reads of each.
-struct ClipAndStillReads {
-    std::vector<ScanRead> live, still;
-};
-ClipAndStillReads ReadClipAndStill(const std::vector<Frame>& clip);
 
 // One symbol of a symbology's image table.
 struct SymbolRow {
@@ -68,9 +33,11 @@ struct SymbolRow {
 };
 
 // Each row drawn `variations` times, the angles of all of them together
-// stepping through the whole circle: delivered exactly once with its text
-// and symbology, within a turn when the symbology has a check digit, else
-// within two (its second equal read).
+// stepping through the whole circle, with pixels per module between 2 and
+// what lets the symbol fit (at most 4), blur, noise, contrast, lighting and
+// a small offset from the centre drawn from the case's seed: delivered
+// exactly once with its text and symbology, within a turn when the
+// symbology has a check digit, else within two (its second equal read).
 // `alsoOn` names switches turned on beside the eight symbologies.
 void ExpectRowsDelivered(const std::string& family, int zintSymbology, OSType symbology,
                          const std::vector<SymbolRow>& rows, int variations,
@@ -94,22 +61,7 @@ struct DamageTable {
 // never another.
 void ExpectDamageNeverDelivered(const DamageTable& table);
 
-// Random data of `length` characters from the alphabet; random digits; a
-// UPC-E number (number system and six digits) in the form that zero
-// suppression produces.
+// Random data of `length` characters from the alphabet.
 std::string RandomText(TestRandom& random, const std::string& alphabet, int length);
-std::string RandomDigits(TestRandom& random, int count);
-std::string RandomUpcE(TestRandom& random);
-
-// What the scanner must report, worked out from the barcode standards alone,
-// never from the scanner's own decoders. The EAN/UPC check digit of a payload
-// (the weights 3, 1, 3, ... run from its rightmost digit).
-char EanCheckDigit(std::string_view payload);
-// True when a UPC-E number is in the form that zero suppression produces: a
-// last digit 3 needs a third digit of 3 or more, 4 a non-zero fourth digit,
-// 5 to 9 a non-zero fifth digit.
-bool IsCanonicalUpcE(std::string_view numberSystemAndSix);
-// A UPC-E number expanded to the 11-digit UPC-A payload, without check digit.
-std::string ExpandUpcE(std::string_view numberSystemAndSix);
 // Code 39 data as the scanner reports it: the space character as "_".
 std::string Code39Text(std::string_view data);

@@ -6,7 +6,6 @@
 // zones, the ink of the bars (with any damage), then the camera's effects.
 #include "tests/support/render_barcode.h"
 
-#include "tests/support/camera_effects.h"
 #include "tests/support/random.h"
 
 #include <cairo.h>
@@ -19,26 +18,6 @@ namespace {
 
 constexpr float kModuleScale = 0.5f;   // libzint's vector scale giving 1 unit per module
 constexpr double kWideThreshold = 1.5; // runs wider than this (modules) are wide elements
-
-struct QuietZones {
-    double left, right;
-};
-
-// Quiet zones that the standards ask for, in modules.
-QuietZones StandardQuietZones(int symbology, bool hasAddOn) {
-    switch (symbology) {
-    case BARCODE_EANX:
-    case BARCODE_EANX_CHK:
-    case BARCODE_UPCA:
-    case BARCODE_UPCA_CHK:
-        return {11, hasAddOn ? 5.0 : 7.0};
-    case BARCODE_UPCE:
-    case BARCODE_UPCE_CHK:
-        return {9, hasAddOn ? 5.0 : 7.0};
-    default:
-        return {10, 10};
-    }
-}
 
 // Rebuilds the bars with every wide run (bar or space) set to ratio modules.
 void ApplyWideRatio(BarPattern& pattern, double ratio) {
@@ -77,10 +56,6 @@ std::vector<double> RunWidths(const BarPattern& pattern) {
 BarPattern EncodeBars(int symbology, std::string_view data, const EncodeOptions& options) {
     BarPattern pattern;
     ZintSymbolPtr symbol(ZBarcode_Create());
-    if (!symbol) {
-        pattern.error = "libzint could not allocate a symbol";
-        return pattern;
-    }
     symbol->symbology = symbology;
     symbol->show_hrt = 0;
     symbol->scale = kModuleScale;
@@ -91,16 +66,10 @@ BarPattern EncodeBars(int symbology, std::string_view data, const EncodeOptions&
         pattern.error = symbol->errtxt;
         return pattern;
     }
-    pattern.encodedText = reinterpret_cast<const char*>(symbol->text);
-
     double mainHeight = 0;
     for (const zint_vector_rect* r = symbol->vector->rectangles; r; r = r->next) {
         pattern.bars.push_back({r->x, double(r->x) + r->width, r->y, double(r->y) + r->height});
         if (r->y == 0 && (mainHeight == 0 || r->height < mainHeight)) mainHeight = r->height;
-    }
-    if (pattern.bars.empty()) {
-        pattern.error = "libzint drew no bars";
-        return pattern;
     }
     std::sort(pattern.bars.begin(), pattern.bars.end(),
               [](const Bar& a, const Bar& b) { return a.u0 < b.u0; });
@@ -114,12 +83,14 @@ BarPattern EncodeBars(int symbology, std::string_view data, const EncodeOptions&
         }
         pattern.height = options.barHeight;
     }
-    if (options.wideRatio > 0 && HasWideRatio(symbology))
+    if (options.wideRatio > 0 && HasWideRatio(symbology) && !pattern.bars.empty())
         ApplyWideRatio(pattern, options.wideRatio);
 
-    QuietZones quiet = StandardQuietZones(symbology, data.find('+') != std::string_view::npos);
-    pattern.quietLeft = quiet.left;
-    pattern.quietRight = quiet.right;
+    // The quiet zones that the standards ask for.
+    const bool upce = symbology == BARCODE_UPCE;
+    const bool ean = upce || symbology == BARCODE_EANX || symbology == BARCODE_UPCA;
+    pattern.quietLeft = upce ? 9 : ean ? 11 : 10;
+    pattern.quietRight = !ean ? 10 : data.find('+') != std::string_view::npos ? 5 : 7;
     return pattern;
 }
 
@@ -132,16 +103,15 @@ struct ContextDeleter {
     void operator()(cairo_t* cr) const { cairo_destroy(cr); }
 };
 
-// Adds to each pixel of coverage (0 = none, 1 = fully covered) the share of
-// its area that the bars cover, clamped to 1, as Cairo's anti-aliasing
-// rasterises them.
+} // namespace
+
 void DrawBars(GrayImage& coverage, std::span<const Bar> bars, const Placement& p) {
     const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_A8, coverage.width);
     std::vector<unsigned char> alpha(std::size_t(stride) * std::size_t(coverage.height), 0);
     std::unique_ptr<cairo_surface_t, SurfaceDeleter> surface(cairo_image_surface_create_for_data(
         alpha.data(), CAIRO_FORMAT_A8, coverage.width, coverage.height, stride));
     std::unique_ptr<cairo_t, ContextDeleter> cr(cairo_create(surface.get()));
-    // The map of Placement: reading direction (cos a, -sin a), y down.
+    // Reading direction (cos a, -sin a), y down.
     cairo_translate(cr.get(), p.centreX, p.centreY);
     cairo_rotate(cr.get(), -p.angleDegrees * 3.141592653589793 / 180.0);
     cairo_scale(cr.get(), p.pixelsPerModule, p.pixelsPerModule);
@@ -157,6 +127,8 @@ void DrawBars(GrayImage& coverage, std::span<const Bar> bars, const Placement& p
         }
 }
 
+namespace {
+
 constexpr double kSmudgeInk = 0.88;     // ink density of a smear, 1 = as dark as a bar
 constexpr double kSmudgeOverhang = 0.5; // modules the smear reaches beyond its span
 constexpr double kSmudgeSoftEdge = 0.7; // modules over which the smear fades out
@@ -167,32 +139,32 @@ double SoftInside(double x, double lo, double hi, double soft) {
     return std::clamp(1.0 - d / soft, 0.0, 1.0);
 }
 
-std::vector<Bar> BarsAfterErasing(const BarPattern& pattern, const std::vector<Damage>& damage) {
-    std::vector<Bar> bars;
-    for (std::size_t i = 0; i < pattern.bars.size(); ++i) {
-        bool erased = std::any_of(damage.begin(), damage.end(), [&](const Damage& d) {
-            return d.kind == Damage::Kind::EraseBar && std::size_t(d.barIndex) == i;
-        });
-        if (!erased) bars.push_back(pattern.bars[i]);
-    }
-    return bars;
-}
-
-void ApplySmudges(GrayImage& ink, const BarPattern& pattern, const Placement& placement,
-                  const std::vector<Damage>& damage) {
-    double top = pattern.bars.front().v0, bottom = top;
+// The top of the highest bar and the bottom of the lowest (an add-on's
+// bars start lower, an EAN's guard bars reach further down).
+std::pair<double, double> Extent(const BarPattern& pattern) {
+    double top = 0, bottom = pattern.height;
     for (const Bar& b : pattern.bars) {
         top = std::min(top, b.v0);
         bottom = std::max(bottom, b.v1);
     }
+    return {top, bottom};
+}
+
+void ApplySmudges(GrayImage& ink, const BarPattern& pattern, const Placement& p,
+                  const std::vector<Damage>& damage) {
+    const double radians = p.angleDegrees * 3.141592653589793 / 180.0;
+    const double cosine = std::cos(radians), sine = std::sin(radians);
+    const auto [top, bottom] = Extent(pattern);
     for (const Damage& d : damage) {
         if (d.kind != Damage::Kind::Smudge) continue;
         double lo = pattern.Left() + d.u0 - kSmudgeOverhang;
         double hi = pattern.Left() + d.u1 + kSmudgeOverhang;
         for (int y = 0; y < ink.height; ++y) {
             for (int x = 0; x < ink.width; ++x) {
-                double u = placement.SymbolU(x + 0.5, y + 0.5);
-                double v = placement.SymbolV(x + 0.5, y + 0.5);
+                // The pixel's centre in symbol coordinates.
+                const double px = x + 0.5 - p.centreX, py = y + 0.5 - p.centreY;
+                double u = p.symbolU + (px * cosine + py * -sine) / p.pixelsPerModule;
+                double v = p.symbolV + (px * sine + py * cosine) / p.pixelsPerModule;
                 double share = SoftInside(u, lo, hi, kSmudgeSoftEdge) *
                                SoftInside(v, top, bottom, kSmudgeSoftEdge);
                 float& c = ink.At(x, y);
@@ -208,41 +180,27 @@ constexpr double kPaperMin = 200, kPaperMax = 228; // label grey levels
 constexpr double kBackgroundShade = 0.88;          // background relative to the label
 constexpr double kShadeWave = 5;                   // grey levels of broad background variation
 
-Placement PlaceSymbol(const BarPattern& pattern, const RenderOptions& options) {
-    Placement p;
-    p.centreX = kFrameWidth / 2.0 + options.offsetX;
-    p.centreY = kFrameHeight / 2.0 + options.offsetY;
-    p.symbolU = (pattern.Left() + pattern.Right()) / 2;
-    p.symbolV = pattern.height / 2;
-    p.pixelsPerModule = options.pixelsPerModule;
-    p.angleDegrees = options.angleDegrees;
-    return p;
-}
-
-// The label: one rectangle around bars and quiet zones.
-Bar LabelRect(const BarPattern& pattern) {
-    double top = 0, bottom = pattern.height;
-    for (const Bar& b : pattern.bars) {
-        top = std::min(top, b.v0);
-        bottom = std::max(bottom, b.v1);
-    }
-    return {pattern.Left() - pattern.quietLeft - kLabelMargin,
-            pattern.Right() + pattern.quietRight + kLabelMargin, top - kLabelMarginAcross,
-            bottom + kLabelMarginAcross};
-}
-
 GrayImage SymbolScene(const BarPattern& pattern, const Placement& placement,
                       const RenderOptions& options, TestRandom& random) {
     double paper = random.Uniform(kPaperMin, kPaperMax);
     double waveX = random.Uniform(0.004, 0.012), waveY = random.Uniform(0.004, 0.012);
     double phase = random.Uniform(0, 6.28);
 
+    // The label: one rectangle around bars and quiet zones.
     GrayImage label(kFrameWidth, kFrameHeight, 0.0f);
-    Bar rect = LabelRect(pattern);
+    const auto [top, bottom] = Extent(pattern);
+    const Bar rect{pattern.Left() - pattern.quietLeft - kLabelMargin,
+                   pattern.Right() + pattern.quietRight + kLabelMargin, top - kLabelMarginAcross,
+                   bottom + kLabelMarginAcross};
     DrawBars(label, std::span(&rect, 1), placement);
 
     GrayImage ink(kFrameWidth, kFrameHeight, 0.0f);
-    std::vector<Bar> bars = BarsAfterErasing(pattern, options.damage);
+    std::vector<Bar> bars;
+    for (std::size_t i = 0; i < pattern.bars.size(); ++i)
+        if (std::ranges::none_of(options.damage, [&](const Damage& d) {
+                return d.kind == Damage::Kind::EraseBar && std::size_t(d.barIndex) == i;
+            }))
+            bars.push_back(pattern.bars[i]);
     DrawBars(ink, bars, placement);
     ApplySmudges(ink, pattern, placement, options.damage);
 
@@ -270,18 +228,19 @@ Damage SmudgeRuns(const BarPattern& pattern, int firstRun, int runCount) {
     return Smudge(start, end);
 }
 
-double MaxPixelsPerModule(const BarPattern& pattern, double span) {
-    return span / pattern.TotalWidth();
-}
-
 Frame RenderBarcode(int symbology, std::string_view data, const RenderOptions& options) {
     BarPattern pattern =
         EncodeBars(symbology, data, {options.wideRatio, options.barHeight, options.addOnGap});
     if (!pattern.Ok()) return {};
-    Placement placement = PlaceSymbol(pattern, options);
+    const Placement placement{kFrameWidth / 2.0 + options.offsetX,
+                              kFrameHeight / 2.0 + options.offsetY,
+                              (pattern.Left() + pattern.Right()) / 2,
+                              pattern.height / 2,
+                              options.pixelsPerModule,
+                              options.angleDegrees};
     TestRandom random(options.seed);
     GrayImage scene = SymbolScene(pattern, placement, options, random);
     ApplyLighting(scene, options.lighting, random.Uniform(0, 360));
     GaussianBlur(scene, options.blurSigma);
-    return ToFrame(scene, {options.noiseSigma, random.Next()});
+    return ToFrame(scene, options.noiseSigma, random.Next());
 }

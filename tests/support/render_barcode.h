@@ -9,7 +9,6 @@
 
 #include <zint.h>
 
-#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -33,9 +32,8 @@ struct BarPattern {
     std::vector<Bar> bars; // left to right, not overlapping
     double quietLeft = 10; // quiet zone the standard asks for, modules
     double quietRight = 10;
-    double height = 0;       // height of the main bars, modules
-    std::string encodedText; // libzint's own reading of what it encoded (check digits added)
-    std::string error;       // libzint's message when encoding failed; empty on success
+    double height = 0; // height of the main bars, modules
+    std::string error; // libzint's message when encoding failed; empty on success
 
     bool Ok() const { return error.empty() && !bars.empty(); }
     double Left() const { return bars.front().u0; }
@@ -61,34 +59,20 @@ std::vector<double> RunWidths(const BarPattern& pattern);
 // True for the symbologies whose elements are narrow or wide.
 bool HasWideRatio(int symbology);
 
-// Where a symbol lies in the frame: the affine map between symbol
-// coordinates (u along the reading direction, v across it, in modules) and
-// frame pixels (x right, y down).
+// Where a symbol lies in the frame: the symbol point (symbolU, symbolV),
+// in modules, lies at the frame point (centreX, centreY), and the reading
+// direction is turned by angleDegrees counter-clockwise on screen.
 struct Placement {
-    double centreX = 320; // frame point where the symbol's centre lies, pixels
-    double centreY = 240;
-    double symbolU = 0; // symbol point placed there, modules
-    double symbolV = 0;
+    double centreX = 320, centreY = 240; // pixels
+    double symbolU = 0, symbolV = 0;     // modules
     double pixelsPerModule = 3;
-    double angleDegrees = 0; // reading direction, counter-clockwise on screen
-
-    // Reading direction in the frame: (cos a, -sin a), since y grows down.
-    double DirX() const { return std::cos(Radians()); }
-    double DirY() const { return -std::sin(Radians()); }
-    // Across the bars, from their top to their bottom: (sin a, cos a).
-    double AcrossX() const { return std::sin(Radians()); }
-    double AcrossY() const { return std::cos(Radians()); }
-
-    double SymbolU(double x, double y) const {
-        return symbolU + ((x - centreX) * DirX() + (y - centreY) * DirY()) / pixelsPerModule;
-    }
-    double SymbolV(double x, double y) const {
-        return symbolV + ((x - centreX) * AcrossX() + (y - centreY) * AcrossY()) / pixelsPerModule;
-    }
-
-  private:
-    double Radians() const { return angleDegrees * 3.141592653589793 / 180.0; }
+    double angleDegrees = 0;
 };
+
+// Adds to each pixel of coverage (0 = none, 1 = fully covered) the share of
+// its area that the bars cover, clamped to 1, as Cairo's anti-aliasing
+// rasterises them.
+void DrawBars(GrayImage& coverage, std::span<const Bar> bars, const Placement& placement);
 
 // Damage done to a printed symbol before the camera sees it: a bar erased
 // (paper over it along its whole height) or a symbol character smudged
@@ -129,7 +113,3 @@ struct RenderOptions {
 
 // The frame; a black frame if libzint refused the data.
 Frame RenderBarcode(int symbology, std::string_view data, const RenderOptions& options);
-
-// The largest pixels per module at which the symbol and its quiet zones
-// span at most span pixels.
-double MaxPixelsPerModule(const BarPattern& pattern, double span);

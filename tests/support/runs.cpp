@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 
 std::unique_ptr<Laser> MakeLaser() {
     return std::make_unique<Laser>();
@@ -61,49 +60,4 @@ std::optional<std::string> DecodeText(bool (*decode)(Laser*), OSType symbology,
 std::optional<std::string> DecodeModules(bool (*decode)(Laser*), OSType symbology,
                                          std::span<const double> modules, double samplesPerModule) {
     return DecodeText(decode, symbology, Scaled(modules, samplesPerModule));
-}
-
-unsigned TestSeed(unsigned fallback) {
-    const char* fromEnvironment = std::getenv("KESTRIX_TEST_SEED");
-    return fromEnvironment ? unsigned(std::strtoul(fromEnvironment, nullptr, 10)) : fallback;
-}
-
-namespace {
-
-std::vector<double> Jittered(const std::vector<double>& modules, double samplesPerModule,
-                             double jitter, TestRandom& rng) {
-    std::vector<double> edges{0.0};
-    for (double m : modules) edges.push_back(edges.back() + m);
-    for (std::size_t i = 1; i + 1 < edges.size(); ++i) edges[i] += rng.Uniform(-jitter, jitter);
-    std::vector<double> widths;
-    for (std::size_t i = 0; i + 1 < edges.size(); ++i)
-        widths.push_back((edges[i + 1] - edges[i]) * samplesPerModule);
-    return widths;
-}
-
-std::vector<double> WithJunk(const std::vector<double>& symbol, TestRandom& rng) {
-    std::vector<double> runs;
-    for (int n = 2 * rng.Int(0, 4); n > 0; --n) runs.push_back(rng.Int(1, 3));
-    runs.insert(runs.end(), symbol.begin(), symbol.end());
-    for (int n = rng.Int(0, 6); n > 0; --n) runs.push_back(rng.Int(1, 3));
-    return runs;
-}
-
-} // namespace
-
-void ExpectRoundTrips(const RoundTrip& trip) {
-    const unsigned seed = TestSeed(20240611u);
-    SCOPED_TRACE("seed " + std::to_string(seed) + " (set KESTRIX_TEST_SEED to replay)");
-    TestRandom rng(seed);
-    for (int trial = 0; trial < trip.trials; ++trial) {
-        auto [data, text] = trip.draw(rng);
-        const double ratio = trip.maxRatio > 0 ? rng.Uniform(trip.minRatio, trip.maxRatio) : 0;
-        std::vector<double> modules =
-            WithJunk(ZintRuns(trip.zintSymbology, data, 10, 10, {ratio, 0, 0}), rng);
-        const double samples = rng.Uniform(trip.minSamples, trip.maxSamples);
-        SCOPED_TRACE("trial " + std::to_string(trial) + ": \"" + data + "\"");
-        EXPECT_EQ(
-            DecodeText(trip.decode, trip.symbology, Jittered(modules, samples, trip.jitter, rng)),
-            text);
-    }
 }

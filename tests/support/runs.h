@@ -4,16 +4,13 @@
 #pragma once
 
 #include "engine/laser.h"
-#include "tests/support/random.h"
 #include "tests/support/render_barcode.h"
 #include "toolbox/fourcc.h"
 
-#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
 #include <string>
-#include <utility>
 #include <vector>
 
 // A zero-filled laser on the heap (it holds a 656-entry table).
@@ -44,25 +41,3 @@ std::optional<std::string> DecodeText(bool (*decode)(Laser*), OSType symbology,
                                       std::span<const double> widths);
 std::optional<std::string> DecodeModules(bool (*decode)(Laser*), OSType symbology,
                                          std::span<const double> modules, double samplesPerModule);
-
-// The seed of a random test: KESTRIX_TEST_SEED when set, to replay a run,
-// else the given one.
-unsigned TestSeed(unsigned fallback);
-
-struct RoundTrip {
-    int zintSymbology = 0;
-    bool (*decode)(Laser*) = nullptr;
-    OSType symbology = 0;
-    // Draws libzint's data and the text the decoder must give for it.
-    std::function<std::pair<std::string, std::string>(TestRandom&)> draw;
-    double minRatio = 0, maxRatio = 0; // wide-to-narrow ratio; 0 keeps libzint's
-    double jitter = 0.06;              // modules
-    double minSamples = 2, maxSamples = 6;
-    int trials = 500;
-};
-
-// Random symbols drawn by libzint, with junk around them (a few runs of 1
-// to 3 modules, as a laser sees print around a label), every inner edge
-// moved by up to +-jitter modules, at random samples per module: every one
-// reads as its text.
-void ExpectRoundTrips(const RoundTrip& trip);

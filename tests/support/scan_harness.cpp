@@ -15,10 +15,6 @@ constexpr OSType kSymbologyKeys[] = {kKeyEAN8,    kKeyEAN13,  kKeyUPCA,    kKeyU
 
 } // namespace
 
-std::string CodeName(OSType code) {
-    return FourCCToString(code);
-}
-
 ScanHarness::ScanHarness() {
     const EventTypeSpec types[] = {{kEventClassKestrix, kEventKindScan}};
     InstallEventHandler(target_, types, [this](EventTarget&, Event& event) -> OSStatus {
@@ -52,30 +48,21 @@ std::vector<ScanRead> ScanHarness::Feed(const Frame& frame) {
     bool holding = in->acceptedLaser && TickCount() <= in->acceptedTick + kHoldTicks;
     std::size_t before = reads_.size();
     VideoScan(in);
-    if (in->scanEnabled && !holding) RecordRawDecode();
+    // After an analysed frame the lasers of the current pattern up to the
+    // one that decoded have been cleared by the dispatcher, so the first
+    // laser with a symbology code is this frame's decode (lasers after it
+    // were not reached).
+    const Laser* l = in->laserHeads[in->patternIndex];
+    while (l && l->symbology == 0) l = l->next;
+    if (l && in->scanEnabled && !holding)
+        rawDecodes_.push_back({l->text.ToString(), l->symbology, framesFed_});
     return {reads_.begin() + long(before), reads_.end()};
 }
 
-// After an analysed frame the lasers of the current pattern up to the one
-// that decoded have been cleared by the dispatcher, so the first laser with
-// a symbology code is this frame's decode (lasers after it were not reached).
-void ScanHarness::RecordRawDecode() {
-    const ScannerInstance* in = instance_.get();
-    for (const Laser* l = in->laserHeads[in->patternIndex]; l; l = l->next) {
-        if (l->symbology != 0) {
-            rawDecodes_.push_back({l->text.ToString(), l->symbology, framesFed_});
-            return;
-        }
-    }
-}
-
 std::vector<ScanRead> ScanHarness::Run(const Frame& frame, int frames) {
-    std::vector<ScanRead> out;
-    for (int i = 0; i < frames; ++i) {
-        std::vector<ScanRead> got = Feed(frame);
-        out.insert(out.end(), got.begin(), got.end());
-    }
-    return out;
+    std::size_t before = reads_.size();
+    for (int i = 0; i < frames; ++i) Feed(frame);
+    return {reads_.begin() + long(before), reads_.end()};
 }
 
 std::vector<ScanRead> ScanHarness::RunUntilRead(const Frame& frame, int frames) {

@@ -1,8 +1,8 @@
 // Drives a real scanner instance with test frames, as the capture loop
 // would: each frame is copied into the frame buffer, the clock advances by
 // two ticks (30 frames a second) and VideoScan runs. Collects the Scan
-// events that the instance sends, and also the raw decodes of each frame
-// (reads before the confirmation rule), for measurements.
+// events that the instance sends, and also the raw decode of each frame
+// (its read before the confirmation rule).
 #pragma once
 
 #include "engine/scanner_instance.h"
@@ -10,7 +10,6 @@
 #include "tests/support/scan_event.h"
 #include "toolbox/events.h"
 
-#include <string>
 #include <vector>
 
 class ScanHarness {
@@ -23,7 +22,6 @@ class ScanHarness {
     ScanHarness& operator=(const ScanHarness&) = delete;
 
     ScannerInstance* Instance() { return instance_.get(); }
-    bool Ready() const { return instance_ != nullptr; }
 
     void SetBoolean(OSType key, bool on);
     void SetSupplementMode(OSType mode);
@@ -40,17 +38,11 @@ class ScanHarness {
     const std::vector<ScanRead>& Reads() const { return reads_; }
     // Decodes of any laser, accepted or not, one per analysed frame at most.
     const std::vector<ScanRead>& RawDecodes() const { return rawDecodes_; }
-    int FramesFed() const { return framesFed_; }
 
   private:
-    void RecordRawDecode();
-
     EventTarget target_; // outlives the instance, which refers to it
     InstancePtr instance_;
     std::vector<ScanRead> reads_;
     std::vector<ScanRead> rawDecodes_;
     int framesFed_ = 0;
 };
-
-// "ean1" for a symbology code, for messages.
-std::string CodeName(OSType code);

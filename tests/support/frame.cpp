@@ -1,5 +1,5 @@
 // Blur, lighting and sensor noise for test frames.
-#include "tests/support/camera_effects.h"
+#include "tests/support/frame.h"
 
 #include "tests/support/random.h"
 
@@ -13,7 +13,6 @@ constexpr double kMinSigma = 0.05;   // pixels; less is no blur
 constexpr double kKernelReach = 3.5; // kernel radius in sigmas
 constexpr float kRedTint = 1.02f;    // paper-like warm tint of the channels
 constexpr float kBlueTint = 0.96f;
-constexpr double kBoxSigma = 3.0; // pixels; wider blurs use three box passes
 constexpr int kNoiseTableSize = 1 << 16;
 
 // Standard normal values drawn once; frames pick from them at random, which
@@ -26,19 +25,6 @@ const std::vector<float>& NoiseTable() {
         return t;
     }();
     return table;
-}
-
-std::vector<float> GaussianKernel(double sigma) {
-    int radius = std::max(1, int(std::ceil(kKernelReach * sigma)));
-    std::vector<float> kernel(std::size_t(2 * radius + 1));
-    double sum = 0;
-    for (int i = -radius; i <= radius; ++i) {
-        double w = std::exp(-0.5 * i * i / (sigma * sigma));
-        kernel[std::size_t(i + radius)] = float(w);
-        sum += w;
-    }
-    for (float& w : kernel) w = float(w / sum);
-    return kernel;
 }
 
 // Convolves one line (stride apart) with the kernel; the ends repeat their
@@ -57,20 +43,6 @@ void ConvolveLine(float* line, int length, int stride, const std::vector<float>&
     }
 }
 
-// Box mean of width 2r+1 along one line, by a running sum; ends repeat.
-void BoxLine(float* line, int length, int stride, int r, std::vector<float>& padded) {
-    padded.resize(std::size_t(length + 2 * r));
-    for (int i = 0; i < length + 2 * r; ++i)
-        padded[std::size_t(i)] = line[std::clamp(i - r, 0, length - 1) * stride];
-    double sum = 0;
-    for (int k = 0; k < 2 * r + 1; ++k) sum += padded[std::size_t(k)];
-    float scale = 1.0f / float(2 * r + 1);
-    for (int i = 0; i < length; ++i) {
-        line[i * stride] = float(sum) * scale;
-        if (i + 1 < length) sum += padded[std::size_t(i + 2 * r + 1)] - padded[std::size_t(i)];
-    }
-}
-
 std::uint32_t Channel(float v) {
     return std::uint32_t(std::clamp(v + 0.5f, 0.0f, 255.0f));
 }
@@ -79,19 +51,16 @@ std::uint32_t Channel(float v) {
 
 void GaussianBlur(GrayImage& image, double sigma) {
     if (sigma < kMinSigma) return;
-    std::vector<float> padded;
-    if (sigma >= kBoxSigma) {
-        // Three box passes of the same variance approximate a wide Gaussian.
-        int r = std::max(1, int(std::lround((std::sqrt(4.0 * sigma * sigma + 1) - 1) / 2)));
-        for (int pass = 0; pass < 3; ++pass) {
-            for (int y = 0; y < image.height; ++y)
-                BoxLine(&image.At(0, y), image.width, 1, r, padded);
-            for (int x = 0; x < image.width; ++x)
-                BoxLine(&image.At(x, 0), image.height, image.width, r, padded);
-        }
-        return;
+    int radius = std::max(1, int(std::ceil(kKernelReach * sigma)));
+    std::vector<float> kernel(std::size_t(2 * radius + 1));
+    double sum = 0;
+    for (int i = -radius; i <= radius; ++i) {
+        double w = std::exp(-0.5 * i * i / (sigma * sigma));
+        kernel[std::size_t(i + radius)] = float(w);
+        sum += w;
     }
-    std::vector<float> kernel = GaussianKernel(sigma);
+    for (float& w : kernel) w = float(w / sum);
+    std::vector<float> padded;
     for (int y = 0; y < image.height; ++y)
         ConvolveLine(&image.At(0, y), image.width, 1, kernel, padded);
     for (int x = 0; x < image.width; ++x)
@@ -110,11 +79,11 @@ void ApplyLighting(GrayImage& image, double strength, double angleDegrees) {
     }
 }
 
-Frame ToFrame(const GrayImage& scene, const SensorOptions& sensor) {
+Frame ToFrame(const GrayImage& scene, double noiseSigma, std::uint64_t seed) {
     Frame frame;
-    TestRandom random(sensor.seed);
+    TestRandom random(seed);
     const std::vector<float>& table = NoiseTable();
-    auto sigma = float(sensor.noiseSigma);
+    auto sigma = float(noiseSigma);
     for (int y = 0; y < kFrameHeight; ++y) {
         for (int x = 0; x < kFrameWidth; ++x) {
             std::uint64_t bits = random.Next();
