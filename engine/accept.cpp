@@ -1,6 +1,7 @@
 // An accepted read: the hold, the beep and the Scan event.
 #include "engine/accept.h"
 
+#include "engine/frame_history.h"
 #include "engine/scanner_instance.h"
 #include "engine/sweep_sightings.h"
 #include "engine/video_hooks.h"
@@ -12,6 +13,7 @@
 
 void ScanSuccessful(ScannerInstance* instance, Laser* laser) {
     ClearSweepSightings(instance->liveSightings);
+    ForgetFrames(instance);
     instance->acceptedLaser = laser;
     instance->acceptedTick = TickCount();
     if (instance->beepEnabled && instance->beepMovie)

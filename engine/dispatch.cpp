@@ -26,6 +26,7 @@
 #include "engine/dispatch.h"
 
 #include "engine/accept.h"
+#include "engine/frame_history.h"
 #include "engine/frame_sweep.h"
 #include "engine/laser.h"
 #include "engine/read_harder.h"
@@ -41,7 +42,12 @@ void VideoScan(ScannerInstance* instance) {
             instance->candidateCount = 0;
             instance->acceptedLaser = nullptr;
         }
-        if (!instance->acceptedLaser) AnalyzeAllSensors(instance);
+        NewFrameArrived(instance);
+        if (!instance->acceptedLaser) {
+            AnalyzeAllSensors(instance);
+            // Before the overlays are drawn into it.
+            if (!instance->acceptedLaser) RememberFrame(instance);
+        }
         if (instance->showTarget) instance->video->drawOverlays(instance);
     }
     // While scanning is off the hold does not end: its confirmation stays.

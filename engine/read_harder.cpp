@@ -1,6 +1,7 @@
 #include "engine/read_harder.h"
 
 #include "engine/decode.h"
+#include "engine/frame_history.h"
 #include "engine/laser.h"
 #include "engine/scanner_instance.h"
 #include "engine/sensor.h"
@@ -25,6 +26,8 @@ bool ReadLaserHarder(ScannerInstance* instance, Laser* laser, SecondLook look) {
     laser->rules = kRulesHard;
     if (Decode1DBarcode(instance, laser)) return true;
     if (laser->elementCount >= kMinRunsForSecondLook) {
+        // The second look reads the samples averaged over the last frames.
+        AverageOverFrames(instance, laser, laser->samples, laser->samplesTaken);
         laser->rules = kRulesSecondLook;
         const int* samples = laser->samples;
         const int n = laser->samplesTaken;

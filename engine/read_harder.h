@@ -26,7 +26,9 @@ ReadingRules AnalyzeMeanLook(Laser* laser, const int* samples, int n);
 
 // True when the laser decoded; its rules then tell which reading read it.
 // The laser's run table is left as the last analysis wrote it. Reads the
-// samples that AnalyzeSensor took of this frame.
+// samples that AnalyzeSensor took of this frame; the second look reads them
+// averaged with the same laser's samples of the last frames (frame_history.h),
+// and leaves them so.
 bool ReadLaserHarder(ScannerInstance* instance, Laser* laser, SecondLook look = SecondLook::kBoth);
 
 // Whether the laser's read of the harder reading reaches across its line:

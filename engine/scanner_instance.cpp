@@ -2,6 +2,7 @@
 // accessors by key.
 #include "engine/scanner_instance.h"
 
+#include "engine/frame_history.h"
 #include "engine/sweep_sightings.h"
 #include "engine/video_hooks.h"
 #include "symbologies/decoders.h"
@@ -56,6 +57,7 @@ void DisposeInstance(ScannerInstance* instance) {
     }
     for (Laser* laser : instance->sweepLasers) delete laser;
     delete instance->liveSightings;
+    delete instance->frameHistory;
     instance->video->disposeMovie(instance->beepMovie);
     delete instance;
 }

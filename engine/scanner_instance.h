@@ -23,7 +23,8 @@ struct EventLoopTimer;
 struct FrameExporter;
 struct Movie;
 struct ScannerView;
-struct Sightings; // what the live frames' sweep slices have read
+struct Sightings;    // what the live frames' sweep slices have read
+struct FrameHistory; // the frames before the current one
 struct VideoHooks;
 
 // Settings keys.
@@ -90,7 +91,9 @@ struct ScannerInstance {
     std::array<Laser*, 3> sweepLasers{};   // whole-frame sweep: a line both ways and its
                                            //   accepted read; made on first use
     Sightings* liveSightings = nullptr;    // the sweep's reads across live frames
-    const VideoHooks* video = nullptr;     // the video layer's operations, given to NewInstance
+    FrameHistory* frameHistory =
+        nullptr;                       // the last frames, for averaged samples; made on first use
+    const VideoHooks* video = nullptr; // the video layer's operations, given to NewInstance
 
     // Settings.
     std::uint8_t previewEnabled = 0; // 'prev'

@@ -31,8 +31,13 @@ inline int Luminance(std::uint32_t pixel) {
 
 } // namespace
 
-int SampleLaser(const ScannerInstance* instance, const Laser* laser, int* samples) {
-    const std::uint8_t* base = instance->frameBase;
+namespace {
+
+// The samples along the laser of a frame of pixels `bytes` wide, each turned
+// into luminance by read.
+template <int bytes, class Read>
+int SampleAlong(const std::uint8_t* base, std::ptrdiff_t rowBytes, const Laser* laser, int* samples,
+                Read read) {
     int n = laser->sampleCount;
     if (!base || n <= 0) return 0;
     n = std::min(n, kMaxElements);
@@ -40,22 +45,36 @@ int SampleLaser(const ScannerInstance* instance, const Laser* laser, int* sample
     // The long axis moves by one pixel a sample, the short one by a fraction,
     // kept in fixed point with 32 fractional bits.
     const bool alongX = std::fabs(laser->stepX) == 1.0;
-    const std::ptrdiff_t rowBytes = instance->frameRowBytes;
     const std::ptrdiff_t longStep =
-        alongX ? std::ptrdiff_t(laser->stepX) * 4 : std::ptrdiff_t(laser->stepY) * rowBytes;
+        alongX ? std::ptrdiff_t(laser->stepX) * bytes : std::ptrdiff_t(laser->stepY) * rowBytes;
     const double shortStart = alongX ? y : x, shortStep = alongX ? laser->stepY : laser->stepX;
     constexpr double kOne = 4294967296.0; // 2^32
     std::int64_t fraction = std::llround(shortStart * kOne);
     const std::int64_t fractionStep = std::llround(shortStep * kOne);
     const std::uint8_t* line =
-        alongX ? base + 4 * std::ptrdiff_t(int(x)) : base + std::ptrdiff_t(int(y)) * rowBytes;
+        alongX ? base + bytes * std::ptrdiff_t(int(x)) : base + std::ptrdiff_t(int(y)) * rowBytes;
     for (int k = 0; k < n; ++k, line += longStep, fraction += fractionStep) {
         const std::ptrdiff_t s = std::ptrdiff_t(fraction >> 32);
-        std::uint32_t pixel;
-        std::memcpy(&pixel, line + (alongX ? s * rowBytes : 4 * s), 4);
-        samples[k] = Luminance(pixel);
+        samples[k] = read(line + (alongX ? s * rowBytes : bytes * s));
     }
     return n;
+}
+
+} // namespace
+
+int SampleLaser(const ScannerInstance* instance, const Laser* laser, int* samples) {
+    return SampleAlong<4>(instance->frameBase, instance->frameRowBytes, laser, samples,
+                          [](const std::uint8_t* p) {
+                              std::uint32_t pixel;
+                              std::memcpy(&pixel, p, 4);
+                              return Luminance(pixel);
+                          });
+}
+
+int SampleLuminance(const std::uint8_t* plane, std::ptrdiff_t rowBytes, const Laser* laser,
+                    int* samples) {
+    return SampleAlong<1>(plane, rowBytes, laser, samples,
+                          [](const std::uint8_t* p) { return int(*p) * kLuminanceScale; });
 }
 
 void AnalyzeSensor(const ScannerInstance* instance, Laser* laser) {

@@ -1,0 +1,137 @@
+#include "engine/frame_history.h"
+
+#include "engine/laser.h"
+#include "engine/scanner_instance.h"
+#include "engine/sensor.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+namespace {
+
+// Samples either way that a remembered frame's line may be moved by to meet
+// the current one: a hand's jitter between frames a tenth of a second apart.
+constexpr int kMaxShift = 3;
+// A remembered frame matches when, at its best offset, its samples differ
+// from the current ones by at most an eighth of the current line's range on
+// average, or by kMinMismatch on a flat line: sensor noise of sigma 5 on
+// each channel makes two frames' luminance differ by some 14 on average.
+constexpr int kMismatchShare = 8;
+constexpr int kMinMismatch = 32;
+// The mismatch is measured on every other sample: enough to find the offset.
+constexpr int kMismatchStride = 2;
+// Fixed point of the sums: sixteenths of a luminance step.
+constexpr int kFraction = 16;
+
+// Mean absolute difference between current[k] and earlier[k + shift] over
+// the samples that every shift reaches.
+int Mismatch(const int* current, const int* earlier, int n, int shift) {
+    long sum = 0;
+    for (int k = kMaxShift; k < n - kMaxShift; ++k)
+        sum += std::abs(current[k] - earlier[k + shift]);
+    return int(sum / (n - 2 * kMaxShift));
+}
+
+std::uint8_t PlaneLuminance(std::uint32_t pixel) {
+    return std::uint8_t((((pixel >> 16) & 0xFF) + 2 * ((pixel >> 8) & 0xFF) + (pixel & 0xFF)) /
+                        kLuminanceScale);
+}
+
+// Whether the frame buffer shows the newest remembered frame (a still image
+// shown again). Live frames differ within their first row.
+bool SameAsNewest(const ScannerInstance* instance, const FrameHistory& history) {
+    const std::uint8_t* plane = history.frames[std::size_t(history.newest)].data();
+    for (int y = 0; y < kFrameHeight; ++y) {
+        const auto* row = reinterpret_cast<const std::uint32_t*>(
+            instance->frameBase + std::ptrdiff_t(y) * instance->frameRowBytes);
+        for (int x = 0; x < kFrameWidth; ++x)
+            if (PlaneLuminance(row[x]) != plane[std::size_t(y) * kFrameWidth + std::size_t(x)])
+                return false;
+    }
+    return true;
+}
+
+} // namespace
+
+void RememberFrame(ScannerInstance* instance) {
+    if (!instance->frameBase) return;
+    if (instance->frameHistory && instance->frameHistory->newestIsCurrent) return;
+    if (!instance->frameHistory) instance->frameHistory = new (std::nothrow) FrameHistory{};
+    FrameHistory* history = instance->frameHistory;
+    if (!history) return;
+    const int next = (history->newest + 1) % FrameHistory::kFrames;
+    std::vector<std::uint8_t>& plane = history->frames[std::size_t(next)];
+    plane.resize(std::size_t(kFrameWidth) * kFrameHeight);
+    for (int y = 0; y < kFrameHeight; ++y) {
+        const auto* row = reinterpret_cast<const std::uint32_t*>(
+            instance->frameBase + std::ptrdiff_t(y) * instance->frameRowBytes);
+        std::uint8_t* out = plane.data() + std::size_t(y) * kFrameWidth;
+        for (int x = 0; x < kFrameWidth; ++x) out[x] = PlaneLuminance(row[x]);
+    }
+    history->newest = next;
+    history->count = std::min(history->count + 1, FrameHistory::kFrames);
+    history->newestIsCurrent = true;
+}
+
+void NewFrameArrived(ScannerInstance* instance) {
+    FrameHistory* history = instance->frameHistory;
+    if (!history || history->count == 0) return;
+    // A still image shown again is no new frame: averaging it with itself
+    // would only cost time. Live frames differ within their first row.
+    history->newestIsCurrent = SameAsNewest(instance, *history);
+}
+
+void ForgetFrames(ScannerInstance* instance) {
+    if (instance->frameHistory) instance->frameHistory->count = 0;
+}
+
+int AverageOverFrames(const ScannerInstance* instance, const Laser* laser, int* samples, int n) {
+    const FrameHistory* history = instance->frameHistory;
+    const int first = history && history->newestIsCurrent ? 1 : 0;
+    if (!history || history->count <= first || n <= 4 * kMaxShift) return 1;
+    const auto [lo, hi] = std::minmax_element(samples, samples + n);
+    const int allowed = std::max(kMinMismatch, (*hi - *lo) / kMismatchShare);
+
+    int sums[kMaxElements];
+    for (int k = 0; k < n; ++k) sums[k] = samples[k] * kFraction;
+    int frames = 1;
+    int earlier[kMaxElements];
+    for (int i = first; i < history->count; ++i) {
+        const int index = (history->newest - i + FrameHistory::kFrames) % FrameHistory::kFrames;
+        const std::uint8_t* plane = history->frames[std::size_t(index)].data();
+        if (SampleLuminance(plane, kFrameWidth, laser, earlier) != n) continue;
+        int mismatch[2 * kMaxShift + 1];
+        int best = 0;
+        for (int d = -kMaxShift; d <= kMaxShift; ++d) {
+            mismatch[d + kMaxShift] = Mismatch(samples, earlier, n, d);
+            if (mismatch[d + kMaxShift] < mismatch[best + kMaxShift]) best = d;
+        }
+        if (mismatch[best + kMaxShift] > allowed) continue;
+        // The offset to a sixteenth of a sample, from the parabola through
+        // the mismatches beside the best one.
+        int shift = best * kFraction;
+        if (best > -kMaxShift && best < kMaxShift) {
+            const int before = mismatch[best + kMaxShift - 1], at = mismatch[best + kMaxShift],
+                      after = mismatch[best + kMaxShift + 1];
+            const int curve = before - 2 * at + after;
+            if (curve > 0)
+                shift += std::clamp(kFraction * (before - after) / (2 * curve), -kFraction / 2,
+                                    kFraction / 2);
+        }
+        for (int k = 0; k < n; ++k) {
+            const int p = k * kFraction + shift;
+            const int whole =
+                std::clamp(p / kFraction - (p < 0 && p % kFraction ? 1 : 0), 0, n - 1);
+            const int part = std::clamp(p - whole * kFraction, 0, kFraction);
+            const int next = std::min(whole + 1, n - 1);
+            sums[k] += earlier[whole] * (kFraction - part) + earlier[next] * part;
+        }
+        ++frames;
+    }
+    if (frames > 1)
+        for (int k = 0; k < n; ++k)
+            samples[k] = (sums[k] + frames * kFraction / 2) / (frames * kFraction);
+    return frames;
+}
