@@ -92,6 +92,14 @@ bool ReadSymbol(const Laser* laser, int q, Str255& text) {
         int b = q + kRunsPerCharacter * (k - 1);
         if (b + 9 > count) return false;
         int record = ReadCharacter<kElementsPerCharacter>(e + b + 1, kWideNarrow, codabarDigit);
+        if (record < 0 && ReadHarder(laser)) {
+            char marks[2 * kElementsPerCharacter];
+            const Element* from = e + std::max(q + 1, b + 1 - kRunsPerCharacter);
+            const Element* to = e + std::min(count, b + 1 + 2 * kRunsPerCharacter);
+            record = RecordOf(
+                WindowMarks<kElementsPerCharacter>(e + b + 1, from, to, kWideNarrow, marks),
+                codabarDigit);
+        }
         if (record < 0) return false;
         text[k] = codabarDigit[record].character;
 

@@ -8,6 +8,7 @@
 
 #include "symbologies/laser_record.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <string_view>
 
@@ -58,6 +59,45 @@ int ReadCharacter(const Element* c, const WideNarrow& widths, const Table& table
     if (text.empty()) return -1;
     for (std::size_t r = 0; r < table.size(); ++r)
         if (text == table[r].pattern) return int(r);
+    return -1;
+}
+
+// Read harder, the marks of the N elements from c[0] (a bar) judged against
+// the elements of their kind in the window [from, to) of the run table
+// around them (the character and its neighbours): an element is wide when
+// it is wider than the midpoint between the narrowest and the widest of its
+// kind there. A coarse picture draws a narrow element one pixel or two
+// wide and a wide one four, so that within one character a narrow element
+// can be twice another; the neighbours' wide elements tell them apart.
+// Empty when a kind shows less than minRatio between its extremes (no wide
+// element to judge by) or more than maxRatio.
+template <int N>
+std::string_view WindowMarks(const Element* c, const Element* from, const Element* to,
+                             const WideNarrow& widths, char (&marks)[2 * N]) {
+    double lo[2] = {1e300, 1e300}, hi[2] = {0, 0};
+    for (const Element* k = from; k < to; ++k) {
+        lo[k->isBar] = std::min(lo[k->isBar], k->width);
+        hi[k->isBar] = std::max(hi[k->isBar], k->width);
+    }
+    for (int kind : {0, 1})
+        if (hi[kind] < widths.minRatio * lo[kind] || hi[kind] > widths.maxRatio * lo[kind])
+            return {};
+    int length = 0;
+    for (int i = 0; i < N; ++i) {
+        const int kind = c[i].isBar ? 1 : 0;
+        char mark = kind ? '1' : '0';
+        marks[length++] = mark;
+        if (c[i].width > (lo[kind] + hi[kind]) / 2) marks[length++] = mark;
+    }
+    return {marks, std::size_t(length)};
+}
+
+// The index of the table's record whose pattern the marks are, or -1.
+template <class Table>
+int RecordOf(std::string_view marks, const Table& table) {
+    if (marks.empty()) return -1;
+    for (std::size_t r = 0; r < table.size(); ++r)
+        if (marks == table[r].pattern) return int(r);
     return -1;
 }
 
