@@ -152,17 +152,27 @@ int RightGreyMisfits(const Laser* laser, int first, const Str255& text, int coun
     return misfits;
 }
 
+// An add-on digit spans 7 modules of its guard within 9 %.
+constexpr double kAddOnDigitModulesLow = 7 * 0.91, kAddOnDigitModulesHigh = 7 / 0.91;
+
 bool DecodeExtension(Laser* laser, std::int32_t g, std::int32_t* count) {
     if (g + kAddOnLastEntry >= laser->elementCount) return false;
     if (!Approx(2 * W(laser, g + 1), W(laser, g + 3))) return false;
 
     laser->text[14] = ' ';
-    laser->lastBarWidth = 2; // the guard's last bar
+    laser->lastBarWidth = 2;                                            // the guard's last bar
+    const double guardModule = (P(laser, g + 4) - P(laser, g + 1)) / 4; // guard 1011
     std::int32_t pattern = 0;
     int digits = 0;
     for (int n = 1;; ++n) {
         int f = g + 4 + kAddOnDigitStride * (n - 1);
         if (f + 4 >= laser->elementCount) return false;
+        // Each digit 7 of the guard's modules wide: a line that leaves the
+        // last bar through its end sees it narrower, and the digit read
+        // over 6 modules spells another one whose parity may still fit.
+        const double digitModules = (P(laser, f + 4) - P(laser, f)) / guardModule;
+        if (digitModules < kAddOnDigitModulesLow || digitModules > kAddOnDigitModulesHigh)
+            return false;
         std::uint8_t even = 0;
         if (!DetectLeftDigitAndParity(laser, f, &even, 14 + n)) return false;
         if (even) pattern |= 1 << (5 - n);
