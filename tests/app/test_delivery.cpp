@@ -1,6 +1,5 @@
-// Delivery for real: typing into a window of the test's own under several
-// keyboard layouts, the clipboard read back by xclip, scripts, and the
-// history of reads.
+// Delivery for real: typing, the clipboard read back by xclip, scripts and
+// the history of reads.
 #include "app/delivery.h"
 #include "app/history_panel.h"
 #include "app/script_runner.h"

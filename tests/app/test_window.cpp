@@ -1,6 +1,4 @@
-// The scanner window through its real widgets: the choices and the
-// preferences across starts, a source that plays nothing, the command line
-// and the Advanced sheet.
+// The scanner window through its real widgets.
 #include "engine/scanner_instance.h"
 #include "engine/settings_store.h"
 #include "tests/app/gui_harness.h"

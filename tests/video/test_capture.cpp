@@ -1,6 +1,4 @@
-// The camera: the mode chosen among those it offers, and the 'chan' block
-// that stores it with its control values, read back as written or, damaged,
-// truncated or foreign, as no settings.
+// The camera's mode and the 'chan' block that stores it.
 #include "video/capture.h"
 #include "video/gst_capture.h"
 
