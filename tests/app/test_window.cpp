@@ -90,8 +90,7 @@ TEST_F(AppTest, TheCommandLineIsTakenAndItsMistakesAreSaid) {
                            out, out),
               std::nullopt);
     EXPECT_EQ(options.script, (std::filesystem::current_path() / "on-scan").string());
-    StopApplication();
-    Start(options);
+    Restart(options);
     EXPECT_EQ(globals->action, kActionScript);
     EXPECT_TRUE(GetBooleanInfo(globals->instance, kKeyCode128));
     EXPECT_EQ(globals->scriptName->text(), "on-scan"); // beside the action
@@ -114,10 +113,9 @@ TEST_F(AppTest, TheCommandLineIsTakenAndItsMistakesAreSaid) {
 }
 
 TEST_F(AppTest, ASourceThatPlaysNothingIsSaidOnceAndHasNoCameraSettings) {
-    StopApplication();
     AppOptions options;
     options.source = "filesrc location=/etc/passwd ! decodebin";
-    Start(options);
+    Restart(options);
     ASSERT_TRUE(WaitFor([] { return !Note().isEmpty(); }, 8000));
     const QString said = Note();
     globals->noteText->clear();

@@ -51,7 +51,7 @@ inline Frame Photo(int symbology, const std::string& data, PhotoLook look) {
     return photo;
 }
 
-// An animated GIF of grey pictures (all of one size), each shown for
+// An animated GIF of grey pictures (all of one size, played once), each shown for
 // centiseconds: the plain LZW form that needs no table, every pixel a
 // 9-bit code and a clear code before the table would widen them.
 inline std::string AnimatedGif(const std::vector<Frame>& pictures, int centiseconds) {
@@ -62,7 +62,6 @@ inline std::string AnimatedGif(const std::vector<Frame>& pictures, int centiseco
     le16(w), le16(h);
     gif += char(0xF7), gif += '\0', gif += '\0'; // a 256-entry global colour table
     for (int i = 0; i < 256; ++i) gif.append(3, char(i));
-    gif += "\x21\xFF\x0BNETSCAPE2.0\x03\x01\x00\x00\x00"s; // loop for ever
     for (const Frame& picture : pictures) {
         gif += "\x21\xF9\x04\x00"s, le16(centiseconds), gif += "\x00\x00"s;
         gif += ',', le16(0), le16(0), le16(w), le16(h), gif += '\0';
@@ -77,8 +76,7 @@ inline std::string AnimatedGif(const std::vector<Frame>& pictures, int centiseco
         constexpr int kClear = 256, kEnd = 257, kRun = 250;
         for (std::size_t p = 0; p < picture.pixels.size(); ++p) {
             if (p % kRun == 0) put(kClear);
-            const std::uint32_t q = picture.pixels[p];
-            put(int((q >> 16 & 0xFF) + 2 * (q >> 8 & 0xFF) + (q & 0xFF)) / 4);
+            put(int(picture.pixels[p] & 0xFF)); // grey: the blue byte is the level
         }
         put(kEnd);
         if (count > 0) data += char(bits & 0xFF);

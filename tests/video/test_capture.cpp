@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 TEST(Capture, CameraModeIsTheSmallestAtLeast640x480ThenFastestThenMjpeg) {
     const struct {
         std::vector<CameraMode> modes;
@@ -23,9 +25,8 @@ TEST(Capture, CameraModeIsTheSmallestAtLeast640x480ThenFastestThenMjpeg) {
     for (const auto& [modes, expected] : cases) {
         const auto chosen = ChooseCameraMode(modes);
         ASSERT_TRUE(chosen);
-        EXPECT_EQ(chosen->jpeg, expected.jpeg);
-        EXPECT_EQ(chosen->width, expected.width);
-        EXPECT_EQ(chosen->fpsNumerator, expected.fpsNumerator);
+        EXPECT_EQ(std::tie(chosen->jpeg, chosen->width, chosen->fpsNumerator),
+                  std::tie(expected.jpeg, expected.width, expected.fpsNumerator));
     }
     EXPECT_FALSE(ChooseCameraMode({}));
 }
