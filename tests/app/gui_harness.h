@@ -88,9 +88,9 @@ class AppTest : public testing::Test {
         ASSERT_TRUE(StartApplication(options, status));
         ASSERT_TRUE(QTest::qWaitForWindowExposed(globals->window.get()));
     }
-    void Restart() {
+    void Restart(AppOptions options = {}) {
         StopApplication();
-        Start();
+        Start(options);
     }
 
     TempConfigHome config;

@@ -1,6 +1,5 @@
-// Delivery for real: typing into a window of the test's own under several
-// keyboard layouts, the clipboard read back by xclip, scripts, and the
-// history of reads.
+// Delivery for real: typing, the clipboard read back by xclip, scripts and
+// the history of reads.
 #include "app/delivery.h"
 #include "app/history_panel.h"
 #include "app/script_runner.h"
@@ -169,10 +168,13 @@ TEST_F(DeliveryTest, AHangingScriptIsKilledAfterTenSecondsWhileTheLoopGoesOn) {
 
 namespace {
 
+QTableView* HistoryList() {
+    return globals->window->findChild<QTableView*>(QStringLiteral("hlst"));
+}
+
 // The history list's rows as it shows them: symbology, text, delivery.
 std::vector<std::vector<std::string>> HistoryRows() {
-    const QAbstractItemModel* model =
-        globals->window->findChild<QTableView*>(QStringLiteral("hlst"))->model();
+    const QAbstractItemModel* model = HistoryList()->model();
     std::vector<std::vector<std::string>> rows(model->rowCount());
     for (int row = 0; row < model->rowCount(); ++row)
         for (int column = 1; column < 4; ++column)
@@ -182,9 +184,8 @@ std::vector<std::vector<std::string>> HistoryRows() {
 
 // Chooses the row, as a click does, and gives the command.
 void OnRow(int row, OSType command) {
-    auto* list = globals->window->findChild<QTableView*>(QStringLiteral("hlst"));
-    list->setFocus();
-    list->setCurrentIndex(list->model()->index(row, 0));
+    HistoryList()->setFocus();
+    HistoryList()->setCurrentIndex(HistoryList()->model()->index(row, 0));
     Command(command);
 }
 

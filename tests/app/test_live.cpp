@@ -1,8 +1,5 @@
-// The installed program from end to end: kestrix started as its own process
-// on a GStreamer source reads the barcode in the video and types it into a
-// window of the test's own that has the keyboard focus; a screenshot of its
-// window shows the video, the target and the confirmation box of a read of
-// non-ASCII text, which is also on the clipboard.
+// The installed program from end to end, started as its own process on a
+// GStreamer source.
 #include "tests/app/gui_harness.h"
 #include "tests/support/media.h"
 #include "tests/support/render_barcode.h"

@@ -1,6 +1,4 @@
-// The scanner window through its real widgets: the choices and the
-// preferences across starts, a source that plays nothing, the command line
-// and the Advanced sheet.
+// The scanner window through its real widgets.
 #include "engine/scanner_instance.h"
 #include "engine/settings_store.h"
 #include "tests/app/gui_harness.h"
@@ -92,8 +90,7 @@ TEST_F(AppTest, TheCommandLineIsTakenAndItsMistakesAreSaid) {
                            out, out),
               std::nullopt);
     EXPECT_EQ(options.script, (std::filesystem::current_path() / "on-scan").string());
-    StopApplication();
-    Start(options);
+    Restart(options);
     EXPECT_EQ(globals->action, kActionScript);
     EXPECT_TRUE(GetBooleanInfo(globals->instance, kKeyCode128));
     EXPECT_EQ(globals->scriptName->text(), "on-scan"); // beside the action
@@ -116,10 +113,9 @@ TEST_F(AppTest, TheCommandLineIsTakenAndItsMistakesAreSaid) {
 }
 
 TEST_F(AppTest, ASourceThatPlaysNothingIsSaidOnceAndHasNoCameraSettings) {
-    StopApplication();
     AppOptions options;
     options.source = "filesrc location=/etc/passwd ! decodebin";
-    Start(options);
+    Restart(options);
     ASSERT_TRUE(WaitFor([] { return !Note().isEmpty(); }, 8000));
     const QString said = Note();
     globals->noteText->clear();

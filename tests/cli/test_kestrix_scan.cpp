@@ -1,7 +1,4 @@
-// kestrix-scan end to end: the built program over pictures and videos made
-// here by libzint and GStreamer and over live GStreamer sources, with its
-// options, its JSON and CSV output, its messages for files and sources it
-// cannot read and its exit status.
+// kestrix-scan end to end, the built program run as a user runs it.
 #include "engine/settings_store.h"
 #include "test_media.h"
 #include "tests/support/temp_config_home.h"
@@ -125,7 +122,7 @@ class KestrixScan : public ::testing::Test {
             const auto& [symbology, data] = kSymbols.at(text.substr(1));
             const std::string path = File(text.substr(1) + ".png");
             if (!std::filesystem::exists(path)) {
-                EXPECT_EQ(EncodePicture(ZintPicture(symbology, data), path), "") << text;
+                EXPECT_EQ(EncodePicture(Photo(symbology, data, {}), path), "") << text;
             }
             return path;
         }
@@ -173,19 +170,18 @@ class KestrixScan : public ::testing::Test {
         }
     }
 
-    void PhotoFile(const std::string& name, int symbology, const std::string& data, float scale,
+    void PhotoFile(const std::string& name, int symbology, const std::string& data,
                    const PhotoLook& look) {
-        EXPECT_EQ(EncodePicture(Photo(ZintPicture(symbology, data, scale), look), File(name)), "")
-            << name << " seed " << look.seed;
+        EXPECT_EQ(EncodePicture(Photo(symbology, data, look), File(name)), "") << name;
     }
 
     // Blank frames, an EAN-13, blank frames, an EAN-8, as many of each as
     // counts says, at 30 frames a second.
     std::string Video(const std::string& name, std::array<int, 4> counts) {
-        PhotoLook look{800, 600, 4, 1.5, 3, kPhotoSeed};
+        const PhotoLook look{800, 600, 4, 6, 3, kPhotoSeed};
         const Frame blank(look.width, look.height, GreyWord(200));
-        const Frame first = Photo(ZintPicture(BARCODE_EANX, "400638133393"), look);
-        const Frame second = Photo(ZintPicture(BARCODE_EANX, "5512345"), look);
+        const Frame first = Photo(BARCODE_EANX, "400638133393", look);
+        const Frame second = Photo(BARCODE_EANX, "5512345", look);
         const std::array<const Frame*, 4> shown = {&blank, &first, &blank, &second};
         const std::string path = File(name);
         EXPECT_EQ(Encode(path, counts[0] + counts[1] + counts[2] + counts[3],
@@ -222,14 +218,14 @@ TEST_F(KestrixScan, ReadsPicturesAsTheOptionsSayAndReportsWhatItCannotRead) {
     Write("gif8.gif", "GIF8");
     Write("zeros.jpg", "\xFF\xD8\xFF" + zeros);
     Write("zeros.pgm", "P5 64 48 255\n" + zeros + zeros);
-    Write("ean8.tga", Tga(ZintPicture(BARCODE_EANX, "5512345")));
-    PhotoFile("photo.jpg", BARCODE_EANX, "400638133393", 2, {1280, 960, 3, 2, 4, kPhotoSeed});
+    Write("ean8.tga", Tga(Photo(BARCODE_EANX, "5512345", {})));
+    PhotoFile("photo.jpg", BARCODE_EANX, "400638133393", {1280, 960, 3, 8, 4, kPhotoSeed});
     Write("cut.jpg",
           ReadText(File("photo.jpg")).substr(0, ReadText(File("photo.jpg")).size() * 4 / 5));
-    const PhotoLook look{640, 480, 2, 1.5, 3, kPhotoSeed};
-    Write("animated.gif", AnimatedGif({Frame(640, 480, GreyWord(200)),
-                                       Photo(ZintPicture(BARCODE_EANX, "400638133393"), look)},
-                                      100));
+    Write("animated.gif",
+          AnimatedGif({Frame(640, 480, GreyWord(200)),
+                       Photo(BARCODE_EANX, "400638133393", {640, 480, 2, 6, 3, kPhotoSeed})},
+                      100));
     Write("ctl\n\x1B]0;title\a.gif", "GIF8");
     Write("latin\xE9.png", ReadText(Expand("@ean8")));
 
@@ -247,10 +243,7 @@ TEST_F(KestrixScan, ReadsPicturesAsTheOptionsSayAndReportsWhatItCannotRead) {
          {"{dir}/missing.png: file not found", "{dir}/notes.txt: not an image or video file",
           "{dir}/empty.jpg: the file is empty", "{dir}/cut.png: damaged PNG file",
           "{dir}/pipe: a named pipe that nothing writes to"}},
-        {{"{dir}/missing.png", "{dir}"},
-         kExitNothingRead,
-         {},
-         {"missing.png: file not found", "{dir}: is a folder, not a file"}},
+        {{"{dir}"}, kExitNothingRead, {}, {"{dir}: is a folder, not a file"}},
         {{"--json", "@ean13", "@odd \"name\""},
          kExitRead,
          {"{\"file\":\"{dir}/ean13.png\",\"frame\":0,\"symbology\":\"ean1\",\"name\":\"EAN-13\","
@@ -264,10 +257,8 @@ TEST_F(KestrixScan, ReadsPicturesAsTheOptionsSayAndReportsWhatItCannotRead) {
          {kCsvHeader, kCsvTime + "EAN-13,4006381333931,shown\r",
           kCsvTime + "EAN-8,55123457,shown\r"}},
         {{"--csv", "{dir}/none.png"}, kExitNothingRead, {kCsvHeader}, {"none.png: file not found"}},
-        // Symbologies on and off; Code 128 is off by default.
+        // Symbologies on and off.
         {{"--disable=ean1,upca,upce", "@ean13", "@upca", "@upce"}, kExitNothingRead, {}},
-        {{"--disable", "ean8", "@ean8", "@ean13"}, kExitRead, {kEan13Line}},
-        {{"@c128"}, kExitNothingRead, {}},
         {{"--disable", "all", "--enable", "c128", "@ean13", "@c128"},
          kExitRead,
          {"Code 128:Kestrix-128"}},
@@ -338,11 +329,9 @@ TEST_F(KestrixScan, ReadsPhotographsAndVideos) {
     // Large photographs shrink to 640x480. In the second one a module ends
     // up 1.2 pixels wide: only a shrink that averages keeps those bars
     // (picking the nearest pixel loses them).
-    PhotoFile("ean8-photo.jpg", BARCODE_EANX, "5512345", 2, {2400, 1800, 9, 3, 6, kPhotoSeed});
-    PhotoFile("ean13-photo.jpg", BARCODE_EANX, "400638133393", 1,
-              {3200, 2400, -4, 3.2, 6, kPhotoSeed});
-    PhotoFile("ean13-photo.webp", BARCODE_EANX, "400638133393", 2,
-              {1280, 960, 5, 2, 5, kPhotoSeed});
+    PhotoFile("ean8-photo.jpg", BARCODE_EANX, "5512345", {2400, 1800, 9, 12, 6, kPhotoSeed});
+    PhotoFile("ean13-photo.jpg", BARCODE_EANX, "400638133393", {3200, 2400, -4, 6, 6, kPhotoSeed});
+    PhotoFile("ean13-photo.webp", BARCODE_EANX, "400638133393", {1280, 960, 5, 8, 5, kPhotoSeed});
     // 10 blank frames, then an EAN-13 for 90 frames, then an EAN-8 for 80.
     // The hold of 2 seconds after an accepted read ends within the 90
     // frames: the EAN-13 still in view is read again, once.

@@ -1,6 +1,4 @@
-// Collections: the flattened form round-trips, and every damaged value
-// reads as no items. (Item reads of the wrong size are the settings store's
-// tests.)
+// Collections. (Item reads of the wrong size are the settings store's tests.)
 #include "toolbox/byte_order.h"
 #include "toolbox/collection.h"
 

@@ -1,7 +1,5 @@
-// The event model: handler order, passing events on, removal while
-// running; and the manual event loop on the tick clock: fire order,
-// intervals, removal from inside a callback, a moved next fire, the clock's
-// wrap. (Parameters and their strings are read by every harness.)
+// The event model and the manual event loop on the tick clock. (Parameters
+// and their strings are read by every harness.)
 #include "toolbox/event_loop.h"
 #include "toolbox/events.h"
 #include "toolbox/str255.h"

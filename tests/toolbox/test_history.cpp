@@ -1,6 +1,4 @@
-// The scan history's Qt-free parts: the CSV writer read back by Python's csv
-// module, the ISO 8601 times, the history file's round trip and damaged
-// files kept aside, and the repeat rule.
+// The scan history's Qt-free parts.
 #include "tests/support/python_csv.h"
 #include "tests/support/temp_config_home.h"
 #include "toolbox/csv_writer.h"
@@ -27,27 +25,24 @@ HistoryEntry Entry(std::string text, HistoryDelivery delivery = HistoryDelivery:
 TEST(HistoryCsv, TrickyTextsReadBackAsShownAndNoCellIsAFormula) {
     struct {
         std::string text;
-        std::string readBack; // the cell a CSV reader gives
+        const char* readBack = nullptr; // the cell a CSV reader gives, when not the text
     } const cases[] = {
-        {"4006381333931", "4006381333931"},
-        {"", ""},
-        {"A,B", "A,B"},
-        {"say \"hi\"", "say \"hi\""},
-        {"two\r\nlines", "two\r\nlines"},
-        {" leading space", " leading space"},
-        {"\x1d"
-         "0104006381333931",
-         "\x1d"
-         "0104006381333931"},
+        {"4006381333931"},
+        {""},
+        {"A,B"},
+        {"say \"hi\""},
+        {"two\r\nlines"},
+        {" leading space"},
+        {"\0350104006381333931"}, // after a group separator (GS, octal 035)
         {"=1+2", "'=1+2"},
         {"+49 30 1234", "'+49 30 1234"},
         {"-12", "'-12"},
         {"@SUM(A1:A9)", "'@SUM(A1:A9)"},
         {"\tTAB", "'\tTAB"},
         {"\rCR", "'\rCR"},
-        {"a=b-c", "a=b-c"},
-        {"caf\xe9", "caf\xc3\xa9"},                 // Latin-1 bytes become UTF-8
-        {"\xc3\xa9t\xc3\xa9", "\xc3\xa9t\xc3\xa9"}, // UTF-8 stays
+        {"a=b-c"},
+        {"caf\xe9", "caf\xc3\xa9"}, // Latin-1 bytes become UTF-8
+        {"\xc3\xa9t\xc3\xa9"},      // UTF-8 stays
     };
     TempConfigHome folder;
     const std::filesystem::path file = folder.path / "reads.csv";
@@ -59,8 +54,9 @@ TEST(HistoryCsv, TrickyTextsReadBackAsShownAndNoCellIsAFormula) {
     ASSERT_EQ(records.size(), std::size(cases) + 1) << csv;
     EXPECT_EQ(records[0], (std::vector<std::string>{"time", "symbology", "text", "delivery"}));
     for (std::size_t i = 0; i < std::size(cases); ++i) {
-        const std::vector<std::string> expected = {"2025-12-08T15:06:09+01:00", "Code 128",
-                                                   cases[i].readBack, "typed"};
+        const std::vector<std::string> expected = {
+            "2025-12-08T15:06:09+01:00", "Code 128",
+            cases[i].readBack ? cases[i].readBack : cases[i].text, "typed"};
         EXPECT_EQ(records[i + 1], expected) << i << ": " << cases[i].text;
     }
     EXPECT_TRUE(csv.ends_with("\r\n"));
@@ -83,7 +79,6 @@ TEST(HistoryCsv, TimesAreIso8601WithTheOffset) {
 TEST(HistoryFile, RoundTripKeepsTheNewestThousandAndDamagedFilesAreKeptAside) {
     TempConfigHome config;
     const std::filesystem::path path = HistoryFilePath(kApplicationIdentifier);
-    ASSERT_EQ(path, config.path / "com.vondrel.kestrix" / "history");
     EXPECT_EQ(LoadHistoryFile(path).entries.size(), 0u); // no file yet: empty, nothing said
     EXPECT_EQ(LoadHistoryFile(path).state, HistoryFileState::kLoaded);
 

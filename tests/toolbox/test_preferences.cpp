@@ -1,8 +1,5 @@
-// The preferences file: the store's round trip, files that must read as
-// empty and stay untouched until the next save, and writes that either
-// replace the file whole or leave it as it was. (That a file is read only
-// when it is exactly what we would write is the fuzzer's property,
-// tests/fuzz/fuzz_preferences.cpp.)
+// The preferences file. (That a file is read only when it is exactly what
+// we would write is the fuzzer's property, tests/fuzz/fuzz_preferences.cpp.)
 #include "tests/support/random.h"
 #include "tests/support/temp_config_home.h"
 #include "toolbox/files.h"

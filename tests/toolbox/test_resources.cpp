@@ -11,11 +11,8 @@ TEST(Resources, StringTablesYieldTheirTextsAndMissingKeysYieldTheKey) {
     EXPECT_EQ(LookUpString(table, "NO_CAMERA"), "No camera");
     EXPECT_EQ(LookUpString(table, "SPACED"), "two\nlines");
     EXPECT_EQ(LookUpString(table, "NOT_THERE"), "NOT_THERE");
-    EXPECT_EQ(LookUpString("", "EMPTY"), "EMPTY");
 
     // The shipped table, next to the binary.
-    ASSERT_FALSE(AppResourceDirectory().empty());
-    EXPECT_FALSE(AppResourcePath("Kestrix.strings").empty());
     EXPECT_TRUE(AppResourcePath("no such file").empty());
     EXPECT_NE(AppLocStr("NO_CAMERA"), "NO_CAMERA");
     EXPECT_EQ(AppLocStr("UNKNOWN_KEY"), "UNKNOWN_KEY");

@@ -1,10 +1,10 @@
-// The camera: the mode chosen among those it offers, and the 'chan' block
-// that stores it with its control values, read back as written or, damaged,
-// truncated or foreign, as no settings.
+// The camera's mode and the 'chan' block that stores it.
 #include "video/capture.h"
 #include "video/gst_capture.h"
 
 #include <gtest/gtest.h>
+
+#include <tuple>
 
 TEST(Capture, CameraModeIsTheSmallestAtLeast640x480ThenFastestThenMjpeg) {
     const struct {
@@ -25,9 +25,8 @@ TEST(Capture, CameraModeIsTheSmallestAtLeast640x480ThenFastestThenMjpeg) {
     for (const auto& [modes, expected] : cases) {
         const auto chosen = ChooseCameraMode(modes);
         ASSERT_TRUE(chosen);
-        EXPECT_EQ(chosen->jpeg, expected.jpeg);
-        EXPECT_EQ(chosen->width, expected.width);
-        EXPECT_EQ(chosen->fpsNumerator, expected.fpsNumerator);
+        EXPECT_EQ(std::tie(chosen->jpeg, chosen->width, chosen->fpsNumerator),
+                  std::tie(expected.jpeg, expected.width, expected.fpsNumerator));
     }
     EXPECT_FALSE(ChooseCameraMode({}));
 }

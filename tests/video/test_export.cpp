@@ -1,6 +1,4 @@
-// Snapshots: the first free "Kestrix Image N.png" on the Desktop, the PNG
-// read back, and without a Desktop the pictures or the home folder. The beep:
-// silent without a file, never waiting for the audio device.
+// Snapshots and the beep.
 #include "tests/video/live_harness.h"
 
 #include "tests/support/temp_config_home.h"
@@ -68,35 +66,31 @@ TEST(Export, WritesTheFirstFreeNumberAsA640x480PngOnTheUsersDesktop) {
 
 namespace {
 
-// An audio device that is slow to open and counts the buffers it plays:
-// ranked above every real one, so the beep's player (autoaudiosink) takes it.
-constexpr gulong kOpenMicroseconds = 1'500'000;
+// An audio device that takes 1.5 seconds to open and counts the buffers it
+// plays: ranked above every real one, so the beep's player (autoaudiosink)
+// takes it.
 std::atomic<int> played{0};
 
-struct SlowSink {
-    GstBaseSink parent;
-};
-struct SlowSinkClass {
-    GstBaseSinkClass parent_class;
-};
-G_DEFINE_TYPE(SlowSink, slow_sink, GST_TYPE_BASE_SINK)
-
-void slow_sink_init(SlowSink*) {}
-
-void slow_sink_class_init(SlowSinkClass* type) {
-    static GstStaticPadTemplate pad =
-        GST_STATIC_PAD_TEMPLATE("sink", GST_PAD_SINK, GST_PAD_ALWAYS, GST_STATIC_CAPS_ANY);
-    gst_element_class_add_static_pad_template(GST_ELEMENT_CLASS(type), &pad);
-    gst_element_class_set_static_metadata(GST_ELEMENT_CLASS(type), "Slow audio device",
-                                          "Sink/Audio", "Opens slowly, plays nothing", "Kestrix");
-    GST_BASE_SINK_CLASS(type)->start = [](GstBaseSink*) -> gboolean {
-        g_usleep(kOpenMicroseconds);
-        return TRUE;
-    };
-    GST_BASE_SINK_CLASS(type)->render = [](GstBaseSink*, GstBuffer*) {
-        ++played;
-        return GST_FLOW_OK;
-    };
+GType SlowAudioSink() {
+    return g_type_register_static_simple(
+        GST_TYPE_BASE_SINK, "KestrixSlowSink", sizeof(GstBaseSinkClass),
+        [](gpointer type, gpointer) {
+            static GstStaticPadTemplate pad =
+                GST_STATIC_PAD_TEMPLATE("sink", GST_PAD_SINK, GST_PAD_ALWAYS, GST_STATIC_CAPS_ANY);
+            auto* element = GST_ELEMENT_CLASS(type);
+            gst_element_class_add_static_pad_template(element, &pad);
+            gst_element_class_set_static_metadata(element, "Slow audio device", "Sink/Audio",
+                                                  "Opens slowly, plays nothing", "Kestrix");
+            GST_BASE_SINK_CLASS(type)->start = [](GstBaseSink*) -> gboolean {
+                g_usleep(1'500'000);
+                return TRUE;
+            };
+            GST_BASE_SINK_CLASS(type)->render = [](GstBaseSink*, GstBuffer*) {
+                ++played;
+                return GST_FLOW_OK;
+            };
+        },
+        sizeof(GstBaseSink), nullptr, GTypeFlags(0));
 }
 
 } // namespace
@@ -107,8 +101,8 @@ TEST(Sound, AMissingSoundIsSilentAndTheBeepNeverWaitsForTheDevice) {
     AppDisposeMovie(nullptr);
 
     gst_init(nullptr, nullptr);
-    ASSERT_TRUE(gst_element_register(nullptr, "kestrixslowsink", GST_RANK_PRIMARY + 100,
-                                     slow_sink_get_type()));
+    ASSERT_TRUE(
+        gst_element_register(nullptr, "kestrixslowsink", GST_RANK_PRIMARY + 100, SlowAudioSink()));
     Movie* beep = AppGetMovieFromBundle("Beep");
     ASSERT_NE(beep, nullptr);
     for (int i = 0; i < 2; ++i) { // the first beep opens the device, the second plays meanwhile
