@@ -1,6 +1,5 @@
 // EAN-13, UPC-A, EAN-8, UPC-E and the add-ons: libzint-drawn frames with
-// and without add-ons, damaged symbols, random symbols read backwards or
-// too fine, and run tables at the limits of the rules that keep reads
+// and without add-ons, damaged symbols, and run tables at the limits of the rules that keep reads
 // correct (quiet zones, guard spacing, digit widths, parity, the switches,
 // the add-ons' digit counts and the frame's border).
 #include "tests/support/image_case.h"
@@ -73,9 +72,6 @@ ScannerInstance* Instance() {
 
 bool DecodeEAN13(Laser* laser) {
     return DecodeBarsEAN13(DecodeOptionsOf(Instance()), laser);
-}
-bool DecodeUPCE(Laser* laser) {
-    return DecodeBarsUPCE(DecodeOptionsOf(Instance()), laser);
 }
 
 // Run widths of an EAN-13 in modules: 0 the leading quiet zone, 1-3 the
@@ -334,34 +330,4 @@ TEST(EAN, RunTablesAtTheLimitsOfTheRules) {
     char ns, check;
     CheckDigitAndNumberSystemFromParityEncoding(32, &ns, &check);
     EXPECT_EQ(check, '-');
-}
-
-TEST(EAN, ReadBackwardsOrTooFineNeverAnotherNumber) {
-    TestRandom random(8);
-    for (int n = 0; n < 10000; ++n) {
-        // An EAN-8 read backwards is its own number or nothing.
-        const std::string ean8 = RandomDigits(random, 7), own = ean8 + EanCheckDigit(ean8);
-        EXPECT_EQ(DecodeModules(DecodeBarsEAN8, kSymbologyEAN8,
-                                Reversed(ZintRuns(BARCODE_EANX, ean8, 11, 7)), 3)
-                      .value_or(own),
-                  own);
-
-        const std::string upce = RandomUpcE(random), upca = ExpandUpcE(upce);
-        const auto runs = ZintRuns(BARCODE_UPCE, upce, 9, 9);
-        ASSERT_EQ(DecodeModules(DecodeUPCE, kSymbologyUPCE, runs, 3),
-                  "0" + upca + EanCheckDigit(upca))
-            << upce;
-        ASSERT_EQ(DecodeModules(DecodeUPCE, kSymbologyUPCE, Reversed(runs), 3), std::nullopt)
-            << upce;
-    }
-    // An EAN-13 finer than one sample a module has guard bars that truncate
-    // to zero; forwards and backwards it never reads as a UPC-E.
-    for (int n = 0; n < 5000; ++n) {
-        const std::string ean13 = RandomDigits(random, 12);
-        auto runs = ZintRuns(BARCODE_EANX, ean13, 11, 7);
-        if (n % 2) runs = Reversed(runs);
-        const double scale = random.Uniform(0.4, 2.0);
-        for (double& w : runs) w *= scale * (1 + random.Uniform(-0.1, 0.1));
-        ASSERT_EQ(DecodeText(DecodeUPCE, kSymbologyUPCE, runs), std::nullopt) << ean13;
-    }
 }
