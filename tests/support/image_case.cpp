@@ -64,6 +64,11 @@ std::uint64_t Family(const std::string& name) {
     return hash % 1000;
 }
 
+// A seed for case `index` of a test family.
+std::uint64_t CaseSeed(std::uint64_t family, int index) {
+    return family * 1000003ull + std::uint64_t(index) * 7919ull + 1;
+}
+
 } // namespace
 
 std::string Describe(const std::vector<ScanRead>& reads) {
@@ -75,10 +80,6 @@ std::string Describe(const std::vector<ScanRead>& reads) {
                std::to_string(r.frame);
     }
     return out;
-}
-
-std::uint64_t CaseSeed(std::uint64_t family, int index) {
-    return family * 1000003ull + std::uint64_t(index) * 7919ull + 1;
 }
 
 std::string RandomText(TestRandom& random, const std::string& alphabet, int length) {

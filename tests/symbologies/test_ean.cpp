@@ -18,9 +18,7 @@
 namespace {
 
 std::string RandomDigits(TestRandom& random, int count) {
-    std::string s;
-    for (int i = 0; i < count; ++i) s += char('0' + random.Int(0, 9));
-    return s;
+    return RandomText(random, "0123456789", count);
 }
 
 // A random UPC-E number (number system and six digits) in the form that
