@@ -241,6 +241,20 @@ TEST(EAN, RunTablesAtTheLimitsOfTheRules) {
          Changed(Ean13(), [](auto& r) { r[18] += 1.5; }), none},
         {"one digit 1.5 modules wider than the others", Decoder::EAN13,
          Changed(Ean13(), [](auto& r) { r[14] += 1.5; }), none},
+        // A digit scaled as a whole: its own edges still match, but it is no
+        // longer 7 of the symbol's modules.
+        {"the fourth digit 1.1 times as wide", Decoder::EAN13,
+         Changed(Ean13(),
+                 [](auto& r) {
+                     for (int i = 16; i < 20; ++i) r[i] *= 1.1;
+                 }),
+         ean13},
+        {"the fourth digit 1.3 times as wide", Decoder::EAN13,
+         Changed(Ean13(),
+                 [](auto& r) {
+                     for (int i = 16; i < 20; ++i) r[i] *= 1.3;
+                 }),
+         none},
         // The bars alike, but 2 modules apart no longer: a laser entering
         // the bars from their side sees this.
         {"start guard's space of 4 modules", Decoder::EAN13,
