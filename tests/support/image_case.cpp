@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstdio>
 
@@ -26,27 +25,6 @@ constexpr double kMinContrast = 0.25, kMaxContrast = 0.9;
 constexpr double kMaxLighting = 0.3;
 constexpr double kMaxOffset = 8; // pixels from the frame centre
 constexpr int kDamagedCases = 10;
-// Damaged symbols that the harder reading still reads as a wrong code: an
-// open fault, listed so that it stays in sight and that any other case, or
-// a new wrong read of these, fails. Each one's seed and wrong text.
-struct KnownWrongRead {
-    std::uint64_t seed;
-    const char* text;
-};
-constexpr std::array kKnownWrongReads{
-    KnownWrongRead{976042524, "A86$560B"}, // Codabar "A86$520B", bar 21 erased
-    KnownWrongRead{976058362, "D23-6D"},   // Codabar "B1823-6D", bar 10 erased
-    KnownWrongRead{997034668, "A01-38B"},  // Codabar "A01-3:8B", modules 62 to 75 smudged
-    KnownWrongRead{540033297, "126422"},   // 2 of 5 "1264227952", modules 58 to 76 smudged
-};
-
-bool IsKnownWrongRead(std::uint64_t seed, const std::vector<ScanRead>& reads) {
-    return std::ranges::any_of(kKnownWrongReads, [&](const KnownWrongRead& known) {
-        return known.seed == seed &&
-               std::ranges::all_of(reads, [&](const ScanRead& r) { return r.text == known.text; });
-    });
-}
-
 // Viewing conditions drawn from the seed. The angle and the ratio are the
 // caller's.
 RenderOptions DrawConditions(std::uint64_t seed, const BarPattern& pattern, double angleDegrees,
@@ -86,6 +64,11 @@ std::uint64_t Family(const std::string& name) {
     return hash % 1000;
 }
 
+// A seed for case `index` of a test family.
+std::uint64_t CaseSeed(std::uint64_t family, int index) {
+    return family * 1000003ull + std::uint64_t(index) * 7919ull + 1;
+}
+
 } // namespace
 
 std::string Describe(const std::vector<ScanRead>& reads) {
@@ -97,10 +80,6 @@ std::string Describe(const std::vector<ScanRead>& reads) {
                std::to_string(r.frame);
     }
     return out;
-}
-
-std::uint64_t CaseSeed(std::uint64_t family, int index) {
-    return family * 1000003ull + std::uint64_t(index) * 7919ull + 1;
 }
 
 std::string RandomText(TestRandom& random, const std::string& alphabet, int length) {
@@ -169,11 +148,6 @@ void ExpectDamageNeverDelivered(const DamageTable& table) {
                 std::vector<ScanRead> reads = harness.Run(frame, 2 * kFramesPerTurn);
                 bool right =
                     std::ranges::all_of(reads, [&](const ScanRead& r) { return r.text == intact; });
-                if (hard && !right && IsKnownWrongRead(seed, reads)) {
-                    std::printf("known fault: %s seed %llu reads \"%s\"\n", family.c_str(),
-                                (unsigned long long)seed, reads[0].text.c_str());
-                    continue;
-                }
                 EXPECT_TRUE(hard ? right : reads.empty())
                     << "hard " << hard << ": " << Describe(reads)
                     << (right ? " (the intact symbol's text)" : " (a wrong read)");

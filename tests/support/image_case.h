@@ -22,9 +22,6 @@ constexpr int kFramesPerTurn = 10;
 // "'ean1' 5901234123457 at frame 3" for each read.
 std::string Describe(const std::vector<ScanRead>& reads);
 
-// A seed for case `index` of a test family.
-std::uint64_t CaseSeed(std::uint64_t family, int index);
-
 // One symbol of a symbology's image table.
 struct SymbolRow {
     std::string data;     // what libzint is given

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 std::unique_ptr<Laser> MakeLaser() {
     return std::make_unique<Laser>();
 }
@@ -28,10 +26,6 @@ std::vector<double> Scaled(std::span<const double> modules, double samplesPerMod
     return out;
 }
 
-std::vector<double> Reversed(std::span<const double> widths) {
-    return {widths.rbegin(), widths.rend()};
-}
-
 std::vector<double> ZintRuns(int symbology, std::string_view data, double leadingQuiet,
                              double trailingQuiet, const EncodeOptions& options) {
     BarPattern pattern = EncodeBars(symbology, data, options);
@@ -43,21 +37,11 @@ std::vector<double> ZintRuns(int symbology, std::string_view data, double leadin
     return runs;
 }
 
-std::vector<double> ReversedGroup(std::vector<double> runs, std::size_t first, std::size_t count) {
-    std::reverse(runs.begin() + long(first), runs.begin() + long(first + count));
-    return runs;
-}
-
-std::optional<std::string> DecodeText(bool (*decode)(Laser*), OSType symbology,
-                                      std::span<const double> widths) {
+std::optional<std::string> DecodeModules(bool (*decode)(Laser*), OSType symbology,
+                                         std::span<const double> modules, double samplesPerModule) {
     auto laser = MakeLaser();
-    LoadRuns(*laser, widths);
+    LoadRuns(*laser, Scaled(modules, samplesPerModule));
     if (!decode(laser.get())) return std::nullopt;
     EXPECT_EQ(laser->symbology, symbology);
     return laser->text.ToString();
-}
-
-std::optional<std::string> DecodeModules(bool (*decode)(Laser*), OSType symbology,
-                                         std::span<const double> modules, double samplesPerModule) {
-    return DecodeText(decode, symbology, Scaled(modules, samplesPerModule));
 }

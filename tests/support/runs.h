@@ -23,21 +23,12 @@ void LoadRuns(Laser& laser, std::span<const double> widths);
 // Module widths scaled by a number of samples per module.
 std::vector<double> Scaled(std::span<const double> modules, double samplesPerModule);
 
-// The reverse of a run table: a symbol read from the other side.
-std::vector<double> Reversed(std::span<const double> widths);
-
 // libzint's symbol in modules: the leading quiet zone (a space), bar,
 // space, ..., bar, then the trailing quiet zone (left out when 0).
 std::vector<double> ZintRuns(int symbology, std::string_view data, double leadingQuiet,
                              double trailingQuiet, const EncodeOptions& options = {});
 
-// Runs [first, first + count) in reverse order: an EAN/UPC digit of one
-// parity turned into the other.
-std::vector<double> ReversedGroup(std::vector<double> runs, std::size_t first, std::size_t count);
-
-// Runs a decoder over a laser loaded with the widths: its text, the
-// symbology checked, or nullopt when it reads nothing.
-std::optional<std::string> DecodeText(bool (*decode)(Laser*), OSType symbology,
-                                      std::span<const double> widths);
+// Runs a decoder over a laser loaded with the modules, scaled: its text,
+// the symbology checked, or nullopt when it reads nothing.
 std::optional<std::string> DecodeModules(bool (*decode)(Laser*), OSType symbology,
                                          std::span<const double> modules, double samplesPerModule);

@@ -3,6 +3,7 @@
 
 #include "engine/dispatch.h"
 #include "engine/laser.h"
+#include "engine/scan_event.h"
 #include "video/null_video.h"
 
 #include <cstring>
@@ -18,7 +19,8 @@ constexpr OSType kSymbologyKeys[] = {kKeyEAN8,    kKeyEAN13,  kKeyUPCA,    kKeyU
 ScanHarness::ScanHarness() {
     const EventTypeSpec types[] = {{kEventClassKestrix, kEventKindScan}};
     InstallEventHandler(target_, types, [this](EventTarget&, Event& event) -> OSStatus {
-        reads_.push_back(ReadScanEvent(event, framesFed_));
+        const ScanEventParameters read = GetScanEventParameters(event);
+        reads_.push_back({read.text.ToString(), read.symbology, framesFed_});
         return noErr;
     });
     SetTickCount(kStartTick);

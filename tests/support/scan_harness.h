@@ -7,10 +7,17 @@
 
 #include "engine/scanner_instance.h"
 #include "tests/support/frame.h"
-#include "tests/support/scan_event.h"
 #include "toolbox/events.h"
 
+#include <string>
 #include <vector>
+
+// A Scan event as the harness records it.
+struct ScanRead {
+    std::string text;     // the Scan event's text
+    OSType symbology = 0; // the Scan event's symbology code
+    int frame = 0;        // 1-based index of the frame that produced it
+};
 
 class ScanHarness {
   public:
