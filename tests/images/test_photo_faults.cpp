@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <numbers>
 
 namespace {
 
@@ -245,6 +246,30 @@ TEST(PhotoFaults, CodesAwayFromTheAimAreReadFromClips) {
             }
             EXPECT_FALSE(got.empty()) << how << ": nothing read";
             for (const ScanRead& r : got) EXPECT_EQ(r.text, c.expected) << how;
+        }
+    }
+}
+
+// An EAN-13 whose 2-digit add-on the frame's edge cuts, at each edge and
+// several depths into the add-on (in modules from its last bar), as a clip
+// and as a still: never another add-on, only the main number or nothing.
+TEST(PhotoFaults, AddOnCutByTheFrameNeverReadsAsAnother) {
+    const BarPattern bars = EncodeBars(BARCODE_EANX, "978020175284+59");
+    ASSERT_TRUE(bars.Ok());
+    const double ppm = 2.5, fromMiddle = bars.Right() - (bars.Left() + bars.Right()) / 2;
+    for (double angle : {0.0, 90.0, 180.0, 270.0}) {
+        const double halfFrame = int(angle) % 180 ? kFrameHeight / 2.0 : kFrameWidth / 2.0;
+        for (double depth : {1.0, 2.5, 4.0, 6.5, 9.0, 12.0}) {
+            RenderOptions look = Look(ppm, angle, 0.8, 0.7, 0, 0);
+            look.seed = std::uint64_t(angle * 100 + depth * 10);
+            const double shift = halfFrame - (fromMiddle - depth) * ppm;
+            look.offsetX = shift * std::cos(angle * std::numbers::pi / 180);
+            look.offsetY = -shift * std::sin(angle * std::numbers::pi / 180);
+            const auto clip = LiveClip(BARCODE_EANX, "978020175284+59", look, 20, 1.5);
+            for (const auto& [how, got] : ReadClipAndStill(clip))
+                for (const ScanRead& r : got)
+                    EXPECT_EQ(r.text, "9780201752847")
+                        << how << " angle " << angle << " depth " << depth;
         }
     }
 }
