@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <new>
 
 namespace {
@@ -36,9 +35,9 @@ int Mismatch(const int* current, const int* earlier, int n, int shift) {
     return sum / std::max(1, count);
 }
 
-std::uint8_t PlaneLuminance(std::uint32_t pixel) {
-    return std::uint8_t((((pixel >> 16) & 0xFF) + 2 * ((pixel >> 8) & 0xFF) + (pixel & 0xFF)) /
-                        kLuminanceScale);
+// The luminance byte of the 0xAARRGGBB pixel whose bytes (blue first) are at p.
+std::uint8_t PlaneLuminance(const std::uint8_t* p) {
+    return std::uint8_t((p[0] + 2 * p[1] + p[2]) / kLuminanceScale);
 }
 
 // Whether the frame buffer shows the newest remembered frame again (a still
@@ -48,9 +47,8 @@ bool SameAsNewest(const ScannerInstance* instance, const FrameHistory& history) 
     const std::uint8_t* plane = history.frames[std::size_t(history.newest)].data();
     for (int i = 0; i < kFrameWidth * kFrameHeight; i += kSameFrameStride) {
         const int x = i % kFrameWidth, y = i / kFrameWidth;
-        std::uint32_t pixel;
-        std::memcpy(&pixel,
-                    instance->frameBase + std::ptrdiff_t(y) * instance->frameRowBytes + 4 * x, 4);
+        const std::uint8_t* pixel =
+            instance->frameBase + std::ptrdiff_t(y) * instance->frameRowBytes + 4 * x;
         if (PlaneLuminance(pixel) != plane[std::size_t(i)]) return false;
     }
     return true;
@@ -71,9 +69,7 @@ void RememberFrame(ScannerInstance* instance) {
         const std::uint8_t* __restrict in =
             instance->frameBase + std::ptrdiff_t(y) * instance->frameRowBytes;
         std::uint8_t* __restrict out = plane.data() + std::size_t(y) * kFrameWidth;
-        for (int x = 0; x < kFrameWidth; ++x)
-            out[x] =
-                std::uint8_t((in[4 * x] + 2 * in[4 * x + 1] + in[4 * x + 2]) / kLuminanceScale);
+        for (int x = 0; x < kFrameWidth; ++x) out[x] = PlaneLuminance(in + 4 * x);
     }
     history->newest = next;
     history->count = std::min(history->count + 1, FrameHistory::kFrames);
