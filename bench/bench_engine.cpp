@@ -1,8 +1,8 @@
 // Engine benchmarks. One frame's analysis is one pattern of 37 lasers; the
 // plain window scan sits beside the fast one on the same frames. The
 // allocation counter shows what a frame allocates (it should be nothing).
+#include "bench/sample_frames.h"
 #include "tests/support/plain_sensor.h"
-#include "tests/support/sample_frames.h"
 
 #include "engine/dispatch.h"
 #include "engine/frame_sweep.h"

@@ -48,7 +48,6 @@ void Stop(QProcess& kestrix, const std::string& what) {
 TEST(LiveProgram, TypesWhatTheVideoShowsIntoTheFocusedWindow) {
     REQUIRE_GUI();
     TempConfigHome config;
-    const std::string grusse = PictureSource(config, BARCODE_CODE128, "Gr\374\337e", 2, 0.8);
     const struct {
         const char* name;
         std::string source;
@@ -57,11 +56,12 @@ TEST(LiveProgram, TypesWhatTheVideoShowsIntoTheFocusedWindow) {
     } cases[] = {
         {"picture", PictureSource(config, BARCODE_EANX, "978020137962", 4, 0.9), {"9780201379624"}},
         {"demo", "demo", {"4006381333931", "0036000291452", "KESTRIX-DEMO-128"}},
-        // Non-ASCII text (FNC4 in Code 128; zint takes Latin-1): ü and ß
-        // have no key on US, ü none on French; German has keys for both.
-        {"Grüße, US", grusse, {"Grüße"}},
-        {"Grüße, French", grusse, {"Grüße"}, "fr"},
-        {"Grüße, German", grusse, {"Grüße"}, "de"},
+        // Non-ASCII text (FNC4 in Code 128; zint takes Latin-1): ü has no
+        // key on French (the other layouts are the delivery test's).
+        {"Grüße, French",
+         PictureSource(config, BARCODE_CODE128, "Gr\374\337e", 2, 0.8),
+         {"Grüße"},
+         "fr"},
     };
     for (const auto& c : cases) {
         // The target has the keyboard focus before the scanner starts, and

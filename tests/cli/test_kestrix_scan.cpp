@@ -85,18 +85,6 @@ std::string PngHeader(std::uint32_t width, std::uint32_t height) {
            chunk("IDAT", "") + chunk("IEND", "");
 }
 
-// An uncompressed 32-bit Targa picture, top row first: the frame's words
-// as they lie in memory (little-endian BGRA).
-std::string Tga(const Frame& image) {
-    std::string tga(18, '\0');
-    tga[2] = 2; // true colour
-    tga[12] = char(image.width & 0xFF), tga[13] = char(image.width >> 8);
-    tga[14] = char(image.height & 0xFF), tga[15] = char(image.height >> 8);
-    tga[16] = 32, tga[17] = 0x28; // 8 bits of alpha, top row first
-    return tga +
-           std::string(reinterpret_cast<const char*>(image.pixels.data()), image.pixels.size() * 4);
-}
-
 // A run of kestrix-scan: its arguments ("@name" and "{dir}" as Expand takes
 // them), exit status, lines of standard output (a line that starts with ^
 // is a regular expression) and a part of each line of standard error.
@@ -218,7 +206,7 @@ TEST_F(KestrixScan, ReadsPicturesAsTheOptionsSayAndReportsWhatItCannotRead) {
     Write("gif8.gif", "GIF8");
     Write("zeros.jpg", "\xFF\xD8\xFF" + zeros);
     Write("zeros.pgm", "P5 64 48 255\n" + zeros + zeros);
-    Write("ean8.tga", Tga(Photo(BARCODE_EANX, "5512345", {})));
+    ASSERT_EQ(EncodePicture(Photo(BARCODE_EANX, "5512345", {}), File("ean8.tga")), "");
     PhotoFile("photo.jpg", BARCODE_EANX, "400638133393", {1280, 960, 3, 8, 4, kPhotoSeed});
     Write("cut.jpg",
           ReadText(File("photo.jpg")).substr(0, ReadText(File("photo.jpg")).size() * 4 / 5));

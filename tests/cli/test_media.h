@@ -3,19 +3,17 @@
 #pragma once
 
 #include "tests/support/media.h"
-#include "tests/support/random.h"
 #include "tests/support/render_barcode.h"
 
 #include <zint.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
-// A photograph of a symbol: libzint's bars on a paper label, pixelsPerModule
-// wide and turned by degrees, at the centre of a darker canvas (or a canvas
-// that just fits the label, when its size is left 0), unevenly lit, a
-// little out of focus and with sensor noise drawn from seed.
+// A photograph of a symbol: libzint's bars on a label, pixelsPerModule
+// wide and turned by degrees, in a picture of width x height pixels (one
+// that just fits the label when its size is left 0), unevenly lit, a little
+// out of focus and with sensor noise drawn from seed.
 struct PhotoLook {
     int width = 0;
     int height = 0;
@@ -25,30 +23,18 @@ struct PhotoLook {
     std::uint64_t seed = 1;
 };
 
-inline Frame Photo(int symbology, const std::string& data, PhotoLook look) {
-    const BarPattern pattern = EncodeBars(symbology, data);
-    if (!pattern.Ok()) return Frame(0, 0);
-    const Bar label{pattern.Left() - pattern.quietLeft - 2,
-                    pattern.Right() + pattern.quietRight + 2, -8, pattern.height + 12};
-    if (look.width == 0) {
-        look.width = int((label.u1 - label.u0) * look.pixelsPerModule) + 20;
-        look.height = int((label.v1 - label.v0) * look.pixelsPerModule) + 20;
+inline Frame Photo(int symbology, const std::string& data, const PhotoLook& look) {
+    RenderOptions o;
+    o.width = look.width, o.height = look.height;
+    if (o.width == 0) {
+        const BarPattern pattern = EncodeBars(symbology, data);
+        o.width = int((pattern.TotalWidth() + 8) * look.pixelsPerModule) + 20;
+        o.height = int((pattern.height + 12) * look.pixelsPerModule) + 20;
     }
-    const Placement placement{look.width / 2.0,   look.height / 2.0,    label.u0 / 2 + label.u1 / 2,
-                              pattern.height / 2, look.pixelsPerModule, look.degrees};
-    GrayImage paper(look.width, look.height), ink(look.width, look.height);
-    DrawBars(paper, std::span(&label, 1), placement);
-    DrawBars(ink, pattern.bars, placement);
-    for (std::size_t p = 0; p < ink.pixels.size(); ++p)
-        ink.pixels[p] = 120 + 100 * paper.pixels[p] - 185 * ink.pixels[p];
-    ApplyLighting(ink, 0.15, 30);
-    GaussianBlur(ink, 0.7);
-    TestRandom random(look.seed);
-    Frame photo(look.width, look.height);
-    for (std::size_t p = 0; p < ink.pixels.size(); ++p)
-        photo.pixels[p] =
-            GreyWord(int(std::clamp(ink.pixels[p] + look.noise * random.Normal(), 0.0, 255.0)));
-    return photo;
+    o.angleDegrees = look.degrees, o.pixelsPerModule = look.pixelsPerModule;
+    o.noiseSigma = look.noise, o.seed = look.seed;
+    o.blurSigma = 0.7, o.lighting = 0.15;
+    return RenderBarcode(symbology, data, o);
 }
 
 // An animated GIF of grey pictures (all of one size, played once), each shown for

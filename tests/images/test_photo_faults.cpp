@@ -1,14 +1,9 @@
 // What photographs of real packaging do to a barcode, on libzint-drawn
 // symbols: perspective (the module width grows from one end to the other),
-// a label wrapped round a bottle, a crop tight against the bars, heavy
-// defocus and strong uneven light. Each frame is shown
-// for two turns of the patterns with every symbology on and must deliver
-// exactly its text, first and only. Also the two fixed frames of the
-// benchmarks: the EAN-13 is read within a turn, the printed page without a
-// barcode gives no read at all (scenes without a code are the
-// photographs', PhotoBench).
+// a crop tight against the bars, heavy defocus and strong uneven light.
+// Each frame is shown for two turns of the patterns with every symbology
+// on and must deliver exactly its text, first and only.
 #include "tests/support/image_case.h"
-#include "tests/support/sample_frames.h"
 
 #include "engine/dispatch.h"
 #include "engine/frame_sweep.h"
@@ -57,18 +52,6 @@ Frame Perspective(const Frame& flat, double k) {
         const double d = 1 + g * (x - kCentreX);
         sx = kCentreX + (x - kCentreX) / d;
         sy = kCentreY + (y - kCentreY) / d;
-        return true;
-    });
-}
-
-// Wrapped round an upright cylinder of radius r pixels, seen square on: a
-// point s along the label from its middle shows at r sin(s / r).
-Frame Cylinder(const Frame& flat, double r) {
-    return Warped(flat, [r](double x, double y, double& sx, double& sy) {
-        const double across = (x - kCentreX) / r;
-        if (std::fabs(across) >= 1) return false;
-        sx = kCentreX + r * std::asin(across);
-        sy = y;
         return true;
     });
 }
@@ -154,23 +137,15 @@ ReadClipAndStill(const std::vector<Frame>& clip) {
 } // namespace
 
 TEST(PhotoFaults, EachDeliversExactlyItsText) {
-    // The strongest of each fault is the one named; the others are milder.
-    const Camera perspective = [](const Frame& f, TestRandom& r) {
-        return Perspective(f, r.Uniform(0.3, 0.5));
-    };
-    auto bottle = [](double radius) {
-        return [radius](const Frame& f, TestRandom& r) {
-            return Cylinder(f, r.Uniform(radius, radius + 60));
-        };
+    // Seen at a slant of lo to hi, drawn from the seed.
+    auto slant = [](double lo, double hi) {
+        return [=](const Frame& f, TestRandom& r) { return Perspective(f, r.Uniform(lo, hi)); };
     };
     const FaultCase cases[] = {
         {"perspective", BARCODE_EANX, "400638133393", "4006381333931", Look(3.2, 2, 0.7, 0.75, 0.1),
-         perspective},
+         slant(0.3, 0.5)},
         {"perspective", BARCODE_CODE128, "Shelf 12-B", "Shelf 12-B", Look(2.8, -3, 0.6, 0.7, 0.1),
-         [](const Frame& f, TestRandom& r) { return Perspective(f, r.Uniform(0.3, 0.45)); }},
-        {"bottle", BARCODE_UPCA, "03600029145", "0036000291452", Look(3.0, 0, 0.7, 0.75, 0.15),
-         bottle(215)},
-        {"bottle", BARCODE_EANX, "5512345", "55123457", Look(4.0, 0, 0.7, 0.75, 0.15), bottle(230)},
+         slant(0.3, 0.45)},
         {"tight crop", BARCODE_EANX, "978020137962", "9780201379624",
          TightCrop(BARCODE_EANX, "978020137962", 3.0)},
         {"tight crop", BARCODE_CODE128, "KX-2026-0042", "KX-2026-0042",
@@ -272,17 +247,4 @@ TEST(PhotoFaults, AddOnCutByTheFrameNeverReadsAsAnother) {
                         << how << " angle " << angle << " depth " << depth;
         }
     }
-}
-
-TEST(SampleFrames, TheFrameWithAnEan13IsReadTheOtherNot) {
-    ScanHarness harness;
-    std::vector<ScanRead> reads = harness.RunUntilRead(FrameWithEAN13(), kFramesPerTurn);
-    ASSERT_EQ(reads.size(), 1u);
-    EXPECT_EQ(reads[0].text, "5901234123457");
-    EXPECT_EQ(reads[0].symbology, kSymbologyEAN13);
-
-    ScanHarness without;
-    without.SetAllSymbologies(true);
-    EXPECT_TRUE(without.Run(FrameWithoutBarcode(), 2 * kFramesPerTurn).empty());
-    EXPECT_TRUE(without.RawDecodes().empty());
 }

@@ -80,12 +80,12 @@ void ApplyLighting(GrayImage& image, double strength, double angleDegrees) {
 }
 
 Frame ToFrame(const GrayImage& scene, double noiseSigma, std::uint64_t seed) {
-    Frame frame;
+    Frame frame(scene.width, scene.height);
     TestRandom random(seed);
     const std::vector<float>& table = NoiseTable();
     auto sigma = float(noiseSigma);
-    for (int y = 0; y < kFrameHeight; ++y) {
-        for (int x = 0; x < kFrameWidth; ++x) {
+    for (int y = 0; y < scene.height; ++y) {
+        for (int x = 0; x < scene.width; ++x) {
             std::uint64_t bits = random.Next();
             auto noise = [&](int k) {
                 return sigma * table[(bits >> (16 * k)) & (kNoiseTableSize - 1)];

@@ -14,6 +14,7 @@ std::string Encode(const std::string& path, int frameCount,
                           : extension == ".webp" ? "webpenc quality=90"
                           : extension == ".mp4" ? "openh264enc bitrate=4000000 ! h264parse ! mp4mux"
                           : extension == ".avi" ? "jpegenc quality=85 ! avimux"
+                          : extension == ".tga" ? "avenc_targa"
                                                 : "pngenc";
     const int width = frameAt(0).width, height = frameAt(0).height;
     gst_init(nullptr, nullptr);

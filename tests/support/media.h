@@ -1,5 +1,5 @@
 // Test pictures and videos written by GStreamer's own encoders, an
-// independent writer: PNG, JPEG or WebP pictures, Motion-JPEG AVI and H.264
+// independent writer: PNG, JPEG, WebP or Targa pictures, Motion-JPEG AVI and H.264
 // MP4 videos, so that a developer can also look at what the scanner was shown.
 #pragma once
 
@@ -9,8 +9,8 @@
 #include <string>
 
 // Writes the frames (all of one size; frameAt(i) gives frame i) at 30 a
-// second through the encoder for the path's extension: one PNG, JPEG or WebP
-// picture, or a video, H.264 in MP4 as a phone makes it or Motion-JPEG in
+// second through the encoder for the path's extension: one PNG, JPEG, WebP
+// or Targa picture, or a video, H.264 in MP4 as a phone makes it or Motion-JPEG in
 // AVI. Empty on success, else GStreamer's message.
 std::string Encode(const std::string& path, int frameCount,
                    const std::function<const Frame&(int)>& frameAt);

@@ -187,14 +187,15 @@ GrayImage SymbolScene(const BarPattern& pattern, const Placement& placement,
     double phase = random.Uniform(0, 6.28);
 
     // The label: one rectangle around bars and quiet zones.
-    GrayImage label(kFrameWidth, kFrameHeight, 0.0f);
+    const int width = options.width, height = options.height;
+    GrayImage label(width, height, 0.0f);
     const auto [top, bottom] = Extent(pattern);
     const Bar rect{pattern.Left() - pattern.quietLeft - kLabelMargin,
                    pattern.Right() + pattern.quietRight + kLabelMargin, top - kLabelMarginAcross,
                    bottom + kLabelMarginAcross};
     DrawBars(label, std::span(&rect, 1), placement);
 
-    GrayImage ink(kFrameWidth, kFrameHeight, 0.0f);
+    GrayImage ink(width, height, 0.0f);
     std::vector<Bar> bars;
     for (std::size_t i = 0; i < pattern.bars.size(); ++i)
         if (std::ranges::none_of(options.damage, [&](const Damage& d) {
@@ -204,9 +205,9 @@ GrayImage SymbolScene(const BarPattern& pattern, const Placement& placement,
     DrawBars(ink, bars, placement);
     ApplySmudges(ink, pattern, placement, options.damage);
 
-    GrayImage scene(kFrameWidth, kFrameHeight, 0.0f);
-    for (int y = 0; y < kFrameHeight; ++y) {
-        for (int x = 0; x < kFrameWidth; ++x) {
+    GrayImage scene(width, height, 0.0f);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
             double background = paper * kBackgroundShade +
                                 kShadeWave * std::sin(x * waveX + phase) * std::cos(y * waveY);
             double l = label.At(x, y);
@@ -232,8 +233,8 @@ Frame RenderBarcode(int symbology, std::string_view data, const RenderOptions& o
     BarPattern pattern =
         EncodeBars(symbology, data, {options.wideRatio, options.barHeight, options.addOnGap});
     if (!pattern.Ok()) return {};
-    const Placement placement{kFrameWidth / 2.0 + options.offsetX,
-                              kFrameHeight / 2.0 + options.offsetY,
+    const Placement placement{options.width / 2.0 + options.offsetX,
+                              options.height / 2.0 + options.offsetY,
                               (pattern.Left() + pattern.Right()) / 2,
                               pattern.height / 2,
                               options.pixelsPerModule,

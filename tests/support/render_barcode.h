@@ -109,6 +109,8 @@ struct RenderOptions {
     double barHeight = 0;    // bar height in modules; 0 keeps libzint's
     int addOnGap = 0;        // modules before an EAN/UPC add-on; 0 keeps libzint's
     std::vector<Damage> damage;
+    int width = kFrameWidth,
+        height = kFrameHeight; // pixels: a picture larger or smaller than a frame
 };
 
 // The frame; a black frame if libzint refused the data.

@@ -1,5 +1,5 @@
 // Benchmark frames, fixed by their seeds.
-#include "tests/support/sample_frames.h"
+#include "bench/sample_frames.h"
 
 #include "tests/support/random.h"
 #include "tests/support/render_barcode.h"
