@@ -5,7 +5,6 @@
 #include "engine/sensor.h"
 
 #include <algorithm>
-#include <cstring>
 
 void AnalyzeSensorPlain(const ScannerInstance* instance, Laser* laser) {
     int samples[kMaxElements];

@@ -6,9 +6,7 @@
 #include "toolbox/preferences.h"
 #include "toolbox/scan_history.h"
 
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 
 namespace {
 
