@@ -7,6 +7,8 @@
 #include "tests/support/runs.h"
 
 #include "engine/dispatch.h"
+#include "engine/read_harder.h"
+#include "engine/sensor.h"
 #include "engine/symbology.h"
 #include "toolbox/ticks.h"
 #include "video/null_video.h"
@@ -240,4 +242,27 @@ TEST(Dispatch, SwitchesSelectDecoders) {
     ASSERT_EQ(reads.size(), 1u) << Describe(reads);
     EXPECT_EQ(reads[0].text, "A123456788");
     EXPECT_EQ(reads[0].symbology, kSymbologyCode32);
+}
+
+// A harder read of a code without a check digit counts only when the lines
+// 4 pixels to either side read it too: across bars 30 modules tall they do;
+// across a strip 6 pixels tall (as a line entering through the bars' ends
+// sees) they leave the bars.
+TEST(Dispatch, HarderReadsWithoutCheckDigitReachAcrossTheirLine) {
+    for (auto [barHeight, reaches] : {std::pair{30.0, true}, {2.0, false}}) {
+        RenderOptions o;
+        o.barHeight = barHeight;
+        o.wideRatio = 3;
+        o.blurSigma = 0.4;
+        const Frame frame = RenderBarcode(BARCODE_CODABAR, "A123456B", o);
+        InstancePtr s(NewInstance(nullptr, nullptr, NullVideoHooks()));
+        SetBooleanInfo(s.get(), kKeyCodabar, true);
+        std::copy(frame.pixels.begin(), frame.pixels.end(),
+                  reinterpret_cast<std::uint32_t*>(s->frameBase));
+        std::unique_ptr<Laser> laser(NewLaser(s.get(), -1, 0, 240, kFrameWidth - 1, 240));
+        AnalyzeSensor(s.get(), laser.get());
+        ASSERT_TRUE(ReadLaserHarder(s.get(), laser.get())) << barHeight;
+        EXPECT_EQ(laser->text.ToString(), "A123456B");
+        EXPECT_EQ(ReachesAcross(s.get(), laser.get(), SecondLook::kBoth), reaches) << barHeight;
+    }
 }
