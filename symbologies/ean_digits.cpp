@@ -16,7 +16,7 @@ namespace {
 constexpr double kDigitModules = 7.0;
 constexpr double kMinDigitScore = 2.55; // of 3.0
 // Run tables of a second analysis hold more chance fits: their digits must
-// match closer.
+// match closer, or count as loose (GreyMisfit).
 constexpr double kMinSecondLookDigitScore = 2.7;
 // Modules of quiet zone beside the symbol whose grey levels must show no bar.
 constexpr double kGreyQuietModules = 5.0;
@@ -27,8 +27,15 @@ constexpr double kMinBorderQuietModules = 3.0;
 constexpr int kAddOnLastEntry = 14;  // at least the guard and two digits
 constexpr int kAddOnDigitStride = 6; // a digit and its delineator
 
-double MinDigitScore(const Laser* laser) {
-    return laser->rules >= kRulesSecondLook ? kMinSecondLookDigitScore : kMinDigitScore;
+// Whether a digit of this score is taken; a second look's digit taken
+// below kMinSecondLookDigitScore marks its text position loose.
+bool TakeDigitScore(Laser* laser, double score, std::int32_t position) {
+    const std::uint32_t bit = std::uint32_t(1) << position;
+    laser->looseDigits &= ~bit;
+    if (score < kMinDigitScore) return false;
+    if (laser->rules >= kRulesSecondLook && score < kMinSecondLookDigitScore)
+        laser->looseDigits |= bit;
+    return true;
 }
 
 inline double P(const Laser* laser, int k) {
@@ -69,6 +76,17 @@ DigitMatch BestDigit(double a, double b, double c, const std::array<double, N>& 
     return best;
 }
 
+// What a digit adds to the grey misfits of a read: 1 when its grey levels
+// fit another pattern better, or when it matched loosely though they fit
+// it; a loose digit that they do not fit refuses the read. A read may so
+// doubt one digit, by its edges or by its grey levels, not two.
+constexpr int kLooseMisfit = 100;
+int GreyMisfit(const Laser* laser, bool fits, int position) {
+    const bool loose = (laser->looseDigits >> position) & 1;
+    if (loose) return fits ? 1 : kLooseMisfit;
+    return fits ? 0 : 1;
+}
+
 } // namespace
 
 bool DetectLeftDigitAndParity(Laser* laser, std::int32_t i, std::uint8_t* parity,
@@ -80,7 +98,7 @@ bool DetectLeftDigitAndParity(Laser* laser, std::int32_t i, std::uint8_t* parity
 
     const auto [best, match] = BestDigit(a, b, c, ean::leftLeadingEdges, ean::leftTrailingEdges,
                                          ean::leftFirstSpace, laser->lastBarWidth);
-    if (best < MinDigitScore(laser)) return false;
+    if (!TakeDigitScore(laser, best, position)) return false;
     laser->lastBarWidth = ean::leftLastBar[match];
     *parity = match >= 10 ? 1 : 0;
     laser->text[position] = static_cast<unsigned char>('0' + match % 10);
@@ -95,7 +113,7 @@ bool DetectRightDigit(Laser* laser, std::int32_t i, std::int32_t position) {
 
     const auto [best, match] = BestDigit(a, b, c, ean::rightLeadingEdges, ean::rightTrailingEdges,
                                          ean::rightFirstBar, laser->lastSpaceWidth);
-    if (best < MinDigitScore(laser)) return false;
+    if (!TakeDigitScore(laser, best, position)) return false;
     laser->lastSpaceWidth = ean::rightLastSpace[match];
     laser->text[position] = static_cast<unsigned char>('0' + match);
     return true;
@@ -131,7 +149,9 @@ int LeftGreyMisfits(const Laser* laser, int first, const Str255& text, int count
     for (int j = 0; j < count; ++j) {
         const int even = (pattern >> (count - 1 - j)) & 1;
         const int read = text[std::size_t(position + j)] - '0' + 10 * even;
-        misfits += !ean::DigitGreyFits(laser, first + 4 * j, ean::DigitHalf::kLeft, read);
+        misfits +=
+            GreyMisfit(laser, ean::DigitGreyFits(laser, first + 4 * j, ean::DigitHalf::kLeft, read),
+                       position + j);
     }
     return misfits;
 }
@@ -147,8 +167,10 @@ int RightGreyMisfits(const Laser* laser, int first, const Str255& text, int coun
     if (!ReadHarder(laser)) return 0;
     int misfits = 0;
     for (int j = 0; j < count; ++j)
-        misfits += !ean::DigitGreyFits(laser, first + 4 * j, ean::DigitHalf::kRight,
-                                       text[std::size_t(position + j)] - '0');
+        misfits += GreyMisfit(laser,
+                              ean::DigitGreyFits(laser, first + 4 * j, ean::DigitHalf::kRight,
+                                                 text[std::size_t(position + j)] - '0'),
+                              position + j);
     return misfits;
 }
 

@@ -21,8 +21,10 @@ bool VerifyChecksumEAN13(const Str255& text);
 // Read harder: of `count` digits from entry `first` on, how many have grey
 // levels that fit another pattern better than the digit at their text
 // position (from `position` on; ean_grey_check.h). pattern holds the left
-// digits' parity as DetectSixLeftDigits gives it. Always 0 for a read as
-// printed.
+// digits' parity as DetectSixLeftDigits gives it. A digit that matched
+// only loosely (below a second look's score) counts as a misfit too, and as
+// many as refuse any read when its grey levels disagree. Always 0 for a
+// read as printed.
 int LeftGreyMisfits(const Laser* laser, int first, const Str255& text, int count, int position,
                     std::int32_t pattern);
 int RightGreyMisfits(const Laser* laser, int first, const Str255& text, int count, int position);

@@ -48,6 +48,8 @@ struct Laser {
     Str255 text;                        // text of the last decode
     std::int32_t lastBarWidth = 0;      // EAN/UPC digit matchers: width carried between digits,
     std::int32_t lastSpaceWidth = 0;    //   in modules
+    std::uint32_t looseDigits = 0;      // EAN/UPC: bit p set when the digit at text position p
+                                        //   matched only within the looser score of a second look
     ReadingRules rules = kRulesPrinted; // how the decoders judge the run table
     Laser* prev = nullptr;              // neighbours in the pattern list
     Laser* next = nullptr;

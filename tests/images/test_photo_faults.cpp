@@ -66,6 +66,7 @@ struct FaultCase {
     const char* expected; // worked out by hand from the data
     RenderOptions look;
     Camera camera = [](const Frame& f, TestRandom&) { return f; };
+    OSType supplement = kSupplementIgnore;
 };
 
 RenderOptions Look(double ppm, double angle, double blur, double contrast, double lighting,
@@ -156,6 +157,14 @@ TEST(PhotoFaults, EachDeliversExactlyItsText) {
         {"uneven light", BARCODE_UPCA, "01234567890", "0012345678905",
          Look(3.0, -5, 0.6, 0.55, 0.5)},
         {"uneven light", BARCODE_C25INTER, "12345670", "12345670", Look(3.0, 3, 0.6, 0.55, 0.5)},
+        // Add-ons required: a laser that leaves the add-on's last bar through
+        // its end sees a digit of 6 modules, "17" if it were taken.
+        {.fault = "add-on left through a bar's end",
+         .symbology = BARCODE_UPCA,
+         .data = "01234567890+12",
+         .expected = "0012345678905 12",
+         .look = Look(2.5, 336, 0.5, 0.8, 0.1),
+         .supplement = kSupplementRequire},
     };
     for (const FaultCase& c : cases) {
         for (std::uint64_t seed : {20261207u, 2u, 3u}) {
@@ -166,6 +175,7 @@ TEST(PhotoFaults, EachDeliversExactlyItsText) {
             const Frame frame = c.camera(RenderBarcode(c.symbology, c.data, look), random);
             ScanHarness harness;
             harness.SetAllSymbologies(true);
+            harness.SetSupplementMode(c.supplement);
             const std::vector<ScanRead> reads = harness.Run(frame, 2 * kFramesPerTurn);
             EXPECT_FALSE(reads.empty()) << "nothing read";
             for (const ScanRead& r : reads) EXPECT_EQ(r.text, c.expected);
