@@ -50,16 +50,21 @@ std::string_view ModuleMarks(const Element* c, const WideNarrow& widths, char (&
     return {marks, std::size_t(length)};
 }
 
+// The index of the table's record whose pattern the marks are, or -1.
+template <class Table>
+int RecordOf(std::string_view marks, const Table& table) {
+    if (marks.empty()) return -1;
+    for (std::size_t r = 0; r < table.size(); ++r)
+        if (marks == table[r].pattern) return int(r);
+    return -1;
+}
+
 // The index of the table's record whose pattern the N elements from c[0]
 // (a bar) show, or -1 when they show none.
 template <int N, class Table>
 int ReadCharacter(const Element* c, const WideNarrow& widths, const Table& table) {
     char marks[2 * N];
-    std::string_view text = ModuleMarks<N>(c, widths, marks);
-    if (text.empty()) return -1;
-    for (std::size_t r = 0; r < table.size(); ++r)
-        if (text == table[r].pattern) return int(r);
-    return -1;
+    return RecordOf(ModuleMarks<N>(c, widths, marks), table);
 }
 
 // Read harder, the marks of the N elements from c[0] (a bar) judged against
@@ -90,15 +95,6 @@ std::string_view WindowMarks(const Element* c, const Element* from, const Elemen
         if (c[i].width > (lo[kind] + hi[kind]) / 2) marks[length++] = mark;
     }
     return {marks, std::size_t(length)};
-}
-
-// The index of the table's record whose pattern the marks are, or -1.
-template <class Table>
-int RecordOf(std::string_view marks, const Table& table) {
-    if (marks.empty()) return -1;
-    for (std::size_t r = 0; r < table.size(); ++r)
-        if (marks == table[r].pattern) return int(r);
-    return -1;
 }
 
 // Bar first, `elements` elements alternating, from minWide to maxWide of
