@@ -219,13 +219,7 @@ TEST(Dispatch, SwitchesSelectDecoders) {
     ScanHarness harness;
     const Frame symbol = Upright(BARCODE_UPCA, "01234567890");
 
-    // Neither EAN-13 nor UPC-A: no UPC-A, over a whole turn of the patterns.
-    harness.SetBoolean(kKeyEAN13, false);
-    harness.SetBoolean(kKeyUPCA, false);
-    EXPECT_TRUE(harness.Run(symbol, kFramesPerTurn).empty());
-
     // Scanning off: frames are not analysed.
-    harness.SetBoolean(kKeyUPCA, true);
     harness.SetBoolean(kKeyScan, false);
     int pattern = harness.Instance()->patternIndex;
     EXPECT_TRUE(harness.Run(symbol, kFramesPerTurn).empty());

@@ -195,11 +195,6 @@ TEST(NarrowWide, RunTablesAtTheLimitsOfTheRules) {
     }
 }
 
-// Each at the ratios 2.5 and 3. Code 32 numbers as libzint writes them
-// under its symbols (it adds the check digit); beside them Code 39 labels
-// that are no Code 32 number: six base-32 characters whose check digit does
-// not fit, one character too many, a vowel. Without the Code 32 switch a
-// Code 32 symbol is the Code 39 it is printed as.
 // Read harder, a Codabar run table whose edges read but whose grey levels
 // show one bar a quarter as dark as the others (a low threshold's phantom
 // bar in a wide space) is refused; the same edges over even bars read.
@@ -221,6 +216,11 @@ TEST(NarrowWide, ReadHarderElementsMustStandOutInTheGreyLevels) {
     EXPECT_EQ(read(17), std::nullopt);
 }
 
+// Each at the ratios 2.5 and 3. Code 32 numbers as libzint writes them
+// under its symbols (it adds the check digit); beside them Code 39 labels
+// that are no Code 32 number: six base-32 characters whose check digit does
+// not fit, one character too many, a vowel. Without the Code 32 switch a
+// Code 32 symbol is the Code 39 it is printed as.
 TEST(NarrowWide, ImagesDelivered) {
     std::vector<SymbolRow> code39, codabar, int2of5, code32, code39With32;
     TestRandom random(39);
