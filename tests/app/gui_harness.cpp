@@ -4,33 +4,26 @@
 #include "tests/app/gui_harness.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QProcess>
 #include <cstdio>
 #include <cstdlib>
 #include <gst/gst.h>
-#include <unistd.h>
 
 namespace {
 
 QApplication* application = nullptr;
 
-bool StartXvfb() {
-    FILE* xvfb = popen("Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp -terminate "
-                       "2>/dev/null",
-                       "re");
-    int display = -1;
-    if (!xvfb || std::fscanf(xvfb, "%d", &display) != 1) return false;
-    setenv("DISPLAY", (":" + std::to_string(display)).c_str(), 1);
-    unsetenv("WAYLAND_DISPLAY");
-    setenv("QT_QPA_PLATFORM", "xcb", 1);
-    return true;
-}
-
 class GuiEnvironment final : public testing::Environment {
   public:
     void SetUp() override {
-        if (!StartXvfb()) return;
+        FILE* xvfb = popen("Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp -terminate "
+                           "2>/dev/null",
+                           "re");
+        int display = -1;
+        if (!xvfb || std::fscanf(xvfb, "%d", &display) != 1) return;
+        setenv("DISPLAY", (":" + std::to_string(display)).c_str(), 1);
+        unsetenv("WAYLAND_DISPLAY");
+        setenv("QT_QPA_PLATFORM", "xcb", 1);
         static int argc = 1;
         static char* argv[] = {const_cast<char*>("gui_tests"), nullptr};
         gst_init(nullptr, nullptr);
@@ -49,23 +42,10 @@ bool GuiAvailable() {
     return application != nullptr;
 }
 
-bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs) return done();
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        usleep(5000);
-    }
-    return true;
-}
-
-std::optional<std::string> RunTool(const std::vector<std::string>& argv) {
+std::optional<std::string> RunTool(const QString& program, const QStringList& args) {
     QProcess process;
-    QStringList args;
-    for (std::size_t i = 1; i < argv.size(); ++i) args << QString::fromStdString(argv[i]);
-    process.start(QString::fromStdString(argv[0]), args);
-    if (!WaitFor([&] { return process.state() == QProcess::NotRunning; }, 20'000)) {
+    process.start(program, args);
+    if (!QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 20'000)) {
         process.kill(), process.waitForFinished(1000);
         return std::nullopt;
     }
@@ -77,5 +57,6 @@ std::optional<std::string> RunTool(const std::vector<std::string>& argv) {
 bool TargetWindow::Focus() {
     activateWindow();
     setFocus();
-    return WaitFor([this] { return QApplication::activeWindow() == this && hasFocus(); }, 3000);
+    return QTest::qWaitFor([this] { return QApplication::activeWindow() == this && hasFocus(); },
+                           3000);
 }

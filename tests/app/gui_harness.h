@@ -14,11 +14,9 @@
 #include <QMainWindow>
 #include <QPlainTextEdit>
 #include <QTest>
-#include <functional>
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
-#include <vector>
 
 // True once the private X server and the QApplication run; tests skip
 // otherwise.
@@ -26,25 +24,19 @@ bool GuiAvailable();
 #define REQUIRE_GUI()                                                                              \
     if (!GuiAvailable()) GTEST_SKIP() << "no private X server (is Xvfb installed?)"
 
-// Processes events until done() or timeoutMs ran out; done()'s last answer.
-bool WaitFor(const std::function<bool()>& done, int timeoutMs);
-inline void Pump(int ms) {
-    WaitFor([] { return false; }, ms);
-}
-
 // Runs a program (no shell), serving this process's X connection meanwhile
 // (xclip asks us for the clipboard); what it printed, nothing when it failed
 // or took over 20 seconds.
-std::optional<std::string> RunTool(const std::vector<std::string>& argv);
+std::optional<std::string> RunTool(const QString& program, const QStringList& args);
 
 // The clipboard as another X client reads it.
 inline std::string ClipboardByXclip() {
-    return RunTool({"xclip", "-o", "-selection", "clipboard"}).value_or("");
+    return RunTool("xclip", {"-o", "-selection", "clipboard"}).value_or("");
 }
 
 // The keyboard layout of the private server.
-inline bool SetKeyboardLayout(const std::string& layout) {
-    return RunTool({"setxkbmap", layout}).has_value();
+inline bool SetKeyboardLayout(const char* layout) {
+    return RunTool("setxkbmap", {layout}).has_value();
 }
 
 // A small window of the test's own, a text field, to type into.

@@ -30,8 +30,8 @@ WId StartKestrix(QProcess& kestrix, const std::string& source, const char* actio
     kestrix.start(QStringLiteral(KESTRIX_PROGRAM), {"--source", QString::fromStdString(source),
                                                     "--action", action, "--enable=c128"});
     if (!kestrix.waitForStarted(5000)) return 0;
-    const auto ids = RunTool({"xdotool", "search", "--sync", "--onlyvisible", "--pid",
-                              std::to_string(kestrix.processId())});
+    const auto ids = RunTool("xdotool", {"search", "--sync", "--onlyvisible", "--pid",
+                                         QString::number(kestrix.processId())});
     return ids ? WId(std::stoul(*ids)) : 0;
 }
 
@@ -74,7 +74,7 @@ TEST(LiveProgram, TypesWhatTheVideoShowsIntoTheFocusedWindow) {
         QProcess kestrix;
         EXPECT_NE(StartKestrix(kestrix, c.source, "type"), 0u) << c.name << ": no scanner window";
         ASSERT_TRUE(target.Focus()) << c.name;
-        EXPECT_TRUE(WaitFor([&] { return target.toPlainText().contains('\n'); }, 15'000))
+        EXPECT_TRUE(QTest::qWaitFor([&] { return target.toPlainText().contains('\n'); }, 15'000))
             << c.name << ": typed '" << target.Text() << "'";
         QStringList lines = target.toPlainText().split('\n');
         lines.removeLast(); // what follows the last end key
@@ -94,7 +94,7 @@ TEST(LiveProgram, ScreenshotShowsTheVideoTheTargetAndTheConfirmation) {
     ASSERT_NE(window, 0u) << "no scanner window";
     // The target is off at a first start; the user turns it on with its
     // shortcut.
-    RunTool({"xdotool", "windowfocus", "--sync", std::to_string(window), "key", "alt+t"});
+    RunTool("xdotool", {"windowfocus", "--sync", QString::number(window), "key", "alt+t"});
 
     // The box fades two seconds after a read and comes back with the next
     // one, so keep looking until one shot has everything: the video (the
@@ -102,7 +102,7 @@ TEST(LiveProgram, ScreenshotShowsTheVideoTheTargetAndTheConfirmation) {
     // (a little lighter while it fades over the video).
     QImage shot;
     int dark, light, green, grey;
-    const bool complete = WaitFor(
+    const bool complete = QTest::qWaitFor(
         [&] {
             shot = QGuiApplication::primaryScreen()->grabWindow(window).toImage();
             dark = light = green = grey = 0;

@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -17,12 +16,6 @@ using Bytes = std::vector<std::uint8_t>;
 namespace fs = std::filesystem;
 
 constexpr std::string_view kApp = "org.example.kestrix-test";
-
-void WriteRaw(const fs::path& path, const Bytes& bytes) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
 
 Bytes ReadRaw(const fs::path& path) {
     Bytes bytes;
@@ -95,7 +88,7 @@ TEST(Preferences, DamagedFilesReadAsEmptyAndStayUntilTheNextSave) {
         {"foreign file", Bytes{'[', 'G', 'e', 'n', 'e', 'r', 'a', 'l', ']', '\n', 'k', '=', '1'}},
     };
     for (const auto& [name, bytes] : cases) {
-        WriteRaw(file, bytes);
+        ASSERT_EQ(WriteFileAtomically(file, bytes, 0600), noErr) << name;
         EXPECT_FALSE(CopyPreferencesValue("k", kApp)) << name;
         EXPECT_TRUE(ReadPreferences(kApp).empty()) << name;
         EXPECT_EQ(ReadRaw(file), bytes) << name << ": reading must not rewrite the file";
@@ -112,7 +105,7 @@ TEST(Preferences, DamagedFilesReadAsEmptyAndStayUntilTheNextSave) {
     ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
     EXPECT_FALSE(CopyPreferencesValue("k", kApp));
     fs::remove(file);
-    WriteRaw(file, Bytes(kMaxPreferencesFileSize + 1, 0));
+    ASSERT_EQ(WriteFileAtomically(file, Bytes(kMaxPreferencesFileSize + 1, 0), 0600), noErr);
     EXPECT_FALSE(CopyPreferencesValue("k", kApp));
 
     // The next save replaces the damaged file with an intact one, and keeps
@@ -122,7 +115,7 @@ TEST(Preferences, DamagedFilesReadAsEmptyAndStayUntilTheNextSave) {
     EXPECT_EQ(CopyPreferencesValue("j", kApp), Bytes{1});
     EXPECT_FALSE(CopyPreferencesValue("k", kApp));
     EXPECT_EQ(fs::file_size(kept), kMaxPreferencesFileSize + 1);
-    WriteRaw(file, flipped(good.size() - 6));
+    ASSERT_EQ(WriteFileAtomically(file, flipped(good.size() - 6), 0600), noErr);
     ASSERT_EQ(SetPreferencesValue("j", Bytes{2}, kApp), noErr);
     EXPECT_EQ(ReadRaw(kept), flipped(good.size() - 6));
     EXPECT_FALSE(SetAsideDamagedPreferences(kApp)); // an intact file stays
@@ -151,7 +144,7 @@ TEST(Preferences, FailedSavesLeaveTheOldFileAndNoTemporary) {
 
     // The configuration folder is a file: nothing can be written.
     TempConfigHome blocked;
-    WriteRaw(blocked.path / "not-a-folder", Bytes{'x'});
+    ASSERT_EQ(WriteFileAtomically(blocked.path / "not-a-folder", Bytes{'x'}, 0600), noErr);
     ::setenv("XDG_CONFIG_HOME", (blocked.path / "not-a-folder").c_str(), 1);
     EXPECT_EQ(SetPreferencesValue("k", Bytes{1}, kApp), ioErr);
     EXPECT_EQ(PreferencesWriteTrouble(kApp),

@@ -21,7 +21,6 @@ TEST(Export, WritesTheFirstFreeNumberAsA640x480PngOnTheUsersDesktop) {
     TempConfigHome home; // also $HOME here
     const std::string savedHome = std::getenv("HOME") ? std::getenv("HOME") : "";
     setenv("HOME", home.path.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (home.path / "config").c_str(), 1);
     unsetenv("XDG_DESKTOP_DIR");
     unsetenv("XDG_PICTURES_DIR");
     LiveHarness live;
