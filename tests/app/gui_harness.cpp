@@ -11,8 +11,6 @@
 
 namespace {
 
-QApplication* application = nullptr;
-
 class GuiEnvironment final : public testing::Environment {
   public:
     void SetUp() override {
@@ -27,20 +25,16 @@ class GuiEnvironment final : public testing::Environment {
         static int argc = 1;
         static char* argv[] = {const_cast<char*>("gui_tests"), nullptr};
         gst_init(nullptr, nullptr);
-        application = new QApplication(argc, argv);
+        new QApplication(argc, argv);
         SetKeyboardLayout("us");
     }
-    void TearDown() override { delete application; }
+    void TearDown() override { delete qApp; }
 };
 
 [[maybe_unused]] testing::Environment* const environment =
     testing::AddGlobalTestEnvironment(new GuiEnvironment);
 
 } // namespace
-
-bool GuiAvailable() {
-    return application != nullptr;
-}
 
 std::optional<std::string> RunTool(const QString& program, const QStringList& args) {
     QProcess process;

@@ -20,7 +20,9 @@
 
 // True once the private X server and the QApplication run; tests skip
 // otherwise.
-bool GuiAvailable();
+inline bool GuiAvailable() {
+    return QCoreApplication::instance() != nullptr;
+}
 #define REQUIRE_GUI()                                                                              \
     if (!GuiAvailable()) GTEST_SKIP() << "no private X server (is Xvfb installed?)"
 

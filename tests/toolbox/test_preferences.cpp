@@ -34,7 +34,7 @@ std::vector<std::string> Names(const fs::path& folder) {
 
 } // namespace
 
-TEST(Preferences, KeysRoundTripBesideEachOther) {
+TEST(Preferences, KeysRoundTripBesideEachOtherInTheConfigFolder) {
     TempConfigHome home;
     EXPECT_EQ(PreferencesFilePath(kApp), home.path / kApp / "preferences");
     EXPECT_FALSE(CopyPreferencesValue("a", kApp));
@@ -54,10 +54,8 @@ TEST(Preferences, KeysRoundTripBesideEachOther) {
     EXPECT_EQ(st.st_mode & 0777, 0700u);
     ASSERT_EQ(::stat(PreferencesFilePath(kApp).c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
-}
 
-TEST(Preferences, ConfigHomeFallsBackToHome) {
-    TempConfigHome home;
+    // Without an absolute XDG_CONFIG_HOME, the folder is in ~/.config.
     const std::string savedHome = std::getenv("HOME") ? std::getenv("HOME") : "";
     ::setenv("HOME", "/home/someone", 1);
     for (const char* xdg : {"", "relative/config", static_cast<const char*>(nullptr)}) {
@@ -75,6 +73,17 @@ TEST(Preferences, DamagedFilesReadAsEmptyAndStayUntilTheNextSave) {
     const fs::path file = PreferencesFilePath(kApp);
     const Bytes good = ReadRaw(file);
 
+    // A folder where the file should be, and a named pipe that nobody
+    // writes to (which must not block).
+    fs::remove(file);
+    fs::create_directory(file);
+    EXPECT_FALSE(CopyPreferencesValue("k", kApp));
+    EXPECT_EQ(PreferencesWriteTrouble(kApp), file.string() + " is not a file");
+    EXPECT_FALSE(SetAsideDamagedPreferences(kApp)); // a folder is no damaged file
+    fs::remove(file);
+    ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+    EXPECT_FALSE(CopyPreferencesValue("k", kApp));
+
     auto flipped = [&](std::size_t at) {
         Bytes b = good;
         b[at] ^= 0x01;
@@ -86,6 +95,7 @@ TEST(Preferences, DamagedFilesReadAsEmptyAndStayUntilTheNextSave) {
         {"a value byte flipped", flipped(good.size() - 6)},
         {"checksum flipped", flipped(good.size() - 1)},
         {"foreign file", Bytes{'[', 'G', 'e', 'n', 'e', 'r', 'a', 'l', ']', '\n', 'k', '=', '1'}},
+        {"larger than any of ours", Bytes(kMaxPreferencesFileSize + 1, 0)},
     };
     for (const auto& [name, bytes] : cases) {
         ASSERT_EQ(WriteFileAtomically(file, bytes, 0600), noErr) << name;
@@ -94,22 +104,8 @@ TEST(Preferences, DamagedFilesReadAsEmptyAndStayUntilTheNextSave) {
         EXPECT_EQ(ReadRaw(file), bytes) << name << ": reading must not rewrite the file";
     }
 
-    // A folder where the file should be, a named pipe that nobody writes to
-    // (which must not block), and a file larger than any of ours.
-    fs::remove(file);
-    fs::create_directory(file);
-    EXPECT_FALSE(CopyPreferencesValue("k", kApp));
-    EXPECT_EQ(PreferencesWriteTrouble(kApp), file.string() + " is not a file");
-    EXPECT_FALSE(SetAsideDamagedPreferences(kApp)); // a folder is no damaged file
-    fs::remove(file);
-    ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
-    EXPECT_FALSE(CopyPreferencesValue("k", kApp));
-    fs::remove(file);
-    ASSERT_EQ(WriteFileAtomically(file, Bytes(kMaxPreferencesFileSize + 1, 0), 0600), noErr);
-    EXPECT_FALSE(CopyPreferencesValue("k", kApp));
-
-    // The next save replaces the damaged file with an intact one, and keeps
-    // the damaged one aside, in place of an older one.
+    // The next save replaces the damaged file (the last above) with an
+    // intact one, and keeps the damaged one aside, in place of an older one.
     const fs::path kept = file.parent_path() / kDamagedPreferencesName;
     ASSERT_EQ(SetPreferencesValue("j", Bytes{1}, kApp), noErr);
     EXPECT_EQ(CopyPreferencesValue("j", kApp), Bytes{1});

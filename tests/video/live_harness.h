@@ -78,9 +78,6 @@ class LiveHarness {
         VideoSetCaptureService(nullptr);
         SetCurrentEventLoop(nullptr);
     }
-    LiveHarness(const LiveHarness&) = delete;
-    LiveHarness& operator=(const LiveHarness&) = delete;
-
     ScannerInstance* Instance() { return instance_.get(); }
     ManualEventLoop& Loop() { return loop_; }
     std::uint32_t& Pixel(int x, int y) {

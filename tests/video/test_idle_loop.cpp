@@ -5,11 +5,7 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
 const Frame kGrey(kFrameWidth, kFrameHeight, GreyWord(128));
-
-} // namespace
 
 TEST(IdleLoop, OneTimerAt30ASecondScansEachNewFrameOnly) {
     FakeCamera camera;
