@@ -18,13 +18,9 @@
 #include <optional>
 #include <string>
 
-// True once the private X server and the QApplication run; tests skip
-// otherwise.
-inline bool GuiAvailable() {
-    return QCoreApplication::instance() != nullptr;
-}
+// Skips the test unless the private X server and the QApplication run.
 #define REQUIRE_GUI()                                                                              \
-    if (!GuiAvailable()) GTEST_SKIP() << "no private X server (is Xvfb installed?)"
+    if (!qApp) GTEST_SKIP() << "no private X server (is Xvfb installed?)"
 
 // Runs a program (no shell), serving this process's X connection meanwhile
 // (xclip asks us for the clipboard); what it printed, nothing when it failed
