@@ -26,7 +26,6 @@ class GuiEnvironment final : public testing::Environment {
         static char* argv[] = {const_cast<char*>("gui_tests"), nullptr};
         gst_init(nullptr, nullptr);
         new QApplication(argc, argv);
-        SetKeyboardLayout("us");
     }
     void TearDown() override { delete qApp; }
 };
@@ -46,11 +45,4 @@ std::optional<std::string> RunTool(const QString& program, const QStringList& ar
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
         return std::nullopt;
     return process.readAllStandardOutput().toStdString();
-}
-
-bool TargetWindow::Focus() {
-    activateWindow();
-    setFocus();
-    return QTest::qWaitFor([this] { return QApplication::activeWindow() == this && hasFocus(); },
-                           3000);
 }

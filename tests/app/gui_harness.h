@@ -10,6 +10,7 @@
 #include "tests/support/temp_config_home.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QLabel>
 #include <QMainWindow>
 #include <QPlainTextEdit>
@@ -43,7 +44,13 @@ struct TargetWindow : QPlainTextEdit {
         setGeometry(700, 600, 300, 150);
         show();
     }
-    bool Focus(); // gives it the keyboard focus; false if it would not take it
+    // Gives it the keyboard focus; false if it would not take it.
+    bool Focus() {
+        activateWindow();
+        setFocus();
+        return QTest::qWaitFor(
+            [this] { return QApplication::activeWindow() == this && hasFocus(); }, 3000);
+    }
     std::string Text() const { return toPlainText().toStdString(); }
 };
 

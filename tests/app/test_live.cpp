@@ -87,7 +87,7 @@ TEST(LiveProgram, ScreenshotShowsTheVideoTheTargetAndTheConfirmation) {
         [&] {
             shot = QGuiApplication::primaryScreen()->grabWindow(window).toImage();
             dark = light = green = grey = 0;
-            for (int y = 0; y < shot.height(); ++y) {
+            for (int y = 0; y < shot.height(); ++y)
                 for (int x = 0; x < shot.width(); ++x) {
                     const QColor p = shot.pixelColor(x, y);
                     const int r = p.red(), g = p.green(), b = p.blue();
@@ -96,7 +96,6 @@ TEST(LiveProgram, ScreenshotShowsTheVideoTheTargetAndTheConfirmation) {
                     green += g > 200 && r < 50 && b < 50;
                     grey += r > 65 && r < 105 && std::abs(r - g) < 6 && std::abs(g - b) < 6;
                 }
-            }
             return dark > 2000 && light > 2000 && green > 20 && grey > 2000;
         },
         15'000);
