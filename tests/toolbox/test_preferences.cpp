@@ -40,11 +40,9 @@ TEST(Preferences, KeysRoundTripBesideEachOtherInTheConfigFolder) {
     EXPECT_FALSE(CopyPreferencesValue("com.x.settings", "org.example.other"));
 
     EXPECT_EQ(std::distance(fs::directory_iterator(home.path / kApp), {}), 1); // no temporary left
-    struct stat st {};
-    ASSERT_EQ(::stat((home.path / kApp).c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0700u);
-    ASSERT_EQ(::stat(PreferencesFilePath(kApp).c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(fs::status(home.path / kApp).permissions(), fs::perms::owner_all);
+    EXPECT_EQ(fs::status(PreferencesFilePath(kApp)).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write);
 
     // Without an absolute XDG_CONFIG_HOME, the folder is in ~/.config.
     const std::string savedHome = std::getenv("HOME") ? std::getenv("HOME") : "";
