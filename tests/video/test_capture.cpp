@@ -36,8 +36,7 @@ TEST(Capture, ChannelSettingsReadBackAsWrittenAndDamagedAsNone) {
     const ChannelSettings camera{"/dev/v4l/by-id/usb-Webcam-video-index0",
                                  {{0x00980900u, 128}, {0x009a0901u, -3}, {0xFFFFFFFFu, INT32_MIN}}};
     for (const ChannelSettings& written : {camera, ChannelSettings{}}) {
-        const std::optional<ChannelSettings> read =
-            UnflattenChannelSettings(FlattenChannelSettings(written));
+        const auto read = UnflattenChannelSettings(FlattenChannelSettings(written));
         ASSERT_TRUE(read) << written.deviceId;
         EXPECT_EQ(read->deviceId, written.deviceId);
         EXPECT_EQ(read->controls, written.controls);
