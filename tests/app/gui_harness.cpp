@@ -4,40 +4,30 @@
 #include "tests/app/gui_harness.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QProcess>
 #include <cstdio>
 #include <cstdlib>
 #include <gst/gst.h>
-#include <unistd.h>
 
 namespace {
-
-QApplication* application = nullptr;
-
-bool StartXvfb() {
-    FILE* xvfb = popen("Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp -terminate "
-                       "2>/dev/null",
-                       "re");
-    int display = -1;
-    if (!xvfb || std::fscanf(xvfb, "%d", &display) != 1) return false;
-    setenv("DISPLAY", (":" + std::to_string(display)).c_str(), 1);
-    unsetenv("WAYLAND_DISPLAY");
-    setenv("QT_QPA_PLATFORM", "xcb", 1);
-    return true;
-}
 
 class GuiEnvironment final : public testing::Environment {
   public:
     void SetUp() override {
-        if (!StartXvfb()) return;
+        FILE* xvfb = popen("Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp -terminate "
+                           "2>/dev/null",
+                           "re");
+        int display = -1;
+        if (!xvfb || std::fscanf(xvfb, "%d", &display) != 1) return;
+        setenv("DISPLAY", (":" + std::to_string(display)).c_str(), 1);
+        unsetenv("WAYLAND_DISPLAY");
+        setenv("QT_QPA_PLATFORM", "xcb", 1);
         static int argc = 1;
         static char* argv[] = {const_cast<char*>("gui_tests"), nullptr};
         gst_init(nullptr, nullptr);
-        application = new QApplication(argc, argv);
-        SetKeyboardLayout("us");
+        new QApplication(argc, argv);
     }
-    void TearDown() override { delete application; }
+    void TearDown() override { delete qApp; }
 };
 
 [[maybe_unused]] testing::Environment* const environment =
@@ -45,37 +35,14 @@ class GuiEnvironment final : public testing::Environment {
 
 } // namespace
 
-bool GuiAvailable() {
-    return application != nullptr;
-}
-
-bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs) return done();
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        usleep(5000);
-    }
-    return true;
-}
-
-std::optional<std::string> RunTool(const std::vector<std::string>& argv) {
+std::optional<std::string> RunTool(const QString& program, const QStringList& args) {
     QProcess process;
-    QStringList args;
-    for (std::size_t i = 1; i < argv.size(); ++i) args << QString::fromStdString(argv[i]);
-    process.start(QString::fromStdString(argv[0]), args);
-    if (!WaitFor([&] { return process.state() == QProcess::NotRunning; }, 20'000)) {
+    process.start(program, args);
+    if (!QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 20'000)) {
         process.kill(), process.waitForFinished(1000);
         return std::nullopt;
     }
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
         return std::nullopt;
     return process.readAllStandardOutput().toStdString();
-}
-
-bool TargetWindow::Focus() {
-    activateWindow();
-    setFocus();
-    return WaitFor([this] { return QApplication::activeWindow() == this && hasFocus(); }, 3000);
 }

@@ -10,41 +10,32 @@
 #include "tests/support/temp_config_home.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QLabel>
 #include <QMainWindow>
 #include <QPlainTextEdit>
 #include <QTest>
-#include <functional>
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
-#include <vector>
 
-// True once the private X server and the QApplication run; tests skip
-// otherwise.
-bool GuiAvailable();
+// Skips the test unless the private X server and the QApplication run.
 #define REQUIRE_GUI()                                                                              \
-    if (!GuiAvailable()) GTEST_SKIP() << "no private X server (is Xvfb installed?)"
-
-// Processes events until done() or timeoutMs ran out; done()'s last answer.
-bool WaitFor(const std::function<bool()>& done, int timeoutMs);
-inline void Pump(int ms) {
-    WaitFor([] { return false; }, ms);
-}
+    if (!qApp) GTEST_SKIP() << "no private X server (is Xvfb installed?)"
 
 // Runs a program (no shell), serving this process's X connection meanwhile
 // (xclip asks us for the clipboard); what it printed, nothing when it failed
 // or took over 20 seconds.
-std::optional<std::string> RunTool(const std::vector<std::string>& argv);
+std::optional<std::string> RunTool(const QString& program, const QStringList& args);
 
 // The clipboard as another X client reads it.
 inline std::string ClipboardByXclip() {
-    return RunTool({"xclip", "-o", "-selection", "clipboard"}).value_or("");
+    return RunTool("xclip", {"-o", "-selection", "clipboard"}).value_or("");
 }
 
 // The keyboard layout of the private server.
-inline bool SetKeyboardLayout(const std::string& layout) {
-    return RunTool({"setxkbmap", layout}).has_value();
+inline bool SetKeyboardLayout(const char* layout) {
+    return RunTool("setxkbmap", {layout}).has_value();
 }
 
 // A small window of the test's own, a text field, to type into.
@@ -53,7 +44,13 @@ struct TargetWindow : QPlainTextEdit {
         setGeometry(700, 600, 300, 150);
         show();
     }
-    bool Focus(); // gives it the keyboard focus; false if it would not take it
+    // Gives it the keyboard focus; false if it would not take it.
+    bool Focus() {
+        activateWindow();
+        setFocus();
+        return QTest::qWaitFor(
+            [this] { return QApplication::activeWindow() == this && hasFocus(); }, 3000);
+    }
     std::string Text() const { return toPlainText().toStdString(); }
 };
 

@@ -33,7 +33,7 @@ TEST_F(AppTest, TheChoicesAndThePlaceAreKeptAndADamagedFileIsSaid) {
     ChooseAction(2);              // the clipboard; the script stays chosen
     EXPECT_TRUE(globals->chooseButton->isHidden());
     globals->window->move(200, 150);
-    ASSERT_TRUE(WaitFor([] { return globals->window->pos() == QPoint(200, 150); }, 2000));
+    ASSERT_TRUE(QTest::qWaitFor([] { return globals->window->pos() == QPoint(200, 150); }, 2000));
     globals->window->close(); // the close box quits the loop, the window stays
     EXPECT_TRUE(globals->window->isVisible());
     Restart();
@@ -42,7 +42,7 @@ TEST_F(AppTest, TheChoicesAndThePlaceAreKeptAndADamagedFileIsSaid) {
     EXPECT_EQ(globals->actionPopup->currentIndex(), 2);
     EXPECT_EQ(globals->scriptPath, script);
     globals->window->move(5000, 4000); // on no screen: back on one at the next start
-    ASSERT_TRUE(WaitFor([] { return globals->window->pos() == QPoint(5000, 4000); }, 2000));
+    ASSERT_TRUE(QTest::qWaitFor([] { return globals->window->pos() == QPoint(5000, 4000); }, 2000));
     Restart();
     EXPECT_TRUE(
         QGuiApplication::primaryScreen()->geometry().contains(globals->window->frameGeometry()));
@@ -116,10 +116,10 @@ TEST_F(AppTest, ASourceThatPlaysNothingIsSaidOnceAndHasNoCameraSettings) {
     AppOptions options;
     options.source = "filesrc location=/etc/passwd ! decodebin";
     Restart(options);
-    ASSERT_TRUE(WaitFor([] { return !Note().isEmpty(); }, 8000));
+    ASSERT_TRUE(QTest::qWaitFor([] { return !Note().isEmpty(); }, 8000));
     const QString said = Note();
     globals->noteText->clear();
-    Pump(6000); // a retry that fails alike says nothing new
+    QTest::qWait(6000); // a retry that fails alike says nothing new
     EXPECT_EQ(Note(), "") << said.toStdString();
     Command(kCommandVideoSettings);
     EXPECT_TRUE(Note().contains("no camera settings")) << Note().toStdString();

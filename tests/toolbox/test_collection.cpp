@@ -20,10 +20,9 @@ TEST(Collection, FlattenedRoundTripInOrderAndDamagedValuesReadAsNoItems) {
     AddCollectionItem(back, "old "_4cc, 1, Bytes{9}); // unflattening replaces
     ASSERT_EQ(UnflattenCollection(good, back), noErr);
     ASSERT_EQ(back.items.size(), c.items.size());
-    for (std::size_t i = 0; i < c.items.size(); ++i) {
+    for (std::size_t i = 0; i < c.items.size(); ++i)
         EXPECT_EQ(std::tie(back.items[i].tag, back.items[i].id, back.items[i].bytes),
                   std::tie(c.items[i].tag, c.items[i].id, c.items[i].bytes));
-    }
 
     auto patched = [&](std::size_t at, std::uint32_t value) {
         Bytes b = good;

@@ -57,7 +57,6 @@ TEST(Events, HandlersRunNewestFirstPassEventsOnAndMayRemoveThemselves) {
     // Nobody for this kind.
     Event other = CreateEvent("Kstx"_4cc, "none"_4cc);
     EXPECT_EQ(SendEventToEventTarget(other, &target), eventNotHandledErr);
-    EXPECT_EQ(SendEventToEventTarget(other, nullptr), paramErr);
 
     RemoveEventHandler(target, passer);
     calls.clear();
@@ -77,26 +76,17 @@ TEST(Str255, EqualityIsTheTextsAndCutAt255) {
 }
 
 TEST(EventLoop, RepeatingTimerFiresOnTheTickClockUntilRemovedAcrossTheWrap) {
-    SetTickCount(1000);
+    SetTickCount(0xFFFFFFFEu);
     ManualEventLoop loop;
     Log log;
     EventLoopTimer* timer = nullptr;
     ASSERT_EQ(InstallEventLoopTimer(&loop, 0.0, 1.0 / 30, Record, &log, &timer), noErr);
-    loop.RunUntil(1006);
-    EXPECT_EQ(log.fires, "1000 1002 1004 1006 ");
+    loop.RunUntil(2);
+    EXPECT_EQ(log.fires, "4294967294 0 2 ");
     SetEventLoopTimerNextFireTime(timer, 5.0);
-    EXPECT_EQ(loop.NextFireTick(timer), 1306u);
+    EXPECT_EQ(loop.NextFireTick(timer), 302u);
     log.removeOnFire = timer;
     loop.Run();
-    EXPECT_EQ(log.fires, "1000 1002 1004 1006 1306 ");
+    EXPECT_EQ(log.fires, "4294967294 0 2 302 ");
     EXPECT_EQ(loop.TimerCount(), 0u);
-
-    SetTickCount(0xFFFFFFFEu);
-    log = {};
-    InstallEventLoopTimer(&loop, 1.0 / 30, 1.0 / 30, Record, &log, &timer);
-    loop.RunUntil(2);
-    EXPECT_EQ(log.fires, "0 2 ");
-    EXPECT_EQ(InstallEventLoopTimer(nullptr, 0, 0, Record, &log, &timer), paramErr);
-    EXPECT_EQ(RemoveEventLoopTimer(nullptr), paramErr);
-    EXPECT_EQ(SetEventLoopTimerNextFireTime(nullptr, 1.0), paramErr);
 }

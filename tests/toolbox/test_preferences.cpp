@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -18,30 +17,15 @@ namespace fs = std::filesystem;
 
 constexpr std::string_view kApp = "org.example.kestrix-test";
 
-void WriteRaw(const fs::path& path, const Bytes& bytes) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
-
 Bytes ReadRaw(const fs::path& path) {
     Bytes bytes;
     EXPECT_EQ(ReadWholeFile(path, 1u << 30, &bytes), noErr) << path;
     return bytes;
 }
 
-// The names in a folder, to see that no temporary file was left behind.
-std::vector<std::string> Names(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 } // namespace
 
-TEST(Preferences, KeysRoundTripBesideEachOther) {
+TEST(Preferences, KeysRoundTripBesideEachOtherInTheConfigFolder) {
     TempConfigHome home;
     EXPECT_EQ(PreferencesFilePath(kApp), home.path / kApp / "preferences");
     EXPECT_FALSE(CopyPreferencesValue("a", kApp));
@@ -55,16 +39,12 @@ TEST(Preferences, KeysRoundTripBesideEachOther) {
     EXPECT_FALSE(CopyPreferencesValue("com.x", kApp));
     EXPECT_FALSE(CopyPreferencesValue("com.x.settings", "org.example.other"));
 
-    EXPECT_EQ(Names(home.path / kApp), std::vector<std::string>{"preferences"});
-    struct stat st {};
-    ASSERT_EQ(::stat((home.path / kApp).c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0700u);
-    ASSERT_EQ(::stat(PreferencesFilePath(kApp).c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
-}
+    EXPECT_EQ(std::distance(fs::directory_iterator(home.path / kApp), {}), 1); // no temporary left
+    EXPECT_EQ(fs::status(home.path / kApp).permissions(), fs::perms::owner_all);
+    EXPECT_EQ(fs::status(PreferencesFilePath(kApp)).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write);
 
-TEST(Preferences, ConfigHomeFallsBackToHome) {
-    TempConfigHome home;
+    // Without an absolute XDG_CONFIG_HOME, the folder is in ~/.config.
     const std::string savedHome = std::getenv("HOME") ? std::getenv("HOME") : "";
     ::setenv("HOME", "/home/someone", 1);
     for (const char* xdg : {"", "relative/config", static_cast<const char*>(nullptr)}) {
@@ -82,6 +62,17 @@ TEST(Preferences, DamagedFilesReadAsEmptyAndStayUntilTheNextSave) {
     const fs::path file = PreferencesFilePath(kApp);
     const Bytes good = ReadRaw(file);
 
+    // A folder where the file should be, and a named pipe that nobody
+    // writes to (which must not block).
+    fs::remove(file);
+    fs::create_directory(file);
+    EXPECT_FALSE(CopyPreferencesValue("k", kApp));
+    EXPECT_EQ(PreferencesWriteTrouble(kApp), file.string() + " is not a file");
+    EXPECT_FALSE(SetAsideDamagedPreferences(kApp)); // a folder is no damaged file
+    fs::remove(file);
+    ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+    EXPECT_FALSE(CopyPreferencesValue("k", kApp));
+
     auto flipped = [&](std::size_t at) {
         Bytes b = good;
         b[at] ^= 0x01;
@@ -93,36 +84,23 @@ TEST(Preferences, DamagedFilesReadAsEmptyAndStayUntilTheNextSave) {
         {"a value byte flipped", flipped(good.size() - 6)},
         {"checksum flipped", flipped(good.size() - 1)},
         {"foreign file", Bytes{'[', 'G', 'e', 'n', 'e', 'r', 'a', 'l', ']', '\n', 'k', '=', '1'}},
+        {"larger than any of ours", Bytes(kMaxPreferencesFileSize + 1, 0)},
     };
     for (const auto& [name, bytes] : cases) {
-        WriteRaw(file, bytes);
+        ASSERT_EQ(WriteFileAtomically(file, bytes, 0600), noErr) << name;
         EXPECT_FALSE(CopyPreferencesValue("k", kApp)) << name;
         EXPECT_TRUE(ReadPreferences(kApp).empty()) << name;
         EXPECT_EQ(ReadRaw(file), bytes) << name << ": reading must not rewrite the file";
     }
 
-    // A folder where the file should be, a named pipe that nobody writes to
-    // (which must not block), and a file larger than any of ours.
-    fs::remove(file);
-    fs::create_directory(file);
-    EXPECT_FALSE(CopyPreferencesValue("k", kApp));
-    EXPECT_EQ(PreferencesWriteTrouble(kApp), file.string() + " is not a file");
-    EXPECT_FALSE(SetAsideDamagedPreferences(kApp)); // a folder is no damaged file
-    fs::remove(file);
-    ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
-    EXPECT_FALSE(CopyPreferencesValue("k", kApp));
-    fs::remove(file);
-    WriteRaw(file, Bytes(kMaxPreferencesFileSize + 1, 0));
-    EXPECT_FALSE(CopyPreferencesValue("k", kApp));
-
-    // The next save replaces the damaged file with an intact one, and keeps
-    // the damaged one aside, in place of an older one.
+    // The next save replaces the damaged file (the last above) with an
+    // intact one, and keeps the damaged one aside, in place of an older one.
     const fs::path kept = file.parent_path() / kDamagedPreferencesName;
     ASSERT_EQ(SetPreferencesValue("j", Bytes{1}, kApp), noErr);
     EXPECT_EQ(CopyPreferencesValue("j", kApp), Bytes{1});
     EXPECT_FALSE(CopyPreferencesValue("k", kApp));
     EXPECT_EQ(fs::file_size(kept), kMaxPreferencesFileSize + 1);
-    WriteRaw(file, flipped(good.size() - 6));
+    ASSERT_EQ(WriteFileAtomically(file, flipped(good.size() - 6), 0600), noErr);
     ASSERT_EQ(SetPreferencesValue("j", Bytes{2}, kApp), noErr);
     EXPECT_EQ(ReadRaw(kept), flipped(good.size() - 6));
     EXPECT_FALSE(SetAsideDamagedPreferences(kApp)); // an intact file stays
@@ -147,15 +125,15 @@ TEST(Preferences, FailedSavesLeaveTheOldFileAndNoTemporary) {
     ::setrlimit(RLIMIT_FSIZE, &old);
     EXPECT_EQ(status, ioErr);
     EXPECT_EQ(ReadRaw(file), before);
-    EXPECT_EQ(Names(file.parent_path()), std::vector<std::string>{"preferences"});
+    EXPECT_EQ(std::distance(fs::directory_iterator(file.parent_path()), {}), 1);
 
     // The configuration folder is a file: nothing can be written.
     TempConfigHome blocked;
-    WriteRaw(blocked.path / "not-a-folder", Bytes{'x'});
-    ::setenv("XDG_CONFIG_HOME", (blocked.path / "not-a-folder").c_str(), 1);
+    const fs::path notAFolder = blocked.path / "not-a-folder";
+    ASSERT_EQ(WriteFileAtomically(notAFolder, Bytes{'x'}, 0600), noErr);
+    ::setenv("XDG_CONFIG_HOME", notAFolder.c_str(), 1);
     EXPECT_EQ(SetPreferencesValue("k", Bytes{1}, kApp), ioErr);
-    EXPECT_EQ(PreferencesWriteTrouble(kApp),
-              (blocked.path / "not-a-folder").string() + " is not a folder");
-    EXPECT_EQ(ReadRaw(blocked.path / "not-a-folder"), Bytes{'x'});
-    EXPECT_EQ(Names(blocked.path), std::vector<std::string>{"not-a-folder"});
+    EXPECT_EQ(PreferencesWriteTrouble(kApp), notAFolder.string() + " is not a folder");
+    EXPECT_EQ(ReadRaw(notAFolder), Bytes{'x'});
+    EXPECT_EQ(std::distance(fs::directory_iterator(blocked.path), {}), 1);
 }

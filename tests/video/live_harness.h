@@ -1,7 +1,7 @@
-// The live scanner's test harness: a scanner instance on the real video
+// The live scanner's test fixture: a scanner instance on the real video
 // layer, driven by a manual event loop on the tick clock (it starts at
-// 1000), with a scripted camera in place of GStreamer when a test gives
-// one. Counts the view's redraw requests.
+// 1000), with a scripted camera in place of GStreamer. Counts the view's
+// redraw requests.
 #pragma once
 
 #include "engine/scanner_instance.h"
@@ -11,6 +11,8 @@
 #include "video/capture.h"
 #include "video/live_video.h"
 #include "video/video.h"
+
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <deque>
@@ -59,39 +61,36 @@ struct FakeCamera final : CaptureService {
     }
 };
 
-class LiveHarness {
-  public:
-    // camera null: the GStreamer service.
-    explicit LiveHarness(CaptureService* camera = nullptr) {
+class LiveHarness : public testing::Test {
+  protected:
+    LiveHarness() {
         SetTickCount(1000);
-        SetCurrentEventLoop(&loop_);
-        VideoSetCaptureService(camera);
+        SetCurrentEventLoop(&loop);
+        VideoSetCaptureService(&camera);
         redraws = 0;
         VideoSetNeedsDisplayProc([](ScannerView*) { ++redraws; });
         instance_.reset(
             NewInstance(reinterpret_cast<ScannerView*>(0x1), &target_, LiveVideoHooks()));
-        instance_->beepEnabled = false; // the beep has a test of its own
+        in = instance_.get();
+        in->beepEnabled = false; // the beep has a test of its own
     }
-    ~LiveHarness() {
+    ~LiveHarness() override {
         instance_.reset();
         VideoSetNeedsDisplayProc(nullptr);
         VideoSetCaptureService(nullptr);
         SetCurrentEventLoop(nullptr);
     }
-    LiveHarness(const LiveHarness&) = delete;
-    LiveHarness& operator=(const LiveHarness&) = delete;
-
-    ScannerInstance* Instance() { return instance_.get(); }
-    ManualEventLoop& Loop() { return loop_; }
     std::uint32_t& Pixel(int x, int y) {
-        return reinterpret_cast<std::uint32_t*>(
-            instance_->frameBase + std::size_t(y) * std::size_t(instance_->frameRowBytes))[x];
+        return reinterpret_cast<std::uint32_t*>(in->frameBase +
+                                                std::size_t(y) * std::size_t(in->frameRowBytes))[x];
     }
 
     static inline int redraws = 0;
+    ManualEventLoop loop;
+    FakeCamera camera;
+    ScannerInstance* in = nullptr;
 
   private:
     EventTarget target_;
-    ManualEventLoop loop_;
     InstancePtr instance_;
 };

@@ -6,7 +6,6 @@
 
 #include <gst/base/gstbasesink.h>
 #include <gst/gst.h>
-#include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
@@ -17,18 +16,18 @@
 
 namespace fs = std::filesystem;
 
-TEST(Export, WritesTheFirstFreeNumberAsA640x480PngOnTheUsersDesktop) {
+using Export = LiveHarness;
+
+TEST_F(Export, WritesTheFirstFreeNumberAsA640x480PngOnTheUsersDesktop) {
     TempConfigHome home; // also $HOME here
     const std::string savedHome = std::getenv("HOME") ? std::getenv("HOME") : "";
     setenv("HOME", home.path.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (home.path / "config").c_str(), 1);
     unsetenv("XDG_DESKTOP_DIR");
     unsetenv("XDG_PICTURES_DIR");
-    LiveHarness live;
-    for (int x = 0; x < kFrameWidth; ++x) live.Pixel(x, 100) = 0xFF123456u;
+    for (int x = 0; x < kFrameWidth; ++x) Pixel(x, 100) = 0xFF123456u;
     auto exported = [&] {
         fs::path written;
-        EXPECT_EQ(VideoExportFrame(live.Instance(), &written), noErr);
+        EXPECT_EQ(VideoExportFrame(in, &written), noErr);
         return written;
     };
 

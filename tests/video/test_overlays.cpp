@@ -5,26 +5,24 @@
 #include "engine/laser.h"
 #include "video/overlays.h"
 
-#include <gtest/gtest.h>
-
 #include <array>
 #include <map>
 #include <string>
 
-TEST(Overlays, TargetRedWhileScanningGreenDuringTheHoldAndTheBoxGoneAfterTwoSeconds) {
+using Overlays = LiveHarness;
+
+TEST_F(Overlays, TargetRedWhileScanningGreenDuringTheHoldAndTheBoxGoneAfterTwoSeconds) {
     constexpr std::uint32_t kBlack = 0xFF000000u, kRed = 0xFFFF0000u, kGreen = 0xFF00FF00u;
-    LiveHarness live;
-    ScannerInstance* in = live.Instance();
     Laser laser;
     // The frame black again, then paint; the painted pixels by colour.
     auto painted = [&](auto paint) {
         for (int y = 0; y < kFrameHeight; ++y)
-            for (int x = 0; x < kFrameWidth; ++x) live.Pixel(x, y) = kBlack;
+            for (int x = 0; x < kFrameWidth; ++x) Pixel(x, y) = kBlack;
         paint();
         std::map<std::uint32_t, int> colours;
         for (int y = 0; y < kFrameHeight; ++y)
             for (int x = 0; x < kFrameWidth; ++x)
-                if (live.Pixel(x, y) != kBlack) ++colours[live.Pixel(x, y)];
+                if (Pixel(x, y) != kBlack) ++colours[Pixel(x, y)];
         return colours;
     };
     auto overlays = [&] { VideoDrawOverlays(in); };
@@ -61,13 +59,10 @@ TEST(Overlays, TargetRedWhileScanningGreenDuringTheHoldAndTheBoxGoneAfterTwoSeco
 
 // The box shows a read's text as every delivery has it, UTF-8 ("Grüße" from
 // a Code 128 with FNC4); a byte that begins no UTF-8 sequence is Mac Roman.
-TEST(Overlays, TheBoxShowsTheReadAsUtf8) {
+TEST_F(Overlays, TheBoxShowsTheReadAsUtf8) {
     std::array<char, 64> out{};
-    MacRomanToUtf8("Gr\xc3\xbc\xc3\x9f"
-                   "e",
-                   out);
-    EXPECT_STREQ(out.data(), "Gr\xc3\xbc\xc3\x9f"
-                             "e");
+    MacRomanToUtf8("Grüße", out);
+    EXPECT_STREQ(out.data(), "Grüße");
     MacRomanToUtf8("\x8a", out);
-    EXPECT_STREQ(out.data(), "\xc3\xa4");
+    EXPECT_STREQ(out.data(), "ä");
 }
