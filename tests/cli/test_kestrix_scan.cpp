@@ -44,7 +44,6 @@ const std::string kCsvTime =
 const std::map<std::string, std::pair<int, std::string>> kSymbols = {
     {"ean13", {BARCODE_EANX, "400638133393"}},
     {"ean8", {BARCODE_EANX, "5512345"}},
-    {"odd \"name\"", {BARCODE_EANX, "5512345"}},
     {"upca", {BARCODE_UPCA, "01234567890"}},
     {"upce", {BARCODE_UPCE, "0123456"}},
     {"upca-12", {BARCODE_UPCA, "01234567890+12"}},
@@ -54,9 +53,7 @@ const std::map<std::string, std::pair<int, std::string>> kSymbols = {
     {"i25", {BARCODE_C25INTER, "12345678"}},
     {"c32", {BARCODE_CODE32, "12345678"}},
     {"gs1", {BARCODE_GS1_128, "[10]AB12[21]XY"}},
-    {"grusse",
-     {BARCODE_CODE128, "Gr\xfc\xdf"
-                       "e"}},
+    {"grusse", {BARCODE_CODE128, "Gr\xFC\xDF\x65"}}, // "Grüße" in Latin-1
 };
 
 std::string ShellQuoted(const std::string& text) {
@@ -151,10 +148,9 @@ class KestrixScan : public ::testing::Test {
                     out.push_back(Expand(line));
             }
             EXPECT_THAT(lines(File("stdout")), ::testing::ElementsAreArray(out));
-            const std::vector<std::string> errors = lines(File("stderr"));
-            ASSERT_EQ(errors.size(), c.err.size()) << ReadText(File("stderr"));
-            for (std::size_t i = 0; i < errors.size(); ++i)
-                EXPECT_THAT(errors[i], ::testing::HasSubstr(Expand(c.err[i])));
+            std::vector<::testing::Matcher<std::string>> err;
+            for (const std::string& part : c.err) err.push_back(::testing::HasSubstr(Expand(part)));
+            EXPECT_THAT(lines(File("stderr")), ::testing::ElementsAreArray(err));
         }
     }
 
@@ -205,9 +201,14 @@ TEST_F(KestrixScan, ReadsPicturesAsTheOptionsSayAndReportsWhatItCannotRead) {
     Write("zeros.gif", "GIF89a" + zeros);
     Write("zeros.jpg", "\xFF\xD8\xFF" + zeros);
     ASSERT_EQ(EncodePicture(Photo(BARCODE_EANX, "5512345", {}), File("ean8.tga")), "");
-    PhotoFile("photo.jpg", BARCODE_EANX, "400638133393", {1280, 960, 3, 8, 4, kPhotoSeed});
-    Write("cut.jpg",
-          ReadText(File("photo.jpg")).substr(0, ReadText(File("photo.jpg")).size() * 4 / 5));
+    // Large photographs shrink to 640x480. In the second one a module ends
+    // up 1.2 pixels wide: only a shrink that averages keeps those bars
+    // (picking the nearest pixel loses them).
+    PhotoFile("ean8-photo.jpg", BARCODE_EANX, "5512345", {2400, 1800, 9, 12, 6, kPhotoSeed});
+    PhotoFile("ean13-photo.jpg", BARCODE_EANX, "400638133393", {3200, 2400, -4, 6, 6, kPhotoSeed});
+    PhotoFile("ean13-photo.webp", BARCODE_EANX, "400638133393", {1280, 960, 5, 8, 5, kPhotoSeed});
+    const std::string photo = ReadText(File("ean13-photo.jpg"));
+    Write("cut.jpg", photo.substr(0, photo.size() * 4 / 5));
     // An animation of a blank picture, then the code, a second each.
     ASSERT_EQ(EncodePicture(Frame(640, 480, GreyWord(200)), File("first.png")), "");
     PhotoFile("second.png", BARCODE_EANX, "400638133393", {640, 480, 2, 6, 3, kPhotoSeed});
@@ -216,7 +217,7 @@ TEST_F(KestrixScan, ReadsPicturesAsTheOptionsSayAndReportsWhatItCannotRead) {
                                 ShellQuoted(File("animated.gif"));
     ASSERT_EQ(std::system(animate.c_str()), 0);
     Write("ctl\n\x1B]0;title\a.gif", "GIF8");
-    Write("latin\xE9.png", ReadText(Expand("@ean8")));
+    Write("odd \"name\"\xE9.png", ReadText(Expand("@ean8")));
 
     // What is wrong, then where to look.
     const std::vector<std::string> kUsage = {"kestrix-scan: ", "--help"};
@@ -224,6 +225,9 @@ TEST_F(KestrixScan, ReadsPicturesAsTheOptionsSayAndReportsWhatItCannotRead) {
         {{"@ean13", "@ean8", "@upca", "@upce"},
          kExitRead,
          {kEan13Line, kEan8Line, kUpcaLine, kUpceLine}},
+        {{"{dir}/ean8-photo.jpg", "{dir}/ean13-photo.jpg", "{dir}/ean13-photo.webp"},
+         kExitRead,
+         {kEan8Line, kEan13Line, kEan13Line}},
         {{"{dir}/blank.png"}, kExitNothingRead, {}},
         {{"{dir}/missing.png", "@ean13", "{dir}/notes.txt", "{dir}/empty.jpg", "{dir}/cut.png",
           "{dir}/pipe", "@ean8"},
@@ -233,11 +237,12 @@ TEST_F(KestrixScan, ReadsPicturesAsTheOptionsSayAndReportsWhatItCannotRead) {
           "{dir}/empty.jpg: the file is empty", "{dir}/cut.png: damaged PNG file",
           "{dir}/pipe: a named pipe that nothing writes to"}},
         {{"{dir}"}, kExitNothingRead, {}, {"{dir}: is a folder, not a file"}},
-        {{"--json", "@ean13", "@odd \"name\""},
+        // JSON escapes a name's quotes and keeps its bytes that are no UTF-8.
+        {{"--json", "@ean13", "{dir}/odd \"name\"\xE9.png"},
          kExitRead,
          {"{\"file\":\"{dir}/ean13.png\",\"frame\":0,\"symbology\":\"ean1\",\"name\":\"EAN-13\","
           "\"text\":\"4006381333931\"}",
-          "{\"file\":\"{dir}/odd \\\"name\\\".png\",\"frame\":0,\"symbology\":\"ean8\","
+          "{\"file\":\"{dir}/odd \\\"name\\\"\\udce9.png\",\"frame\":0,\"symbology\":\"ean8\","
           "\"name\":\"EAN-8\",\"text\":\"55123457\"}"}},
         {{"--raw", "@ean8", "-"}, kExitRead, {"55123457", "4006381333931"}, {}, "@ean13"},
         // The columns of the history's CSV export.
@@ -255,8 +260,7 @@ TEST_F(KestrixScan, ReadsPicturesAsTheOptionsSayAndReportsWhatItCannotRead) {
         // too; FNC4's Latin-1 as UTF-8.
         {{"--enable", "c128", "@gs1", "@grusse"},
          kExitRead,
-         {"GS1-128:(10)AB12(21)XY", "Code 128:Gr\xc3\xbc\xc3\x9f"
-                                    "e"}},
+         {"GS1-128:(10)AB12(21)XY", "Code 128:Grüße"}},
         {{"--enable=c128", "--json", "@gs1"},
          kExitRead,
          {"{\"file\":\"{dir}/gs1.png\",\"frame\":0,\"symbology\":\"g128\",\"name\":\"GS1-128\","
@@ -300,47 +304,22 @@ TEST_F(KestrixScan, ReadsPicturesAsTheOptionsSayAndReportsWhatItCannotRead) {
          kExitRead,
          {kEan8Line, kEan13Line, kEan13Line},
          {"cut.jpg: the file is incomplete; scanned what it holds"}},
-        // Names are shown as ls quotes them, and kept as bytes in JSON.
+        // Names are shown as ls quotes them.
         {{"{dir}/ctl\n\x1B]0;title\a.gif"},
          kExitNothingRead,
          {},
          {"kestrix-scan: '{dir}/ctl'$'\\n\\033'']0;title'$'\\a''.gif': damaged GIF file; skipped"}},
-        {{"--json", "{dir}/latin\xE9.png"},
-         kExitRead,
-         {"{\"file\":\"{dir}/latin\\udce9.png\",\"frame\":0,\"symbology\":\"ean8\","
-          "\"name\":\"EAN-8\",\"text\":\"55123457\"}"}},
     };
     constexpr long kMemoryKiB = 1536 * 1024; // far below what decoding the thin PNG would take
     ExpectRuns(cases, kMemoryKiB);
 }
 
-TEST_F(KestrixScan, ReadsPhotographsAndVideos) {
-    // Large photographs shrink to 640x480. In the second one a module ends
-    // up 1.2 pixels wide: only a shrink that averages keeps those bars
-    // (picking the nearest pixel loses them).
-    PhotoFile("ean8-photo.jpg", BARCODE_EANX, "5512345", {2400, 1800, 9, 12, 6, kPhotoSeed});
-    PhotoFile("ean13-photo.jpg", BARCODE_EANX, "400638133393", {3200, 2400, -4, 6, 6, kPhotoSeed});
-    PhotoFile("ean13-photo.webp", BARCODE_EANX, "400638133393", {1280, 960, 5, 8, 5, kPhotoSeed});
+TEST_F(KestrixScan, ReadsVideosAndLiveSourcesThatSayWhyTheyEnd) {
     // 10 blank frames, then an EAN-13 for 90 frames, then an EAN-8 for 80.
     // The hold of 2 seconds after an accepted read ends within the 90
     // frames: the EAN-13 still in view is read again, once.
     for (const char* name : {"two-codes.avi", "two-codes.mp4"}) Video(name, {10, 90, 0, 80});
-    const RunCase cases[] = {
-        {{"{dir}/ean8-photo.jpg", "{dir}/ean13-photo.jpg", "{dir}/ean13-photo.webp"},
-         kExitRead,
-         {kEan8Line, kEan13Line, kEan13Line}},
-        {{"{dir}/two-codes.avi"}, kExitRead, {kEan13Line, kEan13Line, kEan8Line}},
-        {{"--json", "{dir}/two-codes.mp4"},
-         kExitRead,
-         {"^.*\"frame\":1[0-9],\"symbology\":\"ean1\".*",
-          "^.*\"frame\":[7-8][0-9],\"symbology\":\"ean1\".*",
-          "^.*\"frame\":1[0-9][0-9],\"symbology\":\"ean8\".*"}},
-    };
-    ExpectRuns(cases);
-}
-
-TEST_F(KestrixScan, LiveSourcesPlayAtTheirPaceAndSayWhyTheyEnd) {
-    // 5 blank frames, an EAN-13 for 30, blank for 35 (beyond the 2-second
+    // Played live: 5 blank frames, an EAN-13 for 30, blank for 35 (beyond the 2-second
     // hold), an EAN-8 for 30: 3.3 seconds at the video's own pace.
     Video("live.avi", {5, 30, 35, 30});
     const std::string live = "filesrc location={dir}/live.avi ! avidemux ! jpegdec";
@@ -355,6 +334,12 @@ TEST_F(KestrixScan, LiveSourcesPlayAtTheirPaceAndSayWhyTheyEnd) {
               noErr);
 
     const RunCase cases[] = {
+        {{"{dir}/two-codes.avi"}, kExitRead, {kEan13Line, kEan13Line, kEan8Line}},
+        {{"--json", "{dir}/two-codes.mp4"},
+         kExitRead,
+         {"^.*\"frame\":1[0-9],\"symbology\":\"ean1\".*",
+          "^.*\"frame\":[7-8][0-9],\"symbology\":\"ean1\".*",
+          "^.*\"frame\":1[0-9][0-9],\"symbology\":\"ean8\".*"}},
         {{"--source", live, "--snapshot-dir", "{dir}/shots"},
          kExitRead,
          {kEan13Line, kEan8Line},
