@@ -1,6 +1,10 @@
-// kestrix-scan end to end, the built program run as a user runs it.
+// kestrix-scan end to end, the built program run as a user runs it, over
+// pictures made by independent encoders: libzint draws the barcodes,
+// GStreamer's own encoders write them (tests/support/media.h) and
+// ImageMagick's convert animates them.
 #include "engine/settings_store.h"
-#include "test_media.h"
+#include "tests/support/media.h"
+#include "tests/support/render_barcode.h"
 #include "tests/support/temp_config_home.h"
 #include "toolbox/collection.h"
 #include "toolbox/preferences.h"
@@ -16,6 +20,7 @@
 #include <fstream>
 #include <map>
 #include <span>
+#include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
@@ -38,6 +43,33 @@ constexpr const char* kCsvHeader = "time,symbology,text,delivery\r";
 // A CSV line's time, the local time in ISO 8601 with its offset.
 const std::string kCsvTime =
     "^[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}[+-][0-9]{2}:[0-9]{2},";
+
+// A photograph of a symbol: libzint's bars on a label, pixelsPerModule
+// wide and turned by degrees, in a picture of width x height pixels (one
+// that just fits the label when its size is left 0), unevenly lit, a little
+// out of focus and with sensor noise drawn from seed.
+struct PhotoLook {
+    int width = 0;
+    int height = 0;
+    double degrees = 0;
+    double pixelsPerModule = 4;
+    double noise = 2; // standard deviation, grey levels
+    std::uint64_t seed = 1;
+};
+
+Frame Photo(int symbology, const std::string& data, const PhotoLook& look) {
+    RenderOptions o;
+    o.width = look.width, o.height = look.height;
+    if (o.width == 0) {
+        const BarPattern pattern = EncodeBars(symbology, data);
+        o.width = int((pattern.TotalWidth() + 8) * look.pixelsPerModule) + 20;
+        o.height = int((pattern.height + 12) * look.pixelsPerModule) + 20;
+    }
+    o.angleDegrees = look.degrees, o.pixelsPerModule = look.pixelsPerModule;
+    o.noiseSigma = look.noise, o.seed = look.seed;
+    o.blurSigma = 0.7, o.lighting = 0.15;
+    return RenderBarcode(symbology, data, o);
+}
 
 // The pictures that "@name" stands for in the tests' arguments, saved as
 // "name.png" the first time they are named.
@@ -187,7 +219,6 @@ TEST_F(KestrixScan, ReadsPicturesAsTheOptionsSayAndReportsWhatItCannotRead) {
     const std::string png = ReadText(Expand("@upca"));
     Write("cut.png", png.substr(0, png.size() / 2));
     ASSERT_EQ(mkfifo(File("pipe").c_str(), 0600), 0); // nobody writes to it
-    ASSERT_EQ(EncodePicture(Frame(800, 600, GreyWord(255)), File("blank.png")), "");
     const std::string zeros(4 << 20, '\0');
     Write("thin.png", PngHeader(1, 400000));
     Write("claims.png", PngHeader(16384, 16384));
@@ -228,7 +259,6 @@ TEST_F(KestrixScan, ReadsPicturesAsTheOptionsSayAndReportsWhatItCannotRead) {
         {{"{dir}/ean8-photo.jpg", "{dir}/ean13-photo.jpg", "{dir}/ean13-photo.webp"},
          kExitRead,
          {kEan8Line, kEan13Line, kEan13Line}},
-        {{"{dir}/blank.png"}, kExitNothingRead, {}},
         {{"{dir}/missing.png", "@ean13", "{dir}/notes.txt", "{dir}/empty.jpg", "{dir}/cut.png",
           "{dir}/pipe", "@ean8"},
          kExitRead,
@@ -276,7 +306,6 @@ TEST_F(KestrixScan, ReadsPicturesAsTheOptionsSayAndReportsWhatItCannotRead) {
          {"Code 32:A123456788", "Code 39:KESTRIX-39"}},
         {{"--enable", "cd39", "@c32"}, kExitRead, {"Code 39:3PRM8N"}},
         // The supplement mode decides about add-ons.
-        {{"@upca-12", "@ean13"}, kExitRead, {kUpcaLine, kEan13Line}},
         {{"--supplement", "igno", "@upca-12"}, kExitRead, {kUpcaLine}},
         {{"--supplement", "opti", "@upca-12", "@ean13"}, kExitRead, {kUpcaAddOnLine, kEan13Line}},
         {{"--supplement=requ", "@upca-12", "@ean13"}, kExitRead, {kUpcaAddOnLine}},
