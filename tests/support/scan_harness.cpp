@@ -60,9 +60,7 @@ std::vector<ScanRead> ScanHarness::Run(const Frame& frame, int frames) {
 }
 
 std::vector<ScanRead> ScanHarness::RunUntilRead(const Frame& frame, int frames) {
-    for (int i = 0; i < frames; ++i) {
-        std::vector<ScanRead> got = Feed(frame);
-        if (!got.empty()) return got;
-    }
-    return {};
+    std::vector<ScanRead> got;
+    for (int i = 0; i < frames && got.empty(); ++i) got = Feed(frame);
+    return got;
 }
