@@ -2,20 +2,15 @@
 // pictures made by independent encoders: libzint draws the barcodes,
 // GStreamer's own encoders write them (tests/support/media.h) and
 // ImageMagick's convert animates them.
-#include "engine/settings_store.h"
 #include "tests/support/media.h"
 #include "tests/support/render_barcode.h"
 #include "tests/support/temp_config_home.h"
-#include "toolbox/collection.h"
-#include "toolbox/preferences.h"
-#include "video/capture.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <zint.h>
 
 #include <array>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -160,14 +155,12 @@ class KestrixScan : public ::testing::Test {
         };
         for (const RunCase& c : cases) {
             SCOPED_TRACE(::testing::PrintToString(c.args));
-            std::string command = KESTRIX_SCAN_PATH;
+            std::string command = "timeout 15 " KESTRIX_SCAN_PATH; // 124 after a hang
             if (memoryKiB > 0) command = "ulimit -v " + std::to_string(memoryKiB) + "; " + command;
             for (const std::string& a : c.args) command += " " + ShellQuoted(Expand(a));
             command += " <" + ShellQuoted(Expand(c.input)) + " >" + ShellQuoted(File("stdout")) +
                        " 2>" + ShellQuoted(File("stderr"));
-            const auto start = std::chrono::steady_clock::now();
             const int status = std::system(command.c_str());
-            EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(15));
             EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, c.status)
                 << ReadText(File("stderr"));
             std::vector<::testing::Matcher<std::string>> out;
@@ -239,9 +232,8 @@ TEST_F(KestrixScan, ReadsPicturesAsTheOptionsSayAndReportsWhatItCannotRead) {
     // An animation of a blank picture, then the code, a second each.
     ASSERT_EQ(EncodePicture(Frame(640, 480, GreyWord(200)), File("first.png")), "");
     PhotoFile("second.png", BARCODE_EANX, "400638133393", {640, 480, 2, 6, 3, kPhotoSeed});
-    const std::string animate = "convert -delay 100 " + ShellQuoted(File("first.png")) + " " +
-                                ShellQuoted(File("second.png")) + " -loop 1 " +
-                                ShellQuoted(File("animated.gif"));
+    const std::string animate = "cd " + ShellQuoted(config_.path.string()) +
+                                " && convert -delay 100 first.png second.png -loop 1 animated.gif";
     ASSERT_EQ(std::system(animate.c_str()), 0);
     Write("ctl\n\x1B]0;title\a.gif", "GIF8");
     Write("odd \"name\"\xE9.png", ReadText(Expand("@ean8")));
@@ -345,14 +337,6 @@ TEST_F(KestrixScan, ReadsVideosAndLiveSourcesThatSayWhyTheyEnd) {
     Video("live.avi", {5, 30, 35, 30});
     const std::string live = "filesrc location={dir}/live.avi ! avidemux ! jpegdec";
     std::filesystem::create_directory(File("shots"));
-    // The desktop program's stored camera, which is not connected either.
-    Collection settings;
-    AddCollectionItem(
-        settings, kKeyChannelSettings, 1,
-        FlattenChannelSettings({"/dev/v4l/by-id/usb-Absent_Camera-video-index0", {}}));
-    ASSERT_EQ(SetPreferencesValue(kScannerSettingsKey, FlattenCollection(settings),
-                                  kApplicationIdentifier),
-              noErr);
 
     const RunCase cases[] = {
         {{"{dir}/two-codes.avi"}, kExitRead, {kEan13Line, kEan13Line, kEan8Line}},
@@ -388,7 +372,8 @@ TEST_F(KestrixScan, ReadsVideosAndLiveSourcesThatSayWhyTheyEnd) {
          kExitNothingRead,
          {},
          {"it failed"}},
-        {{"--source"}, kExitNothingRead, {}, {"connect a camera"}},
+        // --source alone opens the camera; none is connected here.
+        {{"--source"}, kExitNothingRead, {}, {"no camera found; connect a camera"}},
     };
     ExpectRuns(cases);
 }

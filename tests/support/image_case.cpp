@@ -156,7 +156,6 @@ void ExpectDamageNeverDelivered(const DamageTable& table) {
 
 std::string Code39Text(std::string_view data) {
     std::string text(data);
-    for (char& c : text)
-        if (c == ' ') c = '_';
+    std::ranges::replace(text, ' ', '_');
     return text;
 }

@@ -1,9 +1,8 @@
-// libzint's vector output (rectangles, one module = 1 unit at scale 0.5)
-// turned into bars in module units; for the symbologies of narrow and wide
-// elements the runs are re-spaced to the wide-to-narrow ratio asked for,
-// since libzint draws only its own fixed ratio. The scene: paper with a mild
-// shade variation, a lighter label that leaves more than the standard quiet
-// zones, the ink of the bars (with any damage), then the camera's effects.
+// libzint's vector output (rectangles, one module = 1 unit at scale 0.5) as
+// bars in module units, narrow and wide elements re-spaced to the ratio asked
+// for (libzint draws only its own). The scene: paper with a mild shade
+// variation, a lighter label that leaves more than the standard quiet zones,
+// the ink of the bars (with any damage), then the camera's effects.
 #include "tests/support/render_barcode.h"
 
 #include "tests/support/random.h"
@@ -18,22 +17,18 @@ namespace {
 constexpr float kModuleScale = 0.5f;   // libzint's vector scale giving 1 unit per module
 constexpr double kWideThreshold = 1.5; // runs wider than this (modules) are wide elements
 
-// Rebuilds the bars with every wide run (bar or space) set to ratio modules.
+// Moves the bars so that every wide run (bar or space) is ratio modules.
 void ApplyWideRatio(BarPattern& pattern, double ratio) {
-    std::vector<double> runs = RunWidths(pattern);
+    const std::vector<double> runs = RunWidths(pattern);
     double u = pattern.bars.front().u0;
-    std::vector<Bar> rebuilt;
     for (std::size_t i = 0; i < runs.size(); ++i) {
         double width = runs[i] > kWideThreshold ? ratio : runs[i];
         if (i % 2 == 0) {
-            Bar bar = pattern.bars[i / 2];
-            bar.u0 = u;
-            bar.u1 = u + width;
-            rebuilt.push_back(bar);
+            pattern.bars[i / 2].u0 = u;
+            pattern.bars[i / 2].u1 = u + width;
         }
         u += width;
     }
-    pattern.bars = std::move(rebuilt);
 }
 
 constexpr double kSmudgeInk = 0.88;     // ink density of a smear, 1 = as dark as a bar
