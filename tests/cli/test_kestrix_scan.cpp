@@ -1,21 +1,21 @@
-// kestrix-scan end to end, the built program run as a user runs it.
-#include "engine/settings_store.h"
-#include "test_media.h"
+// kestrix-scan end to end, the built program run as a user runs it, over
+// pictures made by independent encoders: libzint draws the barcodes,
+// GStreamer's own encoders write them (tests/support/media.h) and
+// ImageMagick's convert animates them.
+#include "tests/support/media.h"
+#include "tests/support/render_barcode.h"
 #include "tests/support/temp_config_home.h"
-#include "toolbox/collection.h"
-#include "toolbox/preferences.h"
-#include "video/capture.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <zint.h>
 
 #include <array>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <span>
+#include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
@@ -39,12 +39,38 @@ constexpr const char* kCsvHeader = "time,symbology,text,delivery\r";
 const std::string kCsvTime =
     "^[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}[+-][0-9]{2}:[0-9]{2},";
 
+// A photograph of a symbol: libzint's bars on a label, pixelsPerModule
+// wide and turned by degrees, in a picture of width x height pixels (one
+// that just fits the label when its size is left 0), unevenly lit, a little
+// out of focus and with sensor noise drawn from seed.
+struct PhotoLook {
+    int width = 0;
+    int height = 0;
+    double degrees = 0;
+    double pixelsPerModule = 4;
+    double noise = 2; // standard deviation, grey levels
+    std::uint64_t seed = 1;
+};
+
+Frame Photo(int symbology, const std::string& data, const PhotoLook& look) {
+    RenderOptions o;
+    o.width = look.width, o.height = look.height;
+    if (o.width == 0) {
+        const BarPattern pattern = EncodeBars(symbology, data);
+        o.width = int((pattern.TotalWidth() + 8) * look.pixelsPerModule) + 20;
+        o.height = int((pattern.height + 12) * look.pixelsPerModule) + 20;
+    }
+    o.angleDegrees = look.degrees, o.pixelsPerModule = look.pixelsPerModule;
+    o.noiseSigma = look.noise, o.seed = look.seed;
+    o.blurSigma = 0.7, o.lighting = 0.15;
+    return RenderBarcode(symbology, data, o);
+}
+
 // The pictures that "@name" stands for in the tests' arguments, saved as
 // "name.png" the first time they are named.
 const std::map<std::string, std::pair<int, std::string>> kSymbols = {
     {"ean13", {BARCODE_EANX, "400638133393"}},
     {"ean8", {BARCODE_EANX, "5512345"}},
-    {"odd \"name\"", {BARCODE_EANX, "5512345"}},
     {"upca", {BARCODE_UPCA, "01234567890"}},
     {"upce", {BARCODE_UPCE, "0123456"}},
     {"upca-12", {BARCODE_UPCA, "01234567890+12"}},
@@ -54,9 +80,7 @@ const std::map<std::string, std::pair<int, std::string>> kSymbols = {
     {"i25", {BARCODE_C25INTER, "12345678"}},
     {"c32", {BARCODE_CODE32, "12345678"}},
     {"gs1", {BARCODE_GS1_128, "[10]AB12[21]XY"}},
-    {"grusse",
-     {BARCODE_CODE128, "Gr\xfc\xdf"
-                       "e"}},
+    {"grusse", {BARCODE_CODE128, "Gr\xFC\xDF\x65"}}, // "Grüße" in Latin-1
 };
 
 std::string ShellQuoted(const std::string& text) {
@@ -108,11 +132,9 @@ class KestrixScan : public ::testing::Test {
     std::string Expand(std::string text) {
         if (text.starts_with('@') && kSymbols.contains(text.substr(1))) {
             const auto& [symbology, data] = kSymbols.at(text.substr(1));
-            const std::string path = File(text.substr(1) + ".png");
-            if (!std::filesystem::exists(path)) {
-                EXPECT_EQ(EncodePicture(Photo(symbology, data, {}), path), "") << text;
-            }
-            return path;
+            const std::string name = text.substr(1) + ".png";
+            if (!std::filesystem::exists(File(name))) PhotoFile(name, symbology, data, {});
+            return File(name);
         }
         for (auto at = text.find("{dir}"); at != std::string::npos; at = text.find("{dir}"))
             text.replace(at, 5, config_.path.string());
@@ -133,14 +155,12 @@ class KestrixScan : public ::testing::Test {
         };
         for (const RunCase& c : cases) {
             SCOPED_TRACE(::testing::PrintToString(c.args));
-            std::string command = KESTRIX_SCAN_PATH;
+            std::string command = "timeout 15 " KESTRIX_SCAN_PATH; // 124 after a hang
             if (memoryKiB > 0) command = "ulimit -v " + std::to_string(memoryKiB) + "; " + command;
             for (const std::string& a : c.args) command += " " + ShellQuoted(Expand(a));
             command += " <" + ShellQuoted(Expand(c.input)) + " >" + ShellQuoted(File("stdout")) +
                        " 2>" + ShellQuoted(File("stderr"));
-            const auto start = std::chrono::steady_clock::now();
             const int status = std::system(command.c_str());
-            EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(15));
             EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, c.status)
                 << ReadText(File("stderr"));
             std::vector<::testing::Matcher<std::string>> out;
@@ -151,10 +171,9 @@ class KestrixScan : public ::testing::Test {
                     out.push_back(Expand(line));
             }
             EXPECT_THAT(lines(File("stdout")), ::testing::ElementsAreArray(out));
-            const std::vector<std::string> errors = lines(File("stderr"));
-            ASSERT_EQ(errors.size(), c.err.size()) << ReadText(File("stderr"));
-            for (std::size_t i = 0; i < errors.size(); ++i)
-                EXPECT_THAT(errors[i], ::testing::HasSubstr(Expand(c.err[i])));
+            std::vector<::testing::Matcher<std::string>> err;
+            for (const std::string& part : c.err) err.push_back(::testing::HasSubstr(Expand(part)));
+            EXPECT_THAT(lines(File("stderr")), ::testing::ElementsAreArray(err));
         }
     }
 
@@ -165,21 +184,19 @@ class KestrixScan : public ::testing::Test {
 
     // Blank frames, an EAN-13, blank frames, an EAN-8, as many of each as
     // counts says, at 30 frames a second.
-    std::string Video(const std::string& name, std::array<int, 4> counts) {
+    void Video(const std::string& name, std::array<int, 4> counts) {
         const PhotoLook look{800, 600, 4, 6, 3, kPhotoSeed};
         const Frame blank(look.width, look.height, GreyWord(200));
         const Frame first = Photo(BARCODE_EANX, "400638133393", look);
         const Frame second = Photo(BARCODE_EANX, "5512345", look);
         const std::array<const Frame*, 4> shown = {&blank, &first, &blank, &second};
-        const std::string path = File(name);
-        EXPECT_EQ(Encode(path, counts[0] + counts[1] + counts[2] + counts[3],
+        EXPECT_EQ(Encode(File(name), counts[0] + counts[1] + counts[2] + counts[3],
                          [&](int i) -> const Frame& {
                              int part = 0;
                              for (; part < 3 && i >= counts[part]; ++part) i -= counts[part];
                              return *shown[part];
                          }),
                   "");
-        return path;
     }
 
     TempConfigHome config_;
@@ -191,7 +208,6 @@ TEST_F(KestrixScan, ReadsPicturesAsTheOptionsSayAndReportsWhatItCannotRead) {
     const std::string png = ReadText(Expand("@upca"));
     Write("cut.png", png.substr(0, png.size() / 2));
     ASSERT_EQ(mkfifo(File("pipe").c_str(), 0600), 0); // nobody writes to it
-    ASSERT_EQ(EncodePicture(Frame(800, 600, GreyWord(255)), File("blank.png")), "");
     const std::string zeros(4 << 20, '\0');
     Write("thin.png", PngHeader(1, 400000));
     Write("claims.png", PngHeader(16384, 16384));
@@ -203,19 +219,24 @@ TEST_F(KestrixScan, ReadsPicturesAsTheOptionsSayAndReportsWhatItCannotRead) {
                       54) +
               std::string(8, '\xFF') + std::string(4, '\0'));
     Write("zeros.gif", "GIF89a" + zeros);
-    Write("gif8.gif", "GIF8");
     Write("zeros.jpg", "\xFF\xD8\xFF" + zeros);
-    Write("zeros.pgm", "P5 64 48 255\n" + zeros + zeros);
     ASSERT_EQ(EncodePicture(Photo(BARCODE_EANX, "5512345", {}), File("ean8.tga")), "");
-    PhotoFile("photo.jpg", BARCODE_EANX, "400638133393", {1280, 960, 3, 8, 4, kPhotoSeed});
-    Write("cut.jpg",
-          ReadText(File("photo.jpg")).substr(0, ReadText(File("photo.jpg")).size() * 4 / 5));
-    Write("animated.gif",
-          AnimatedGif({Frame(640, 480, GreyWord(200)),
-                       Photo(BARCODE_EANX, "400638133393", {640, 480, 2, 6, 3, kPhotoSeed})},
-                      100));
+    // Large photographs shrink to 640x480. In the second one a module ends
+    // up 1.2 pixels wide: only a shrink that averages keeps those bars
+    // (picking the nearest pixel loses them).
+    PhotoFile("ean8-photo.jpg", BARCODE_EANX, "5512345", {2400, 1800, 9, 12, 6, kPhotoSeed});
+    PhotoFile("ean13-photo.jpg", BARCODE_EANX, "400638133393", {3200, 2400, -4, 6, 6, kPhotoSeed});
+    PhotoFile("ean13-photo.webp", BARCODE_EANX, "400638133393", {1280, 960, 5, 8, 5, kPhotoSeed});
+    const std::string photo = ReadText(File("ean13-photo.jpg"));
+    Write("cut.jpg", photo.substr(0, photo.size() * 4 / 5));
+    // An animation of a blank picture, then the code, a second each.
+    ASSERT_EQ(EncodePicture(Frame(640, 480, GreyWord(200)), File("first.png")), "");
+    PhotoFile("second.png", BARCODE_EANX, "400638133393", {640, 480, 2, 6, 3, kPhotoSeed});
+    const std::string animate = "cd " + ShellQuoted(config_.path.string()) +
+                                " && convert -delay 100 first.png second.png -loop 1 animated.gif";
+    ASSERT_EQ(std::system(animate.c_str()), 0);
     Write("ctl\n\x1B]0;title\a.gif", "GIF8");
-    Write("latin\xE9.png", ReadText(Expand("@ean8")));
+    Write("odd \"name\"\xE9.png", ReadText(Expand("@ean8")));
 
     // What is wrong, then where to look.
     const std::vector<std::string> kUsage = {"kestrix-scan: ", "--help"};
@@ -223,7 +244,9 @@ TEST_F(KestrixScan, ReadsPicturesAsTheOptionsSayAndReportsWhatItCannotRead) {
         {{"@ean13", "@ean8", "@upca", "@upce"},
          kExitRead,
          {kEan13Line, kEan8Line, kUpcaLine, kUpceLine}},
-        {{"{dir}/blank.png"}, kExitNothingRead, {}},
+        {{"{dir}/ean8-photo.jpg", "{dir}/ean13-photo.jpg", "{dir}/ean13-photo.webp"},
+         kExitRead,
+         {kEan8Line, kEan13Line, kEan13Line}},
         {{"{dir}/missing.png", "@ean13", "{dir}/notes.txt", "{dir}/empty.jpg", "{dir}/cut.png",
           "{dir}/pipe", "@ean8"},
          kExitRead,
@@ -232,11 +255,12 @@ TEST_F(KestrixScan, ReadsPicturesAsTheOptionsSayAndReportsWhatItCannotRead) {
           "{dir}/empty.jpg: the file is empty", "{dir}/cut.png: damaged PNG file",
           "{dir}/pipe: a named pipe that nothing writes to"}},
         {{"{dir}"}, kExitNothingRead, {}, {"{dir}: is a folder, not a file"}},
-        {{"--json", "@ean13", "@odd \"name\""},
+        // JSON escapes a name's quotes and keeps its bytes that are no UTF-8.
+        {{"--json", "@ean13", "{dir}/odd \"name\"\xE9.png"},
          kExitRead,
          {"{\"file\":\"{dir}/ean13.png\",\"frame\":0,\"symbology\":\"ean1\",\"name\":\"EAN-13\","
           "\"text\":\"4006381333931\"}",
-          "{\"file\":\"{dir}/odd \\\"name\\\".png\",\"frame\":0,\"symbology\":\"ean8\","
+          "{\"file\":\"{dir}/odd \\\"name\\\"\\udce9.png\",\"frame\":0,\"symbology\":\"ean8\","
           "\"name\":\"EAN-8\",\"text\":\"55123457\"}"}},
         {{"--raw", "@ean8", "-"}, kExitRead, {"55123457", "4006381333931"}, {}, "@ean13"},
         // The columns of the history's CSV export.
@@ -245,17 +269,12 @@ TEST_F(KestrixScan, ReadsPicturesAsTheOptionsSayAndReportsWhatItCannotRead) {
          {kCsvHeader, kCsvTime + "EAN-13,4006381333931,shown\r",
           kCsvTime + "EAN-8,55123457,shown\r"}},
         {{"--csv", "{dir}/none.png"}, kExitNothingRead, {kCsvHeader}, {"none.png: file not found"}},
-        // Symbologies on and off.
+        // Symbologies on and off; FNC4's Latin-1 as UTF-8.
         {{"--disable=ean1,upca,upce", "@ean13", "@upca", "@upce"}, kExitNothingRead, {}},
-        {{"--disable", "all", "--enable", "c128", "@ean13", "@c128"},
+        {{"--disable", "all", "--enable", "c128", "@ean13", "@c128", "@grusse"},
          kExitRead,
-         {"Code 128:Kestrix-128"}},
-        // GS1-128 as printed under its bars, JSON with its element string
-        // too; FNC4's Latin-1 as UTF-8.
-        {{"--enable", "c128", "@gs1", "@grusse"},
-         kExitRead,
-         {"GS1-128:(10)AB12(21)XY", "Code 128:Gr\xc3\xbc\xc3\x9f"
-                                    "e"}},
+         {"Code 128:Kestrix-128", "Code 128:Grüße"}},
+        // GS1-128 as printed under its bars, JSON with its element string too.
         {{"--enable=c128", "--json", "@gs1"},
          kExitRead,
          {"{\"file\":\"{dir}/gs1.png\",\"frame\":0,\"symbology\":\"g128\",\"name\":\"GS1-128\","
@@ -271,7 +290,6 @@ TEST_F(KestrixScan, ReadsPicturesAsTheOptionsSayAndReportsWhatItCannotRead) {
          {"Code 32:A123456788", "Code 39:KESTRIX-39"}},
         {{"--enable", "cd39", "@c32"}, kExitRead, {"Code 39:3PRM8N"}},
         // The supplement mode decides about add-ons.
-        {{"@upca-12", "@ean13"}, kExitRead, {kUpcaLine, kEan13Line}},
         {{"--supplement", "igno", "@upca-12"}, kExitRead, {kUpcaLine}},
         {{"--supplement", "opti", "@upca-12", "@ean13"}, kExitRead, {kUpcaAddOnLine, kEan13Line}},
         {{"--supplement=requ", "@upca-12", "@ean13"}, kExitRead, {kUpcaAddOnLine}},
@@ -283,7 +301,7 @@ TEST_F(KestrixScan, ReadsPicturesAsTheOptionsSayAndReportsWhatItCannotRead) {
         {{"--source", "videotestsrc", "a.png"}, kExitUsage, {}, kUsage},
         // Odd files cost one line each, in bounded time and memory.
         {{"{dir}/thin.png", "{dir}/claims.png", "{dir}/claims.pgm", "{dir}/zeros.gif",
-          "{dir}/gif8.gif", "{dir}/zeros.jpg", "{dir}/zeros.pgm", "{dir}/colours.bmp"},
+          "{dir}/zeros.jpg", "{dir}/colours.bmp"},
          kExitNothingRead,
          {},
          {"thin.png: PNG picture too large (1 x 400000 pixels); skipped",
@@ -291,69 +309,42 @@ TEST_F(KestrixScan, ReadsPicturesAsTheOptionsSayAndReportsWhatItCannotRead) {
           "file holds); skipped",
           "claims.pgm: damaged PNM file (its header claims 60000 x 4000 pixels, more than the "
           "file holds); skipped",
-          "zeros.gif: damaged GIF file; skipped", "gif8.gif: damaged GIF file; skipped",
-          "zeros.jpg: damaged JPEG file; skipped", "colours.bmp: damaged BMP file; skipped"}},
+          "zeros.gif: damaged GIF file; skipped", "zeros.jpg: damaged JPEG file; skipped",
+          "colours.bmp: damaged BMP file; skipped"}},
         // A Targa picture, which has no signature; the code in the part of a
         // cut file that came; the code in the animation's second picture only.
         {{"{dir}/ean8.tga", "{dir}/cut.jpg", "{dir}/animated.gif"},
          kExitRead,
          {kEan8Line, kEan13Line, kEan13Line},
          {"cut.jpg: the file is incomplete; scanned what it holds"}},
-        // Names are shown as ls quotes them, and kept as bytes in JSON.
+        // Names are shown as ls quotes them.
         {{"{dir}/ctl\n\x1B]0;title\a.gif"},
          kExitNothingRead,
          {},
          {"kestrix-scan: '{dir}/ctl'$'\\n\\033'']0;title'$'\\a''.gif': damaged GIF file; skipped"}},
-        {{"--json", "{dir}/latin\xE9.png"},
-         kExitRead,
-         {"{\"file\":\"{dir}/latin\\udce9.png\",\"frame\":0,\"symbology\":\"ean8\","
-          "\"name\":\"EAN-8\",\"text\":\"55123457\"}"}},
     };
     constexpr long kMemoryKiB = 1536 * 1024; // far below what decoding the thin PNG would take
     ExpectRuns(cases, kMemoryKiB);
 }
 
-TEST_F(KestrixScan, ReadsPhotographsAndVideos) {
-    // Large photographs shrink to 640x480. In the second one a module ends
-    // up 1.2 pixels wide: only a shrink that averages keeps those bars
-    // (picking the nearest pixel loses them).
-    PhotoFile("ean8-photo.jpg", BARCODE_EANX, "5512345", {2400, 1800, 9, 12, 6, kPhotoSeed});
-    PhotoFile("ean13-photo.jpg", BARCODE_EANX, "400638133393", {3200, 2400, -4, 6, 6, kPhotoSeed});
-    PhotoFile("ean13-photo.webp", BARCODE_EANX, "400638133393", {1280, 960, 5, 8, 5, kPhotoSeed});
+TEST_F(KestrixScan, ReadsVideosAndLiveSourcesThatSayWhyTheyEnd) {
     // 10 blank frames, then an EAN-13 for 90 frames, then an EAN-8 for 80.
     // The hold of 2 seconds after an accepted read ends within the 90
     // frames: the EAN-13 still in view is read again, once.
     for (const char* name : {"two-codes.avi", "two-codes.mp4"}) Video(name, {10, 90, 0, 80});
+    // Played live: 5 blank frames, an EAN-13 for 30, blank for 35 (beyond the 2-second
+    // hold), an EAN-8 for 30: 3.3 seconds at the video's own pace.
+    Video("live.avi", {5, 30, 35, 30});
+    const std::string live = "filesrc location={dir}/live.avi ! avidemux ! jpegdec";
+    std::filesystem::create_directory(File("shots"));
+
     const RunCase cases[] = {
-        {{"{dir}/ean8-photo.jpg", "{dir}/ean13-photo.jpg", "{dir}/ean13-photo.webp"},
-         kExitRead,
-         {kEan8Line, kEan13Line, kEan13Line}},
         {{"{dir}/two-codes.avi"}, kExitRead, {kEan13Line, kEan13Line, kEan8Line}},
         {{"--json", "{dir}/two-codes.mp4"},
          kExitRead,
          {"^.*\"frame\":1[0-9],\"symbology\":\"ean1\".*",
           "^.*\"frame\":[7-8][0-9],\"symbology\":\"ean1\".*",
           "^.*\"frame\":1[0-9][0-9],\"symbology\":\"ean8\".*"}},
-    };
-    ExpectRuns(cases);
-}
-
-TEST_F(KestrixScan, LiveSourcesPlayAtTheirPaceAndSayWhyTheyEnd) {
-    // 5 blank frames, an EAN-13 for 30, blank for 35 (beyond the 2-second
-    // hold), an EAN-8 for 30: 3.3 seconds at the video's own pace.
-    Video("live.avi", {5, 30, 35, 30});
-    const std::string live = "filesrc location={dir}/live.avi ! avidemux ! jpegdec";
-    std::filesystem::create_directory(File("shots"));
-    // The desktop program's stored camera, which is not connected either.
-    Collection settings;
-    AddCollectionItem(
-        settings, kKeyChannelSettings, 1,
-        FlattenChannelSettings({"/dev/v4l/by-id/usb-Absent_Camera-video-index0", {}}));
-    ASSERT_EQ(SetPreferencesValue(kScannerSettingsKey, FlattenCollection(settings),
-                                  kApplicationIdentifier),
-              noErr);
-
-    const RunCase cases[] = {
         {{"--source", live, "--snapshot-dir", "{dir}/shots"},
          kExitRead,
          {kEan13Line, kEan8Line},
@@ -381,7 +372,8 @@ TEST_F(KestrixScan, LiveSourcesPlayAtTheirPaceAndSayWhyTheyEnd) {
          kExitNothingRead,
          {},
          {"it failed"}},
-        {{"--source"}, kExitNothingRead, {}, {"connect a camera"}},
+        // --source alone opens the camera; none is connected here.
+        {{"--source"}, kExitNothingRead, {}, {"no camera found; connect a camera"}},
     };
     ExpectRuns(cases);
 }

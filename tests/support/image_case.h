@@ -58,7 +58,6 @@ struct DamageTable {
 // never another.
 void ExpectDamageNeverDelivered(const DamageTable& table);
 
-// Random data of `length` characters from the alphabet.
 std::string RandomText(TestRandom& random, const std::string& alphabet, int length);
 // Code 39 data as the scanner reports it: the space character as "_".
 std::string Code39Text(std::string_view data);

@@ -1,6 +1,5 @@
-// Test pictures and videos written by GStreamer's own encoders, an
-// independent writer: PNG, JPEG, WebP or Targa pictures, Motion-JPEG AVI and H.264
-// MP4 videos, so that a developer can also look at what the scanner was shown.
+// Test pictures and videos written by GStreamer's own encoders, an independent
+// writer, so that a developer can also look at what the scanner was shown.
 #pragma once
 
 #include "tests/support/frame.h"

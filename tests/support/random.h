@@ -9,12 +9,7 @@
 
 class TestRandom {
   public:
-    using result_type = std::uint64_t;
-    static constexpr result_type min() { return 0; }
-    static constexpr result_type max() { return ~result_type(0); }
-
     explicit TestRandom(std::uint64_t seed) : state_(seed) {}
-    result_type operator()() { return Next(); }
 
     // 64 random bits (splitmix64).
     std::uint64_t Next() {

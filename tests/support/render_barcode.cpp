@@ -1,9 +1,8 @@
-// libzint's vector output (rectangles, one module = 1 unit at scale 0.5)
-// turned into bars in module units; for the symbologies of narrow and wide
-// elements the runs are re-spaced to the wide-to-narrow ratio asked for,
-// since libzint draws only its own fixed ratio. The scene: paper with a mild
-// shade variation, a lighter label that leaves more than the standard quiet
-// zones, the ink of the bars (with any damage), then the camera's effects.
+// libzint's vector output (rectangles, one module = 1 unit at scale 0.5) as
+// bars in module units, narrow and wide elements re-spaced to the ratio asked
+// for (libzint draws only its own). The scene: paper with a mild shade
+// variation, a lighter label that leaves more than the standard quiet zones,
+// the ink of the bars (with any damage), then the camera's effects.
 #include "tests/support/render_barcode.h"
 
 #include "tests/support/random.h"
@@ -12,122 +11,25 @@
 
 #include <algorithm>
 #include <cmath>
-#include <memory>
 
 namespace {
 
 constexpr float kModuleScale = 0.5f;   // libzint's vector scale giving 1 unit per module
 constexpr double kWideThreshold = 1.5; // runs wider than this (modules) are wide elements
 
-// Rebuilds the bars with every wide run (bar or space) set to ratio modules.
+// Moves the bars so that every wide run (bar or space) is ratio modules.
 void ApplyWideRatio(BarPattern& pattern, double ratio) {
-    std::vector<double> runs = RunWidths(pattern);
+    const std::vector<double> runs = RunWidths(pattern);
     double u = pattern.bars.front().u0;
-    std::vector<Bar> rebuilt;
     for (std::size_t i = 0; i < runs.size(); ++i) {
         double width = runs[i] > kWideThreshold ? ratio : runs[i];
         if (i % 2 == 0) {
-            Bar bar = pattern.bars[i / 2];
-            bar.u0 = u;
-            bar.u1 = u + width;
-            rebuilt.push_back(bar);
+            pattern.bars[i / 2].u0 = u;
+            pattern.bars[i / 2].u1 = u + width;
         }
         u += width;
     }
-    pattern.bars = std::move(rebuilt);
 }
-
-} // namespace
-
-bool HasWideRatio(int symbology) {
-    return symbology == BARCODE_CODE39 || symbology == BARCODE_CODE32 ||
-           symbology == BARCODE_CODABAR || symbology == BARCODE_C25INTER;
-}
-
-std::vector<double> RunWidths(const BarPattern& pattern) {
-    std::vector<double> runs;
-    for (std::size_t i = 0; i < pattern.bars.size(); ++i) {
-        if (i > 0) runs.push_back(pattern.bars[i].u0 - pattern.bars[i - 1].u1);
-        runs.push_back(pattern.bars[i].u1 - pattern.bars[i].u0);
-    }
-    return runs;
-}
-
-BarPattern EncodeBars(int symbology, std::string_view data, const EncodeOptions& options) {
-    BarPattern pattern;
-    ZintSymbolPtr symbol(ZBarcode_Create());
-    symbol->symbology = symbology;
-    symbol->show_hrt = 0;
-    symbol->scale = kModuleScale;
-    if (options.addOnGap > 0) symbol->option_2 = options.addOnGap;
-    int status = ZBarcode_Encode(symbol.get(), reinterpret_cast<const unsigned char*>(data.data()),
-                                 int(data.size()));
-    if (status >= ZINT_ERROR || ZBarcode_Buffer_Vector(symbol.get(), 0) >= ZINT_ERROR) {
-        pattern.error = symbol->errtxt;
-        return pattern;
-    }
-    double mainHeight = 0;
-    for (const zint_vector_rect* r = symbol->vector->rectangles; r; r = r->next) {
-        pattern.bars.push_back({r->x, double(r->x) + r->width, r->y, double(r->y) + r->height});
-        if (r->y == 0 && (mainHeight == 0 || r->height < mainHeight)) mainHeight = r->height;
-    }
-    std::sort(pattern.bars.begin(), pattern.bars.end(),
-              [](const Bar& a, const Bar& b) { return a.u0 < b.u0; });
-    pattern.height = mainHeight;
-
-    if (options.barHeight > 0 && mainHeight > 0) {
-        double k = options.barHeight / mainHeight;
-        for (Bar& bar : pattern.bars) {
-            bar.v0 *= k;
-            bar.v1 *= k;
-        }
-        pattern.height = options.barHeight;
-    }
-    if (options.wideRatio > 0 && HasWideRatio(symbology) && !pattern.bars.empty())
-        ApplyWideRatio(pattern, options.wideRatio);
-
-    // The quiet zones that the standards ask for.
-    const bool upce = symbology == BARCODE_UPCE;
-    const bool ean = upce || symbology == BARCODE_EANX || symbology == BARCODE_UPCA;
-    pattern.quietLeft = upce ? 9 : ean ? 11 : 10;
-    pattern.quietRight = !ean ? 10 : data.find('+') != std::string_view::npos ? 5 : 7;
-    return pattern;
-}
-
-namespace {
-
-struct SurfaceDeleter {
-    void operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
-};
-struct ContextDeleter {
-    void operator()(cairo_t* cr) const { cairo_destroy(cr); }
-};
-
-} // namespace
-
-void DrawBars(GrayImage& coverage, std::span<const Bar> bars, const Placement& p) {
-    const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_A8, coverage.width);
-    std::vector<unsigned char> alpha(std::size_t(stride) * std::size_t(coverage.height), 0);
-    std::unique_ptr<cairo_surface_t, SurfaceDeleter> surface(cairo_image_surface_create_for_data(
-        alpha.data(), CAIRO_FORMAT_A8, coverage.width, coverage.height, stride));
-    std::unique_ptr<cairo_t, ContextDeleter> cr(cairo_create(surface.get()));
-    // Reading direction (cos a, -sin a), y down.
-    cairo_translate(cr.get(), p.centreX, p.centreY);
-    cairo_rotate(cr.get(), -p.angleDegrees * 3.141592653589793 / 180.0);
-    cairo_scale(cr.get(), p.pixelsPerModule, p.pixelsPerModule);
-    cairo_translate(cr.get(), -p.symbolU, -p.symbolV);
-    for (const Bar& b : bars) cairo_rectangle(cr.get(), b.u0, b.v0, b.u1 - b.u0, b.v1 - b.v0);
-    cairo_fill(cr.get());
-    cairo_surface_flush(surface.get());
-    for (int y = 0; y < coverage.height; ++y)
-        for (int x = 0; x < coverage.width; ++x) {
-            float& c = coverage.At(x, y);
-            c = std::min(1.0f,
-                         c + alpha[std::size_t(y) * std::size_t(stride) + std::size_t(x)] / 255.0f);
-        }
-}
-
-namespace {
 
 constexpr double kSmudgeInk = 0.88;     // ink density of a smear, 1 = as dark as a bar
 constexpr double kSmudgeOverhang = 0.5; // modules the smear reaches beyond its span
@@ -220,6 +122,83 @@ GrayImage SymbolScene(const BarPattern& pattern, const Placement& placement,
 
 } // namespace
 
+bool HasWideRatio(int symbology) {
+    return symbology == BARCODE_CODE39 || symbology == BARCODE_CODE32 ||
+           symbology == BARCODE_CODABAR || symbology == BARCODE_C25INTER;
+}
+
+std::vector<double> RunWidths(const BarPattern& pattern) {
+    std::vector<double> runs;
+    for (std::size_t i = 0; i < pattern.bars.size(); ++i) {
+        if (i > 0) runs.push_back(pattern.bars[i].u0 - pattern.bars[i - 1].u1);
+        runs.push_back(pattern.bars[i].u1 - pattern.bars[i].u0);
+    }
+    return runs;
+}
+
+BarPattern EncodeBars(int symbology, std::string_view data, const EncodeOptions& options) {
+    BarPattern pattern;
+    ZintSymbolPtr symbol(ZBarcode_Create());
+    symbol->symbology = symbology;
+    symbol->show_hrt = 0;
+    symbol->scale = kModuleScale;
+    if (options.addOnGap > 0) symbol->option_2 = options.addOnGap;
+    int status = ZBarcode_Encode(symbol.get(), reinterpret_cast<const unsigned char*>(data.data()),
+                                 int(data.size()));
+    if (status >= ZINT_ERROR || ZBarcode_Buffer_Vector(symbol.get(), 0) >= ZINT_ERROR) {
+        pattern.error = symbol->errtxt;
+        return pattern;
+    }
+    double mainHeight = 0;
+    for (const zint_vector_rect* r = symbol->vector->rectangles; r; r = r->next) {
+        pattern.bars.push_back({r->x, double(r->x) + r->width, r->y, double(r->y) + r->height});
+        if (r->y == 0 && (mainHeight == 0 || r->height < mainHeight)) mainHeight = r->height;
+    }
+    std::sort(pattern.bars.begin(), pattern.bars.end(),
+              [](const Bar& a, const Bar& b) { return a.u0 < b.u0; });
+    pattern.height = mainHeight;
+
+    if (options.barHeight > 0 && mainHeight > 0) {
+        double k = options.barHeight / mainHeight;
+        for (Bar& bar : pattern.bars) {
+            bar.v0 *= k;
+            bar.v1 *= k;
+        }
+        pattern.height = options.barHeight;
+    }
+    if (options.wideRatio > 0 && HasWideRatio(symbology) && !pattern.bars.empty())
+        ApplyWideRatio(pattern, options.wideRatio);
+
+    // The quiet zones that the standards ask for.
+    const bool upce = symbology == BARCODE_UPCE;
+    const bool ean = upce || symbology == BARCODE_EANX || symbology == BARCODE_UPCA;
+    pattern.quietLeft = upce ? 9 : ean ? 11 : 10;
+    pattern.quietRight = !ean ? 10 : data.find('+') != std::string_view::npos ? 5 : 7;
+    return pattern;
+}
+
+void DrawBars(GrayImage& coverage, std::span<const Bar> bars, const Placement& p) {
+    const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_A8, coverage.width);
+    std::vector<unsigned char> alpha(std::size_t(stride) * std::size_t(coverage.height), 0);
+    Owned<cairo_surface_t, cairo_surface_destroy> surface(cairo_image_surface_create_for_data(
+        alpha.data(), CAIRO_FORMAT_A8, coverage.width, coverage.height, stride));
+    Owned<cairo_t, cairo_destroy> cr(cairo_create(surface.get()));
+    // Reading direction (cos a, -sin a), y down.
+    cairo_translate(cr.get(), p.centreX, p.centreY);
+    cairo_rotate(cr.get(), -p.angleDegrees * 3.141592653589793 / 180.0);
+    cairo_scale(cr.get(), p.pixelsPerModule, p.pixelsPerModule);
+    cairo_translate(cr.get(), -p.symbolU, -p.symbolV);
+    for (const Bar& b : bars) cairo_rectangle(cr.get(), b.u0, b.v0, b.u1 - b.u0, b.v1 - b.v0);
+    cairo_fill(cr.get());
+    cairo_surface_flush(surface.get());
+    for (int y = 0; y < coverage.height; ++y)
+        for (int x = 0; x < coverage.width; ++x) {
+            float& c = coverage.At(x, y);
+            c = std::min(1.0f,
+                         c + alpha[std::size_t(y) * std::size_t(stride) + std::size_t(x)] / 255.0f);
+        }
+}
+
 Damage SmudgeRuns(const BarPattern& pattern, int firstRun, int runCount) {
     std::vector<double> runs = RunWidths(pattern);
     double start = 0;
@@ -230,8 +209,7 @@ Damage SmudgeRuns(const BarPattern& pattern, int firstRun, int runCount) {
 }
 
 Frame RenderBarcode(int symbology, std::string_view data, const RenderOptions& options) {
-    BarPattern pattern =
-        EncodeBars(symbology, data, {options.wideRatio, options.barHeight, options.addOnGap});
+    BarPattern pattern = EncodeBars(symbology, data, options);
     if (!pattern.Ok()) return {};
     const Placement placement{options.width / 2.0 + options.offsetX,
                               options.height / 2.0 + options.offsetY,

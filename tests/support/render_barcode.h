@@ -6,20 +6,17 @@
 #pragma once
 
 #include "tests/support/frame.h"
+#include "toolbox/owned.h"
 
 #include <zint.h>
 
 #include <cstdint>
-#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
-struct ZintDeleter {
-    void operator()(zint_symbol* symbol) const { ZBarcode_Delete(symbol); }
-};
-using ZintSymbolPtr = std::unique_ptr<zint_symbol, ZintDeleter>;
+using ZintSymbolPtr = Owned<zint_symbol, ZBarcode_Delete>;
 
 // One bar: u runs along the reading direction, v across it (0 = top of the
 // main bars); both in narrow modules.
@@ -84,9 +81,6 @@ struct Damage {
     double u0 = 0, u1 = 0; // Smudge: span along the symbol, modules from the first bar's left edge
 };
 
-inline Damage EraseBar(int barIndex) {
-    return {Damage::Kind::EraseBar, barIndex, 0, 0};
-}
 inline Damage Smudge(double u0, double u1) {
     return {Damage::Kind::Smudge, 0, u0, u1};
 }
@@ -95,7 +89,7 @@ inline Damage Smudge(double u0, double u1) {
 // in modules from the first bar's left edge: where one symbol character lies.
 Damage SmudgeRuns(const BarPattern& pattern, int firstRun, int runCount);
 
-struct RenderOptions {
+struct RenderOptions : EncodeOptions {
     double pixelsPerModule = 3.0; // pixels per narrow module
     double angleDegrees = 0;      // reading direction, counter-clockwise; 180 = upside down
     double offsetX = 0;           // symbol centre relative to the frame centre, pixels
@@ -105,9 +99,6 @@ struct RenderOptions {
     double contrast = 0.8;   // 1 - ink reflectance / paper reflectance
     double lighting = 0.1;   // strength of the light ramp across the frame (0 = even)
     std::uint64_t seed = 1;  // paper shade, lighting direction and noise
-    double wideRatio = 0;    // wide-to-narrow ratio (Code 39, Codabar, I2of5); 0 keeps libzint's
-    double barHeight = 0;    // bar height in modules; 0 keeps libzint's
-    int addOnGap = 0;        // modules before an EAN/UPC add-on; 0 keeps libzint's
     std::vector<Damage> damage;
     int width = kFrameWidth,
         height = kFrameHeight; // pixels: a picture larger or smaller than a frame

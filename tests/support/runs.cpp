@@ -2,10 +2,6 @@
 
 #include <gtest/gtest.h>
 
-std::unique_ptr<Laser> MakeLaser() {
-    return std::make_unique<Laser>();
-}
-
 void LoadRuns(Laser& laser, std::span<const double> widths) {
     double start = 0;
     std::uint32_t bar = 0;

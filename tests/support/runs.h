@@ -14,13 +14,14 @@
 #include <vector>
 
 // A zero-filled laser on the heap (it holds a 656-entry table).
-std::unique_ptr<Laser> MakeLaser();
+inline std::unique_ptr<Laser> MakeLaser() {
+    return std::make_unique<Laser>();
+}
 
 // Loads widths into the laser's run table, starting at 0.0 with a space,
 // alternating from there.
 void LoadRuns(Laser& laser, std::span<const double> widths);
 
-// Module widths scaled by a number of samples per module.
 std::vector<double> Scaled(std::span<const double> modules, double samplesPerModule);
 
 // libzint's symbol in modules: the leading quiet zone (a space), bar,

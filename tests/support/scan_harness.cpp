@@ -20,19 +20,11 @@ ScanHarness::ScanHarness() {
     const EventTypeSpec types[] = {{kEventClassKestrix, kEventKindScan}};
     InstallEventHandler(target_, types, [this](EventTarget&, Event& event) -> OSStatus {
         const ScanEventParameters read = GetScanEventParameters(event);
-        reads_.push_back({read.text.ToString(), read.symbology, framesFed_});
+        reads_.push_back({framesFed_, read.symbology, read.text.ToString()});
         return noErr;
     });
     SetTickCount(kStartTick);
     instance_.reset(NewInstance(nullptr, &target_, NullVideoHooks()));
-}
-
-void ScanHarness::SetBoolean(OSType key, bool on) {
-    SetBooleanInfo(instance_.get(), key, on);
-}
-
-void ScanHarness::SetSupplementMode(OSType mode) {
-    SetOSTypeInfo(instance_.get(), kKeySupplement, mode);
 }
 
 void ScanHarness::SetAllSymbologies(bool on) {
@@ -46,7 +38,6 @@ std::vector<ScanRead> ScanHarness::Feed(const Frame& frame) {
                     frame.pixels.data() + std::size_t(y) * kFrameWidth, kFrameWidth * 4);
     }
     AdvanceTickCount(kTicksPerFrame);
-    ++framesFed_;
     bool holding = in->acceptedLaser && TickCount() <= in->acceptedTick + kHoldTicks;
     std::size_t before = reads_.size();
     VideoScan(in);
@@ -57,7 +48,8 @@ std::vector<ScanRead> ScanHarness::Feed(const Frame& frame) {
     const Laser* l = in->laserHeads[in->patternIndex];
     while (l && l->symbology == 0) l = l->next;
     if (l && in->scanEnabled && !holding)
-        rawDecodes_.push_back({l->text.ToString(), l->symbology, framesFed_});
+        rawDecodes_.push_back({framesFed_, l->symbology, l->text.ToString()});
+    ++framesFed_;
     return {reads_.begin() + long(before), reads_.end()};
 }
 
@@ -68,9 +60,7 @@ std::vector<ScanRead> ScanHarness::Run(const Frame& frame, int frames) {
 }
 
 std::vector<ScanRead> ScanHarness::RunUntilRead(const Frame& frame, int frames) {
-    for (int i = 0; i < frames; ++i) {
-        std::vector<ScanRead> got = Feed(frame);
-        if (!got.empty()) return got;
-    }
-    return {};
+    std::vector<ScanRead> got;
+    for (int i = 0; i < frames && got.empty(); ++i) got = Feed(frame);
+    return got;
 }

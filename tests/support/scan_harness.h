@@ -2,22 +2,17 @@
 // would: each frame is copied into the frame buffer, the clock advances by
 // two ticks (30 frames a second) and VideoScan runs. Collects the Scan
 // events that the instance sends, and also the raw decode of each frame
-// (its read before the confirmation rule).
+// (its read before the confirmation rule), each as kestrix-scan's read
+// record with the index of the frame fed, from 0.
 #pragma once
 
+#include "cli/read_output.h"
 #include "engine/scanner_instance.h"
 #include "tests/support/frame.h"
 #include "toolbox/events.h"
 
 #include <string>
 #include <vector>
-
-// A Scan event as the harness records it.
-struct ScanRead {
-    std::string text;     // the Scan event's text
-    OSType symbology = 0; // the Scan event's symbology code
-    int frame = 0;        // 1-based index of the frame that produced it
-};
 
 class ScanHarness {
   public:
@@ -30,9 +25,9 @@ class ScanHarness {
 
     ScannerInstance* Instance() { return instance_.get(); }
 
-    void SetBoolean(OSType key, bool on);
-    void SetSupplementMode(OSType mode);
-    // Turns all eight symbology switches on or off.
+    void SetBoolean(OSType key, bool on) { SetBooleanInfo(instance_.get(), key, on); }
+    void SetSupplementMode(OSType mode) { SetOSTypeInfo(instance_.get(), kKeySupplement, mode); }
+    // All eight symbology switches.
     void SetAllSymbologies(bool on);
 
     // One frame; returns the Scan events it caused.
@@ -51,5 +46,5 @@ class ScanHarness {
     InstancePtr instance_;
     std::vector<ScanRead> reads_;
     std::vector<ScanRead> rawDecodes_;
-    int framesFed_ = 0;
+    std::size_t framesFed_ = 0; // the index of the frame being fed
 };
