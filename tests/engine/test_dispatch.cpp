@@ -33,9 +33,6 @@ Frame SymbolFrame(int zintSymbology, const char* data, std::uint64_t seed, bool 
     o.barHeight = upright ? 200 : 0;
     return RenderBarcode(zintSymbology, data, o);
 }
-Frame Upright(int zintSymbology, const char* data) {
-    return SymbolFrame(zintSymbology, data, 1, true);
-}
 
 // Feeds the frame until the harness has decoded `count` more times (raw,
 // before confirmation) or the frame limit passes; true when it got there.
@@ -117,7 +114,7 @@ TEST(Dispatch, ReadsWithoutCheckDigitAreDeliveredAtTheSecondEqualReadWithin180Ti
 TEST(Dispatch, CheckDigitReadsAreAcceptedAtOnceThenHeld) {
     ScanHarness harness;
     ScannerInstance* s = harness.Instance();
-    const Frame symbol = Upright(BARCODE_EANX, "400638133393");
+    const Frame symbol = SymbolFrame(BARCODE_EANX, "400638133393", 1, true);
 
     // Pattern 1 crosses the bars: read and accepted.
     std::vector<ScanRead> reads = harness.Feed(symbol);
@@ -217,7 +214,7 @@ TEST(Dispatch, TheNoisyLookReadsOnlyCodesWithACheckDigit) {
 
 TEST(Dispatch, SwitchesSelectDecoders) {
     ScanHarness harness;
-    const Frame symbol = Upright(BARCODE_UPCA, "01234567890");
+    const Frame symbol = SymbolFrame(BARCODE_UPCA, "01234567890", 1, true);
 
     // Scanning off: frames are not analysed.
     harness.SetBoolean(kKeyScan, false);
@@ -230,9 +227,9 @@ TEST(Dispatch, SwitchesSelectDecoders) {
     code32.SetAllSymbologies(false);
     code32.SetBoolean(kKeyCode32, true);
     const int frames = 2 * kFramesPerTurn;
-    EXPECT_TRUE(code32.Run(Upright(BARCODE_CODE39, "KESTRIX"), frames).empty());
+    EXPECT_TRUE(code32.Run(SymbolFrame(BARCODE_CODE39, "KESTRIX", 1, true), frames).empty());
     const std::vector<ScanRead> reads =
-        code32.RunUntilRead(Upright(BARCODE_CODE32, "12345678"), frames);
+        code32.RunUntilRead(SymbolFrame(BARCODE_CODE32, "12345678", 1, true), frames);
     ASSERT_EQ(reads.size(), 1u) << Describe(reads);
     EXPECT_EQ(reads[0].text, "A123456788");
     EXPECT_EQ(reads[0].symbology, kSymbologyCode32);
