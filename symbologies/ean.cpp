@@ -17,9 +17,6 @@
 namespace {
 
 constexpr double kQuietZoneRatio = 6.0; // quiet zone against the neighbouring guard bar
-// Digits whose grey levels may fit another pattern better: blur greys a
-// lone module, but a symbol read wrong disagrees in several.
-constexpr int kMaxGreyMisfits = 1;
 // EAN-13 layout from the leading quiet zone q.
 constexpr int kEAN13MiddleBar = 29;
 constexpr int kEAN13EndGuard = 57;

@@ -76,15 +76,13 @@ DigitMatch BestDigit(double a, double b, double c, const std::array<double, N>& 
     return best;
 }
 
-// What a digit adds to the grey misfits of a read: 1 when its grey levels
-// fit another pattern better, or when it matched loosely though they fit
-// it; a loose digit that they do not fit refuses the read. A read may so
-// doubt one digit, by its edges or by its grey levels, not two.
-constexpr int kLooseMisfit = 100;
+// The doubts a digit adds to a read: one when its grey levels fit another
+// pattern better, one when its edges matched only loosely. A read may doubt
+// one digit, by its edges or by its grey levels, so a loose digit whose grey
+// levels disagree refuses the read.
 int GreyMisfit(const Laser* laser, bool fits, int position) {
     const bool loose = (laser->looseDigits >> position) & 1;
-    if (loose) return fits ? 1 : kLooseMisfit;
-    return fits ? 0 : 1;
+    return int(!fits) + int(loose);
 }
 
 } // namespace

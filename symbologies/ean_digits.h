@@ -9,6 +9,10 @@
 
 struct Laser;
 
+// The misfits a read harder may have: blur greys a lone module, but a
+// symbol read wrong disagrees in several.
+constexpr int kMaxGreyMisfits = 1;
+
 bool DetectLeftDigitAndParity(Laser* laser, std::int32_t first, std::uint8_t* parity,
                               std::int32_t position);
 bool DetectRightDigit(Laser* laser, std::int32_t first, std::int32_t position);
@@ -22,9 +26,9 @@ bool VerifyChecksumEAN13(const Str255& text);
 // levels that fit another pattern better than the digit at their text
 // position (from `position` on; ean_grey_check.h). pattern holds the left
 // digits' parity as DetectSixLeftDigits gives it. A digit that matched
-// only loosely (below a second look's score) counts as a misfit too, and as
-// many as refuse any read when its grey levels disagree. Always 0 for a
-// read as printed.
+// only loosely (below a second look's score) counts once more, so a loose
+// digit whose grey levels disagree counts twice. Always 0 for a read as
+// printed.
 int LeftGreyMisfits(const Laser* laser, int first, const Str255& text, int count, int position,
                     std::int32_t pattern);
 int RightGreyMisfits(const Laser* laser, int first, const Str255& text, int count, int position);

@@ -98,7 +98,7 @@ bool DecodeBarsUPCE(const DecodeOptions& options, Laser* laser) {
 
         std::int32_t pattern = 0;
         if (!DetectSixLeftDigits(laser, q + 4, &pattern)) continue;
-        if (LeftGreyMisfits(laser, q + 4, laser->text, 6, 2, pattern) > 1 ||
+        if (LeftGreyMisfits(laser, q + 4, laser->text, 6, 2, pattern) > kMaxGreyMisfits ||
             !QuietZonesGreyFit(laser, q, q + kTrailingQuiet, 51))
             continue;
 
